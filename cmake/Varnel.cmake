@@ -1,0 +1,23 @@
+# Helpers shared by every folder's CMakeLists.
+
+# varnel_library(<name> SOURCES ... DEPS ...)
+# A folder's library. Headers are included as "<folder>/<File>.h" from src/ (or sim/).
+function(varnel_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# varnel_test(<name> SOURCES ... DEPS ...)
+# One GoogleTest executable, its tests registered with ctest one by one.
+function(varnel_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1")
+endfunction()

@@ -1,0 +1,69 @@
+#pragma once
+// The GUI thread's message queue: posted and sent messages, in order, one step at a time.
+
+#include "platform/WinTypes.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class MessageQueue {
+public:
+    static MessageQueue& Instance();
+
+    // Safe from any thread. A message for a window that does not exist is refused (FALSE); one
+    // for hwnd 0 is a thread message (WM_QUIT and the like).
+    BOOL Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // On the GUI thread the handler runs at once. From another thread the message joins the
+    // queue, is handled on the GUI thread as one message of it, and the sender waits for the result.
+    LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The single-message step: dispatch one pending message (posted or sent) and return true; or,
+    // when none is pending, run `idle`, wait for the next message or due timer, and return false.
+    bool Step(const std::function<void()>& idle = {});
+
+    // Takes the next message without dispatching it; false when none is pending.
+    bool Take(MSG& msg);
+    void Dispatch(const MSG& msg);
+
+    // Thread messages (hwnd 0) go here when they are dispatched.
+    void SetThreadMessageHandler(std::function<void(const MSG&)> handler);
+
+    bool Empty() const;
+    void WaitUntilNotEmpty();
+    void Wake();
+
+    void BindToCurrentThread();
+    bool OnGuiThread() const;
+
+    // Drops everything pending (between tests); senders waiting on dropped messages get 0.
+    void Clear();
+
+private:
+    MessageQueue();
+
+    struct SentCall;
+    struct Item {
+        MSG msg;
+        std::shared_ptr<SentCall> sent;
+    };
+
+    LRESULT Deliver(const MSG& msg);
+    bool TakeItem(Item& item);
+    void DispatchItem(const Item& item);
+
+    mutable std::mutex mutex_;
+    std::condition_variable notEmpty_;
+    std::deque<Item> items_;
+    bool woken_ = false;
+    std::thread::id guiThread_;
+    std::function<void(const MSG&)> threadHandler_;
+};
+
+BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);

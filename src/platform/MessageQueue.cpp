@@ -92,7 +92,9 @@ bool MessageQueue::Take(MSG& msg) {
     return false;
 }
 
-void MessageQueue::Dispatch(const MSG& msg) { Deliver(msg); }
+void MessageQueue::Dispatch(const MSG& msg) {
+    Deliver(msg);
+}
 
 bool MessageQueue::Step(const std::function<void()>& idle) {
     Item item;

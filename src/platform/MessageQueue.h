@@ -19,7 +19,8 @@ public:
     BOOL Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // On the GUI thread the handler runs at once. From another thread the message joins the
-    // queue, is handled on the GUI thread as one message of it, and the sender waits for the result.
+    // queue, is handled on the GUI thread as one message of it, and the sender waits for the
+    // result.
     LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The single-message step: dispatch one pending message (posted or sent) and return true; or,

@@ -14,8 +14,8 @@ constexpr UINT kMaxTimerId = 65535;
 
 struct Timers {
     std::mutex mutex;
-    std::map<UINT, TimerScheduler::Key> multimedia;                       // id -> clock entry
-    std::map<std::pair<HWND, WPARAM>, TimerScheduler::Key> window;        // (hwnd, id) -> entry
+    std::map<UINT, TimerScheduler::Key> multimedia;                // id -> clock entry
+    std::map<std::pair<HWND, WPARAM>, TimerScheduler::Key> window; // (hwnd, id) -> entry
 };
 
 Timers& Table() {
@@ -72,15 +72,16 @@ MMRESULT timeKillEvent(UINT uTimerID) {
     return TIMERR_NOERROR;
 }
 
-DWORD timeGetTime() { return static_cast<DWORD>(Clock().NowMs()); }
+DWORD timeGetTime() {
+    return static_cast<DWORD>(Clock().NowMs());
+}
 
 WPARAM SetTimer(HWND hwnd, WPARAM nIDEvent, UINT uElapse) {
     if (!IsWindowHandle(hwnd))
         return 0;
     KillTimer(hwnd, nIDEvent);
-    auto key = Clock().Schedule(uElapse == 0 ? 1 : uElapse, true, [hwnd, nIDEvent] {
-        PostMessageA(hwnd, WM_TIMER, nIDEvent, 0);
-    });
+    auto key = Clock().Schedule(uElapse == 0 ? 1 : uElapse, true,
+                                [hwnd, nIDEvent] { PostMessageA(hwnd, WM_TIMER, nIDEvent, 0); });
     auto& table = Table();
     std::lock_guard lock(table.mutex);
     table.window[{hwnd, nIDEvent}] = key;
@@ -102,4 +103,6 @@ BOOL KillTimer(HWND hwnd, WPARAM nIDEvent) {
     return TRUE;
 }
 
-void Sleep(DWORD dwMilliseconds) { Clock().Sleep(dwMilliseconds); }
+void Sleep(DWORD dwMilliseconds) {
+    Clock().Sleep(dwMilliseconds);
+}

@@ -25,9 +25,13 @@ void RealClock::Sleep(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void RealClock::WaitForWork(MessageQueue& queue) { queue.WaitUntilNotEmpty(); }
+void RealClock::WaitForWork(MessageQueue& queue) {
+    queue.WaitUntilNotEmpty();
+}
 
-void RealClock::OnScheduleChanged() { changed_.notify_all(); }
+void RealClock::OnScheduleChanged() {
+    changed_.notify_all();
+}
 
 std::uint64_t RealClock::NextPeriod(std::uint64_t due, std::uint32_t period) const {
     return std::max(due + period, NowMs());

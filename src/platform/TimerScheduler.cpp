@@ -10,7 +10,8 @@ TimerScheduler::Key TimerScheduler::Schedule(std::uint32_t delayMs, bool periodi
     {
         std::lock_guard lock(mutex_);
         key = nextKey_++;
-        entries_.push_back(Entry{key, NowMs() + delayMs, periodic ? std::max<std::uint32_t>(delayMs, 1) : 0,
+        entries_.push_back(Entry{key, NowMs() + delayMs,
+                                 periodic ? std::max<std::uint32_t>(delayMs, 1) : 0,
                                  std::make_shared<Callback>(std::move(callback))});
     }
     OnScheduleChanged();

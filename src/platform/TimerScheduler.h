@@ -1,6 +1,7 @@
 #pragma once
 // The clock and its timers. Every timer of the process (multimedia timers, window timers) is an
-// entry here; the real clock fires them on a timer thread, the virtual clock when a test advances it.
+// entry here; the real clock fires them on a timer thread, the virtual clock when a test advances
+// it.
 
 #include <condition_variable>
 #include <cstdint>

@@ -2,7 +2,9 @@
 
 #include "platform/MessageQueue.h"
 
-void VirtualClock::Advance(std::uint64_t ms) { AdvanceTo(NowMs() + ms); }
+void VirtualClock::Advance(std::uint64_t ms) {
+    AdvanceTo(NowMs() + ms);
+}
 
 void VirtualClock::AdvanceTo(std::uint64_t time) {
     while (FireNextDue(time)) {
@@ -24,4 +26,6 @@ ScopedVirtualClock::ScopedVirtualClock() {
     previous_ = InstallClock(std::move(clock));
 }
 
-ScopedVirtualClock::~ScopedVirtualClock() { InstallClock(std::move(previous_)); }
+ScopedVirtualClock::~ScopedVirtualClock() {
+    InstallClock(std::move(previous_));
+}

@@ -30,4 +30,6 @@ private:
     HWND next_ = 1;
 };
 
-inline bool IsWindowHandle(HWND hwnd) { return WindowTable::Instance().IsWindow(hwnd); }
+inline bool IsWindowHandle(HWND hwnd) {
+    return WindowTable::Instance().IsWindow(hwnd);
+}

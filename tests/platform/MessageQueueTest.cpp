@@ -1,10 +1,10 @@
 #include "platform/MessageQueue.h"
+
 #include "platform/VirtualClock.h"
 #include "platform/WindowTable.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 

@@ -4,9 +4,8 @@
 #include "platform/VirtualClock.h"
 #include "platform/WindowTable.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -57,8 +56,7 @@ TEST_F(TimerTest, TimersOfTheSamePeriodKeepTheirOrderAndInterleaveWithOthersByTi
     UINT c = timeSetEvent(40, 1, CALLBACK_Record, 3, TIME_PERIODIC);
     clock->Advance(200);
     EXPECT_EQ(log.events, (std::vector<std::string>{"3@40", "3@80", "1@100", "2@100", "3@120",
-                                                    "3@160", "1@200", "2@200",
-                                                    "3@200"}));
+                                                    "3@160", "1@200", "2@200", "3@200"}));
     for (UINT id : {a, b, c})
         timeKillEvent(id);
 }

@@ -4,7 +4,7 @@ BUILD_DIR := $(if $(SANITIZE),build-sanitize,build)
 CMAKE_FLAGS := -G Ninja $(if $(SANITIZE),-DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug,)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
@@ -28,6 +28,23 @@ bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@cd build-bench && ctest -L bench --output-on-failure
+
+# Runs every fuzz target for FUZZ_SECONDS each, starting from its committed corpus; new inputs
+# are kept in build-fuzz/corpus, crashes in build-fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVARNEL_FUZZ=ON -DVARNEL_BUILD_QT=OFF >/dev/null
+	@rm -f build-fuzz/fuzzers.txt && cmake -S . -B build-fuzz >/dev/null
+	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
+	@mkdir -p build-fuzz/artifacts
+	@while read -r target corpus; do \
+		mkdir -p build-fuzz/corpus/$$target; \
+		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		build-fuzz/$$(cd build-fuzz && find . -name $$target -type f -perm -u+x | head -n 1) \
+			-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/artifacts/ \
+			build-fuzz/corpus/$$target $$corpus || exit 1; \
+	done < build-fuzz/fuzzers.txt
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth fonts-liberation
     libsndfile1-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

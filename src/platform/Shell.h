@@ -1,0 +1,37 @@
+#pragma once
+// Starting another program the way the shell does, and the shared word a started process uses to
+// say it is done.
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <sys/types.h>
+
+using HINSTANCE = std::intptr_t;
+
+constexpr int SW_SHOWDEFAULT = 10;
+constexpr HINSTANCE SE_ERR_FNF = 2;
+constexpr HINSTANCE SE_ERR_NOASSOC = 31;
+// What a successful start returns; any value above 32 means success.
+constexpr HINSTANCE SHELL_STARTED = 42;
+
+// The environment variable naming the directory that programs are started from; by default the
+// directory of the running executable.
+constexpr const char* kBinDirEnvironment = "VARNEL_BIN_DIR";
+
+// Starts `file` (a trailing ".exe" is dropped) from the program directory, with `parameters`
+// split at blanks as its arguments. Returns a value above 32 when the process started, 2 when
+// the file does not exist, 31 for a verb other than the default "open".
+HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                        const char* directory, int show);
+
+// The process that the last successful ShellExecuteA of this thread started (0 before any).
+pid_t LastShellProcess();
+// True once that process has ended (it is then reaped); also for a pid that is not our child.
+bool ShellProcessEnded(pid_t pid);
+
+// Waits at most timeoutMs while *word still equals `expected`; a process that writes the word
+// and calls WakeSharedWord ends the wait at once. The word may live in shared memory.
+void WaitSharedWord(const volatile std::int32_t* word, std::int32_t expected,
+                    std::uint32_t timeoutMs);
+void WakeSharedWord(volatile std::int32_t* word);

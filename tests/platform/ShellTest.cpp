@@ -1,0 +1,85 @@
+#include "platform/Shell.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("varnel-shell-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        // A stand-in program that records its arguments and working directory.
+        std::ofstream script(dir / "recorder");
+        script << "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > \""
+               << (dir / "args").string() << "\"\npwd > \"" << (dir / "cwd").string() << "\"\n";
+        script.close();
+        fs::permissions(dir / "recorder", fs::perms::owner_all);
+        setenv(kBinDirEnvironment, dir.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv(kBinDirEnvironment);
+        fs::remove_all(dir);
+    }
+    std::string Read(const char* name) {
+        std::ifstream in(dir / name);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void WaitForEnd() {
+        pid_t pid = LastShellProcess();
+        while (!ShellProcessEnded(pid))
+            std::this_thread::yield();
+    }
+    fs::path dir;
+};
+
+TEST_F(ShellTest, StartsTheProgramWithItsParametersSplitAtBlanks) {
+    HINSTANCE r = ShellExecuteA(0, nullptr, "recorder.exe",
+                                "Zq40Pro.DRV,DriverConfig getconfig  $1A2F0000 #1A370000", "",
+                                SW_SHOWDEFAULT);
+    EXPECT_GT(r, 32);
+    WaitForEnd();
+    EXPECT_EQ(Read("args"), "[Zq40Pro.DRV,DriverConfig]\n[getconfig]\n[$1A2F0000]\n[#1A370000]\n");
+}
+
+TEST_F(ShellTest, RunsInTheGivenDirectory) {
+    fs::create_directories(dir / "work");
+    ASSERT_GT(ShellExecuteA(0, "open", "recorder", "", (dir / "work").c_str(), SW_SHOWDEFAULT), 32);
+    WaitForEnd();
+    EXPECT_EQ(Read("cwd"), fs::canonical(dir / "work").string() + "\n");
+}
+
+TEST_F(ShellTest, MissingProgramsAndOtherVerbsAreRefused) {
+    EXPECT_EQ(ShellExecuteA(0, nullptr, "rundll.exe", "x", "", SW_SHOWDEFAULT), SE_ERR_FNF);
+    EXPECT_EQ(ShellExecuteA(0, nullptr, "../recorder", "x", "", SW_SHOWDEFAULT), SE_ERR_FNF);
+    EXPECT_EQ(ShellExecuteA(0, "print", "recorder", "x", "", SW_SHOWDEFAULT), SE_ERR_NOASSOC);
+}
+
+TEST(SharedWordTest, AWriterWakesTheWaiter) {
+    volatile std::int32_t word = 0;
+    std::atomic<bool> waiting{false};
+    std::thread writer([&] {
+        while (!waiting)
+            std::this_thread::yield();
+        word = 1;
+        WakeSharedWord(&word);
+    });
+    waiting = true;
+    while (word == 0)
+        WaitSharedWord(&word, 0, 60000);
+    writer.join();
+    EXPECT_EQ(word, 1);
+    WaitSharedWord(&word, 0, 60000); // the word already differs: returns at once
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -96,6 +97,13 @@ bool ShellProcessEnded(pid_t pid) {
     int status = 0;
     pid_t r = waitpid(pid, &status, WNOHANG);
     return r == pid || (r < 0 && errno == ECHILD);
+}
+
+void EndShellProcess(pid_t pid) {
+    if (pid <= 0 || ShellProcessEnded(pid))
+        return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
 }
 
 void WaitSharedWord(const volatile std::int32_t* word, std::int32_t expected,

@@ -29,6 +29,8 @@ HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const ch
 pid_t LastShellProcess();
 // True once that process has ended (it is then reaped); also for a pid that is not our child.
 bool ShellProcessEnded(pid_t pid);
+// Ends a started process that no longer answers and reaps it.
+void EndShellProcess(pid_t pid);
 
 // Waits at most timeoutMs while *word still equals `expected`; a process that writes the word
 // and calls WakeSharedWord ends the wait at once. The word may live in shared memory.

@@ -1,0 +1,97 @@
+#include "platform/IniFile.h"
+
+#include "platform/ConfigPaths.h"
+
+IniFile::IniFile(std::string_view fileName) : path_(ResolveProfilePath(fileName)) {
+    Load();
+}
+
+void IniFile::Load() {
+    if (path_.empty()) {
+        state_ = FileSnapshot::State::Missing;
+        doc_ = IniDocument();
+        return;
+    }
+    FileSnapshot snap = ReadSettingsFile(path_);
+    state_ = snap.state;
+    loadError_ = std::move(snap.error);
+    stamp_ = snap.stamp;
+    doc_ = IniDocument::Parse(snap.content);
+}
+
+std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) const {
+    auto value = doc_.Find(section, key);
+    if (!value)
+        return defaultValue;
+    return ParseIniInteger(*value).value_or(defaultValue);
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+    auto value = doc_.Find(section, key);
+    if (!value)
+        return std::string(defaultValue);
+    // A C string cannot hold more than what comes before a NUL, and no caller expects more.
+    return std::string(value->substr(0, value->find('\0')));
+}
+
+bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniFile::ReadSectionNames() const {
+    return doc_.SectionNames();
+}
+
+std::vector<std::string> IniFile::ReadKeyNames(std::string_view section) const {
+    return doc_.KeyNames(section);
+}
+
+template <typename Change> bool IniFile::Edit(Change&& change) {
+    lastError_.clear();
+    if (path_.empty()) {
+        lastError_ = "no file name, or no home directory to keep the file in";
+        return false;
+    }
+    if (StampOf(path_) != stamp_)
+        Load();
+    if (state_ == FileSnapshot::State::Unreadable) {
+        lastError_ = "left unchanged because it cannot be read (" + loadError_ + ")";
+        return false;
+    }
+    IniDocument updated = doc_;
+    if (!change(updated))
+        return true;
+    if (!ReplaceSettingsFile(path_, updated.Text(), lastError_))
+        return false;
+    doc_ = std::move(updated);
+    state_ = FileSnapshot::State::Read;
+    stamp_ = StampOf(path_);
+    return true;
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    if (!IniDocument::IsValidSectionName(section) || !IniDocument::IsValidKeyName(key) ||
+        !IniDocument::IsValidValue(value)) {
+        lastError_ = "a section name, key name or value that the file could not hold as written";
+        return false;
+    }
+    return Edit([&](IniDocument& doc) { return doc.Set(section, key, value); });
+}
+
+bool IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    return WriteString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    return Edit([&](IniDocument& doc) { return doc.RemoveKey(section, key); });
+}
+
+bool IniFile::EraseSection(std::string_view section) {
+    return Edit([&](IniDocument& doc) { return doc.RemoveSection(section); });
+}

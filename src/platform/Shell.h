@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <sys/types.h>
 
-using HINSTANCE = std::intptr_t;
-
 constexpr int SW_SHOWDEFAULT = 10;
 constexpr HINSTANCE SE_ERR_FNF = 2;
 constexpr HINSTANCE SE_ERR_NOASSOC = 31;

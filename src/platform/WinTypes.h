@@ -13,6 +13,9 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using MMRESULT = UINT;
+using HINSTANCE = std::intptr_t;
+// An icon is a number in the icon table; 0 is no icon.
+using HICON = std::uint32_t;
 
 // A window handle is a number in the window table; 0 is no window. Handles are never reused, so a
 // message that outlives its window finds nobody and is dropped.

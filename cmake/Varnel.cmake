@@ -21,3 +21,14 @@ function(varnel_test name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1")
 endfunction()
+
+# varnel_benchmark(<name> SOURCES ... DEPS ...)
+# A Google Benchmark executable, run by `make bench` (ctest label "bench").
+function(varnel_benchmark name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(benchmark REQUIRED)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+    add_test(NAME ${name} COMMAND ${name} --benchmark_counters_tabular=true)
+    set_tests_properties(${name} PROPERTIES LABELS bench)
+endfunction()

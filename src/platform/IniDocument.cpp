@@ -211,7 +211,9 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (!header) {
         if (!lines_.empty() && lines_.back().kind != Kind::Blank)
             InsertLine(lines_.size(), "");
-        InsertLine(lines_.size(), "[" + std::string(section) + "]");
+        std::string headerLine = "[";
+        headerLine.append(section).append("]");
+        InsertLine(lines_.size(), std::move(headerLine));
         InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
         return true;
     }

@@ -1,0 +1,5 @@
+#include "toolkit/Exceptions.h"
+
+void Abort() {
+    throw EAbort();
+}

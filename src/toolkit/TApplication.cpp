@@ -1,0 +1,114 @@
+#include "toolkit/TApplication.h"
+
+#include "platform/MessageQueue.h"
+#include "toolkit/Exceptions.h"
+
+#include <stdexcept>
+
+// Lives to the end of the process: the queue and the forms it refers to may go first at exit.
+TApplication* Application = new TApplication();
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (initialized_) {
+        if (&ModalRunner() == this)
+            SetModalRunner(nullptr);
+        MessageQueue::Instance().SetThreadMessageHandler({});
+    }
+}
+
+void TApplication::Initialize() {
+    auto& queue = MessageQueue::Instance();
+    queue.BindToCurrentThread();
+    queue.SetThreadMessageHandler([this](const MSG& msg) {
+        if (msg.message == WM_QUIT)
+            terminated_ = true;
+    });
+    SetModalRunner(this);
+    initialized_ = true;
+}
+
+void TApplication::FormCreated(TCustomForm* form) {
+    form->AfterConstruction();
+    if (!mainForm_)
+        mainForm_ = form;
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component == mainForm_)
+        mainForm_ = nullptr;
+}
+
+void TApplication::HandleMessage() {
+    try {
+        MessageQueue::Instance().Step();
+    } catch (...) {
+        HandleException(this);
+    }
+}
+
+void TApplication::ProcessMessages() {
+    auto& queue = MessageQueue::Instance();
+    MSG msg;
+    while (true) {
+        try {
+            if (!queue.Take(msg))
+                break;
+            queue.Dispatch(msg);
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+}
+
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject* sender) {
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        if (OnException)
+            OnException(sender, error);
+        else
+            ShowException(error);
+    } catch (...) {
+        ShowException(Exception("Unbekannter Fehler"));
+    }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    MessageBoxA(0, error.what(), title_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+bool TApplication::Guard(const std::function<void()>& action, TObject* sender) {
+    try {
+        action();
+        return true;
+    } catch (...) {
+        HandleException(sender ? sender : this);
+        return false;
+    }
+}
+
+void TApplication::SetActive(bool active) {
+    if (active == active_)
+        return;
+    active_ = active;
+    if (active && OnActivate)
+        OnActivate(this);
+    else if (!active && OnDeactivate)
+        OnDeactivate(this);
+}
+
+void TApplication::RunModal(const std::function<bool()>& finished) {
+    while (!finished()) {
+        HandleMessage();
+        if (!finished() && ModalLoopStalled())
+            throw std::logic_error("modal loop stalled: nothing pending and no timer left");
+    }
+}

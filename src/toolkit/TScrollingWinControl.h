@@ -1,0 +1,73 @@
+#pragma once
+// A windowed control whose contents can be larger than its client area: forms and scroll boxes.
+// A visible bar appears when the contents (the non-aligned children and the margin) exceed the
+// area; it then takes its classic 16 pixels off the client area.
+
+#include "toolkit/TWinControl.h"
+
+class TScrollingWinControl;
+
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+using enum TScrollBarKind;
+
+class TControlScrollBar {
+public:
+    TControlScrollBar(TScrollingWinControl& control, TScrollBarKind kind)
+        : control_(control), kind_(kind) {}
+
+    TScrollBarKind Kind() const { return kind_; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    int Increment() const { return increment_; }
+    void SetIncrement(int value) { increment_ = value; }
+    int Margin() const { return margin_; }
+    void SetMargin(int value);
+    // The contents' extent: the farthest edge of a non-aligned visible child, plus the margin.
+    int Range() const;
+    int Position() const { return position_; }
+    // Scrolls the contents; clamped to 0 .. Range − the client extent.
+    void SetPosition(int value);
+    int MaxPosition() const;
+    // A bar shows when it is visible and the contents do not fit.
+    bool IsScrollBarShowing() const;
+
+    static constexpr int kBarSize = 16;
+
+private:
+    friend class TScrollingWinControl;
+    TScrollingWinControl& control_;
+    TScrollBarKind kind_;
+    bool visible_ = true;
+    int increment_ = 8;
+    int margin_ = 0;
+    int position_ = 0;
+};
+
+class TScrollingWinControl : public TWinControl {
+public:
+    explicit TScrollingWinControl(TComponent* owner);
+    const char* ClassName() const override { return "TScrollingWinControl"; }
+
+    TControlScrollBar& HorzScrollBar() { return horz_; }
+    TControlScrollBar& VertScrollBar() { return vert_; }
+    const TControlScrollBar& HorzScrollBar() const { return horz_; }
+    const TControlScrollBar& VertScrollBar() const { return vert_; }
+
+    // Moves every child by dx, dy (the contents scroll the other way round from the bar).
+    void ScrollBy(int dx, int dy);
+    // Scrolls so that a child lies inside the client area.
+    void ScrollInView(TControl* control);
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+
+protected:
+    // The client area before any scroll bar takes its room.
+    virtual int FrameClientWidth() const { return Width(); }
+    virtual int FrameClientHeight() const { return Height(); }
+
+private:
+    friend class TControlScrollBar;
+    TControlScrollBar horz_{*this, sbHorizontal};
+    TControlScrollBar vert_{*this, sbVertical};
+};

@@ -1,0 +1,115 @@
+#include "toolkit/TTrackBar.h"
+
+#include "toolkit/Exceptions.h"
+
+#include <algorithm>
+
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 150, 45);
+    SetTabStop(true);
+}
+
+void TTrackBar::SetMin(int value) {
+    if (value == min_)
+        return;
+    if (!Loading() && value > max_)
+        throw EInvalidOperation("TTrackBar: Min must not exceed Max");
+    min_ = value;
+    Changed(TControlProperty::Style);
+    Apply(position_);
+}
+
+void TTrackBar::SetMax(int value) {
+    if (value == max_)
+        return;
+    if (!Loading() && value < min_)
+        throw EInvalidOperation("TTrackBar: Max must not be below Min");
+    max_ = value;
+    Changed(TControlProperty::Style);
+    Apply(position_);
+}
+
+void TTrackBar::SetPosition(int value) {
+    Apply(value);
+}
+
+void TTrackBar::Apply(int position) {
+    // While loading the bounds may arrive after the position; clamping waits for Loaded().
+    if (!Loading())
+        position = std::clamp(position, min_, std::max(min_, max_));
+    if (position == position_)
+        return;
+    position_ = position;
+    Changed(TControlProperty::State);
+    if (Reacting())
+        Change();
+}
+
+void TTrackBar::Loaded() {
+    TWinControl::Loaded();
+    if (max_ < min_)
+        max_ = min_;
+    Apply(position_);
+}
+
+void TTrackBar::SetFrequency(int value) {
+    if (value != frequency_) {
+        frequency_ = value;
+        Changed(TControlProperty::Style);
+    }
+}
+
+void TTrackBar::SetOrientation(TTrackBarOrientation value) {
+    if (value != orientation_) {
+        orientation_ = value;
+        Changed(TControlProperty::Style);
+    }
+}
+
+void TTrackBar::SetTickMarks(TTickMark value) {
+    if (value != tickMarks_) {
+        tickMarks_ = value;
+        Changed(TControlProperty::Style);
+    }
+}
+
+void TTrackBar::SetTickStyle(TTickStyle value) {
+    if (value != tickStyle_) {
+        tickStyle_ = value;
+        Changed(TControlProperty::Style);
+    }
+}
+
+void TTrackBar::SetTick(int value) {
+    manualTicks_.push_back(value);
+    Changed(TControlProperty::Style);
+}
+
+void TTrackBar::ClearTicks() {
+    manualTicks_.clear();
+    Changed(TControlProperty::Style);
+}
+
+std::vector<int> TTrackBar::Ticks() const {
+    std::vector<int> ticks;
+    if (tickStyle_ == tsNone)
+        return ticks;
+    if (tickStyle_ == tsAuto && frequency_ > 0) {
+        for (int p = min_; p < max_; p += frequency_)
+            ticks.push_back(p);
+    } else {
+        ticks.push_back(min_);
+        for (int t : manualTicks_)
+            if (t > min_ && t < max_)
+                ticks.push_back(t);
+    }
+    ticks.push_back(max_);
+    std::sort(ticks.begin(), ticks.end());
+    ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+    return ticks;
+}
+
+void TTrackBar::Change() {
+    if (OnChange)
+        OnChange(this);
+}

@@ -1,0 +1,141 @@
+#include "ToolkitFixture.h"
+#include "toolkit/TLabel.h"
+#include "toolkit/TPanel.h"
+#include "toolkit/TScrollBox.h"
+#include "toolkit/WindowPos.h"
+
+namespace {
+
+using LayoutTest = ToolkitTest;
+
+TRect B(const TControl* c) {
+    return c->BoundsRect();
+}
+
+// A form with nested top-, bottom- and client-aligned panels, built as a window description is.
+struct NestedForm : TForm {
+    TPanel *pTop1, *pTop2, *pBottom, *pClient, *nTop, *nBottom, *nClient;
+    TRect clientDuringLoading;
+
+    explicit NestedForm(TComponent* owner) : TForm(owner) {
+        LoadDesign([this] {
+            SetBounds(0, 0, 308, 327); // client 300 × 300
+            pTop1 = Panel(this, alTop, 0, 0, 10, 40, bvNone);
+            pTop2 = Panel(this, alTop, 0, 100, 10, 30, bvNone);
+            pTop2->SetVisible(false);
+            pBottom = Panel(this, alBottom, 0, 0, 10, 50, bvNone);
+            pClient = Panel(this, alClient, 0, 0, 10, 10, bvRaised);
+            pClient->SetBevelWidth(2); // aligned children sit 2 pixels inside
+            nTop = Panel(pClient, alTop, 0, 0, 10, 20, bvNone);
+            nBottom = Panel(pClient, alBottom, 0, 0, 10, 25, bvNone);
+            nClient = Panel(pClient, alClient, 0, 0, 10, 10, bvNone);
+            clientDuringLoading = pClient->BoundsRect();
+        });
+    }
+    TPanel* Panel(TWinControl* parent, TAlign align, int l, int t, int w, int h, TBevelCut outer) {
+        auto* p = new TPanel(this);
+        p->SetParent(parent);
+        p->SetBounds(l, t, w, h);
+        p->SetBevelOuter(outer);
+        p->SetAlign(align);
+        return p;
+    }
+};
+
+TEST_F(LayoutTest, NestedAlignedPanelsLayOutToHandWorkedNumbers) {
+    auto* f = new NestedForm(&app);
+    EXPECT_EQ(f->clientDuringLoading, Bounds(0, 0, 10, 10))
+        << "layout waits for the end of loading";
+    EXPECT_EQ(f->ClientWidth(), 300);
+    EXPECT_EQ(f->ClientHeight(), 300);
+    EXPECT_EQ(B(f->pTop1), Bounds(0, 0, 300, 40));
+    EXPECT_EQ(B(f->pTop2), Bounds(0, 100, 10, 30)) << "hidden: takes no room, keeps its place";
+    EXPECT_EQ(B(f->pBottom), Bounds(0, 250, 300, 50));
+    EXPECT_EQ(B(f->pClient), Bounds(0, 40, 300, 210));
+    EXPECT_EQ(B(f->nTop), Bounds(2, 2, 296, 20));
+    EXPECT_EQ(B(f->nBottom), Bounds(2, 183, 296, 25));
+    EXPECT_EQ(B(f->nClient), Bounds(2, 22, 296, 161));
+
+    f->pTop2->Show(); // its top (100) puts it below pTop1
+    EXPECT_EQ(B(f->pTop2), Bounds(0, 40, 300, 30));
+    EXPECT_EQ(B(f->pClient), Bounds(0, 70, 300, 180));
+    EXPECT_EQ(B(f->nBottom), Bounds(2, 153, 296, 25));
+    EXPECT_EQ(B(f->nClient), Bounds(2, 22, 296, 131));
+
+    f->SetHeight(427);
+    EXPECT_EQ(B(f->pBottom), Bounds(0, 350, 300, 50));
+    EXPECT_EQ(B(f->pClient), Bounds(0, 70, 300, 280));
+    EXPECT_EQ(B(f->nBottom), Bounds(2, 253, 296, 25));
+    EXPECT_EQ(B(f->nClient), Bounds(2, 22, 296, 231));
+
+    f->nTop->Hide();
+    EXPECT_EQ(B(f->nClient), Bounds(2, 2, 296, 251));
+    f->pTop1->SetHeight(60); // a resized top panel pushes the rest down
+    EXPECT_EQ(B(f->pTop2), Bounds(0, 60, 300, 30));
+    EXPECT_EQ(B(f->pClient), Bounds(0, 90, 300, 260));
+}
+
+TEST_F(LayoutTest, FramesAddTheirClassicSizes) {
+    auto* f = new TForm(&app);
+    f->SetClientWidth(168);
+    f->SetClientHeight(173);
+    EXPECT_EQ(f->Width(), 176);
+    EXPECT_EQ(f->Height(), 200);
+    f->SetBorderStyle(bsDialog);
+    EXPECT_EQ(f->ClientWidth(), 170);
+    EXPECT_EQ(f->ClientHeight(), 175);
+    f->SetBorderStyle(bsSingle);
+    EXPECT_EQ(f->ClientHeight(), 173);
+}
+
+TEST_F(LayoutTest, EveryResizeRespectsTheWindowsSizeLimits) {
+    auto* f = new TForm(&app);
+    f->SetMessageHandler(WM_GETMINMAXINFO, [](TMessage& m) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+        info->ptMinTrackSize = {176, 200};
+        info->ptMaxTrackSize = {176, 200};
+        m.Result = 0;
+    });
+    f->SetBounds(10, 20, 400, 90);
+    EXPECT_EQ(B(f), Bounds(10, 20, 176, 200));
+    SetWindowPos(f->Handle(), 0, 5, 6, 500, 500, SWP_NOZORDER);
+    EXPECT_EQ(B(f), Bounds(5, 6, 176, 200));
+}
+
+TEST_F(LayoutTest, ScrollBoxScrollsItsContentsAndItsBarTakesRoom) {
+    auto* f = new TForm(&app);
+    auto* box = new TScrollBox(f);
+    box->SetParent(f);
+    box->SetBorderStyle(bsNone);
+    box->SetBounds(0, 0, 200, 100);
+    auto* strip = new TPanel(f);
+    strip->SetParent(box);
+    strip->SetBounds(0, 0, 140, 80);
+    auto* strip2 = new TPanel(f);
+    strip2->SetParent(box);
+    strip2->SetBounds(140, 0, 140, 80);
+    box->HorzScrollBar().SetMargin(4);
+    EXPECT_EQ(box->HorzScrollBar().Range(), 284);
+    EXPECT_EQ(box->ClientHeight(), 84) << "the horizontal bar takes 16 pixels";
+    box->HorzScrollBar().SetPosition(1000);
+    EXPECT_EQ(box->HorzScrollBar().Position(), 84);
+    EXPECT_EQ(strip2->Left(), 56);
+    box->HorzScrollBar().SetVisible(false);
+    EXPECT_EQ(strip2->Left(), 140);
+    EXPECT_EQ(box->ClientHeight(), 100);
+}
+
+TEST_F(LayoutTest, AutoSizedLabelTakesTheSizeOfItsTextAfterLoading) {
+    auto* f = new TForm(&app);
+    f->BeginLoading();
+    auto* lb = new TLabel(f);
+    lb->SetParent(f);
+    lb->SetBounds(10, 10, 200, 40);
+    lb->SetCaption("Karte #1");
+    EXPECT_EQ(lb->Width(), 200);
+    f->EndLoading();
+    EXPECT_EQ(lb->Width(), TextMetrics().TextWidth(lb->Font(), "Karte #1"));
+    EXPECT_EQ(lb->Height(), TextMetrics().TextHeight(lb->Font()));
+}
+
+} // namespace

@@ -1,5 +1,8 @@
 #include "driver/ErrorCatalogue.h"
 
+#include "driver/ConfigChannel.h"
+#include "platform/MessageBox.h"
+
 #include <array>
 #include <string_view>
 
@@ -192,4 +195,28 @@ std::optional<DriverErrorBox> ComposeDriverError(const DriverErrorContext& conte
         break;
     }
     return box;
+}
+
+bool ShowDriverError(const DriverErrorContext& context, std::int32_t id) {
+    auto box = ComposeDriverError(context, id);
+    if (!box)
+        return false;
+    MessageBoxA(0, box->text.c_str(), box->caption.c_str(), MB_OK | box->style);
+    return true;
+}
+
+void ReportDriverStates(const StateRecord& states) {
+    constexpr std::int32_t kWrongModuleVersion = -27;
+    constexpr std::int32_t kModuleNotLoaded = -17;
+    const std::int32_t driver = states.DriverState;
+    if (driver == kWrongModuleVersion) {
+        ShowDriverError(std::monostate{}, driver);
+        return;
+    }
+    if (driver == kModuleNotLoaded)
+        return;
+    if (driver != 1 && driver != states.Card(1))
+        ShowDriverError(std::monostate{}, driver);
+    for (int card = 1; card <= 4 && states.Card(card) != 0; ++card)
+        ShowDriverError(card, states.Card(card));
 }

@@ -26,3 +26,12 @@ struct DriverErrorBox {
 // The box an id is shown in, or nothing for the ids that are not errors (1, 0, -50).
 std::optional<DriverErrorBox> ComposeDriverError(const DriverErrorContext& context,
                                                  std::int32_t id);
+
+// Shows the id's box modally (only an OK button, no owner); true when a box was shown.
+bool ShowDriverError(const DriverErrorContext& context, std::int32_t id);
+
+struct StateRecord;
+// The startup report over the states getstates returned: the driver's state (unless it is the
+// first card's, which is then shown once, for the card), then each card's up to the first 0.
+// A wrong kernel module version is shown alone; a kernel module that is not loaded shows nothing.
+void ReportDriverStates(const StateRecord& states);

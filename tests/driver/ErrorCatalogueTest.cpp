@@ -78,3 +78,62 @@ TEST(ErrorCatalogueTest, UnknownIdsAreAnInternalErrorAndNonErrorsShowNothing) {
 }
 
 } // namespace
+
+#include "driver/ConfigChannel.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+std::vector<std::string> Reported(const StateRecord& states) {
+    ScopedScriptedMessageBoxes boxes;
+    ReportDriverStates(states);
+    std::vector<std::string> texts;
+    for (const auto& shown : boxes->History()) {
+        EXPECT_EQ(shown.request.owner, 0u);
+        EXPECT_EQ(shown.request.style & MB_TYPEMASK, MB_OK);
+        texts.push_back(shown.request.caption + "|" + shown.request.text);
+    }
+    return texts;
+}
+
+TEST(ReportDriverStatesTest, AReadyDriverWithNoCardsShowsNothing) {
+    EXPECT_TRUE(Reported(StateRecord{1, {0, 0, 0, 0}}).empty());
+    EXPECT_TRUE(Reported(StateRecord{1, {1, 1, 1, 1}}).empty());
+}
+
+TEST(ReportDriverStatesTest, AMissingKernelModuleShowsNothingAndAWrongOneOnlyItself) {
+    EXPECT_TRUE(Reported(StateRecord{-17, {-25, 0, 0, 0}}).empty());
+    auto wrong = Reported(StateRecord{-27, {-21, 0, 0, 0}});
+    ASSERT_EQ(wrong.size(), 1u);
+    EXPECT_NE(wrong[0].find("Falsche Version des Moduls Zq40Pro.VXD"), std::string::npos);
+}
+
+TEST(ReportDriverStatesTest, ADriverStateEqualToTheFirstCardsIsShownOnceForTheCard) {
+    auto shown = Reported(StateRecord{-25, {-25, 0, 0, 0}});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("Karte #1 konnte"), std::string::npos);
+
+    auto both = Reported(StateRecord{-18, {-25, 0, 0, 0}});
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_NE(both[0].find("Kernel Driver Device"), std::string::npos);
+    EXPECT_NE(both[1].find("Karte #1 konnte"), std::string::npos);
+}
+
+TEST(ReportDriverStatesTest, TheCardListEndsAtTheFirstZero) {
+    auto shown = Reported(StateRecord{1, {1, -24, 0, -30}});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, shown[0].find('|')), "Varnel PRO Initialisierungsfehler");
+    EXPECT_NE(shown[0].find("Karte #2 konnte"), std::string::npos);
+    EXPECT_NE(shown[0].find("Recordcounter der Varnel PRO laufen nicht"), std::string::npos);
+}
+
+TEST(ReportDriverStatesTest, ShowDriverErrorSaysWhetherABoxWasShown) {
+    ScopedScriptedMessageBoxes boxes;
+    EXPECT_FALSE(ShowDriverError(std::monostate{}, 1));
+    EXPECT_FALSE(ShowDriverError(std::monostate{}, -50));
+    EXPECT_TRUE(ShowDriverError(DeviceDescription{"Analog Record ", 44100, 0}, -52));
+    ASSERT_EQ(boxes->History().size(), 1u);
+    EXPECT_EQ(boxes->History()[0].request.style, MB_OK | MB_ICONINFORMATION);
+}
+
+} // namespace

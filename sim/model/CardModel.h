@@ -1,0 +1,177 @@
+#pragma once
+// The simulated driver with its cards. It serves any number of clients (the daemon's
+// connections; in-process, the model itself is one client, "this process"): each owns the handles
+// it opened and may subscribe to device-change events. Besides what the driver answers, it offers
+// what the world outside the program changes: signals, busy devices, faults, states, unplugging.
+//
+// Single-threaded: every call comes from one thread (the daemon's loop, or a test).
+//
+// Sections: CardModel.cpp clients, devices and handles; CardModelMessages.cpp the driver
+// messages; CardModelConfig.cpp configuration commands and card removal.
+
+#include "sim/model/SimulatedCard.h"
+#include "sim/protocol/CardService.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace simcard {
+
+using ClientId = std::uint32_t;
+// Milliseconds of the card's clock; by default the platform's clock, so a test's virtual clock
+// drives the signals too.
+using ModelClock = std::function<std::uint64_t()>;
+
+struct ExtraDevice {
+    WaveDirection direction = WaveDirection::In;
+    std::uint16_t manufacturerId = 0;
+    std::uint16_t productId = 0;
+    std::string name;
+};
+
+struct HandleFact {
+    std::uint32_t handle;
+    std::uint32_t pid;
+    WaveDirection direction;
+    std::uint32_t deviceId;
+    bool meterOn;
+};
+
+class CardModel : public ICardService {
+public:
+    static constexpr std::uint64_t kRemovalTimeoutMs = 4000;
+    static constexpr std::size_t kTraceLimit = 20000;
+
+    explicit CardModel(int cards = 1, ModelClock clock = {});
+
+    // ICardService, as the in-process client.
+    std::vector<WaveDeviceCaps> ListDevices(WaveDirection direction) override;
+    OpenReply Open(WaveDirection direction, std::uint32_t deviceId,
+                   std::span<const std::uint8_t> format) override;
+    std::uint32_t Close(WaveDirection direction, std::uint32_t handle) override;
+    MessageReply Message(WaveDirection direction, std::uint32_t handle, std::uint32_t message,
+                         std::uint32_t param1, std::uint32_t param2,
+                         std::span<const std::uint8_t> block) override;
+    ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override;
+    void SetDeviceChangeHandler(DeviceChangeHandler handler) override;
+    void AnswerDeviceChange(std::uint32_t eventId) override;
+
+    // Clients. A client that disconnects loses its handles and its meters, and no removal waits
+    // for it any longer.
+    ClientId Connect(std::uint32_t pid);
+    void Disconnect(ClientId client);
+    void Subscribe(ClientId client, DeviceChangeHandler handler);
+    OpenReply Open(ClientId client, WaveDirection direction, std::uint32_t deviceId,
+                   std::span<const std::uint8_t> format);
+    std::uint32_t Close(ClientId client, WaveDirection direction, std::uint32_t handle);
+    MessageReply Message(ClientId client, WaveDirection direction, std::uint32_t handle,
+                         std::uint32_t message, std::uint32_t param1, std::uint32_t param2,
+                         std::span<const std::uint8_t> block);
+    ConfigReply Config(ClientId client, std::uint32_t code, std::span<const std::uint8_t> data);
+    void AnswerDeviceChange(ClientId client, std::uint32_t eventId);
+    ClientId InProcessClient() const { return self_; }
+
+    // Time: finishes removals whose wait has run out. NextDeadline says when that is due.
+    void Tick();
+    std::optional<std::uint64_t> NextDeadline() const;
+    std::uint64_t Now() const { return clock_(); }
+
+    // The world outside the program.
+    int CardCount() const { return static_cast<int>(cards_.size()); }
+    SimulatedCard& Card(int card) { return cards_.at(static_cast<std::size_t>(card)); }
+    const SimulatedCard& Card(int card) const { return cards_.at(static_cast<std::size_t>(card)); }
+    void AddExtraDevice(const ExtraDevice& device);
+    void SetDriverState(std::int32_t state) { driverState_ = state; }
+    // `number` counts from 1 as the states do.
+    void SetCardState(int number, std::int32_t state) { cardStates_.at(number - 1) = state; }
+    std::int32_t DriverState() const { return driverState_; }
+    std::int32_t CardState(int number) const;
+    void SetConfigFault(ConfigFault fault, std::uint32_t delayMs = 0);
+    ConfigFault ConfigFaultKind() const { return configFault_; }
+    std::uint32_t ConfigFaultDelay() const { return configDelayMs_; }
+    // Asks every subscriber whether the card may go; false when there is no such card or it is
+    // already on its way out.
+    bool Unplug(int card);
+    std::size_t PendingRemovals() const { return removals_.size(); }
+    // Device id of a card's device within its direction's list.
+    std::uint32_t DeviceIdOf(int card, WaveDirection direction, int device) const;
+
+    // Facts for status and trace.
+    std::vector<HandleFact> Handles() const;
+    std::size_t ClientCount() const { return clients_.size(); }
+    const std::deque<std::string>& Trace() const { return trace_; }
+    void ClearTrace() { trace_.clear(); }
+    const ConfigRecord& SpareConfig(int record) const { return spareConfig_.at(record); }
+
+private:
+    struct DeviceEntry {
+        WaveDeviceCaps caps;
+        std::uint32_t devnode = 0; // 0: not a device of a card
+        int device = 0;
+    };
+    struct Handle {
+        ClientId client;
+        WaveDirection direction;
+        std::uint32_t devnode; // 0 for another maker's device
+        int device;
+        std::uint32_t foreignId; // device id, for another maker's device
+        bool meterOn = false;
+        std::uint64_t lastReadMs = 0;
+    };
+    struct Client {
+        std::uint32_t pid;
+        DeviceChangeHandler handler;
+    };
+    struct Removal {
+        std::uint32_t eventId;
+        std::uint32_t devnode;
+        std::uint64_t deadline;
+        std::set<ClientId> awaiting;
+    };
+
+    void RebuildDevices();
+    int CardIndexOf(std::uint32_t devnode) const;
+    std::uint32_t DeviceIdOfHandle(const Handle& handle) const;
+    MessageReply CardMessage(Handle& handle, SimulatedCard& card, std::uint32_t message,
+                             std::uint32_t param1, std::span<const std::uint8_t> block);
+    std::uint32_t SetRoute(SimulatedCard& card, int device, std::uint32_t packed);
+    double PlaybackPeak(const SimulatedCard& card, int device, int channel, std::uint64_t from,
+                        std::uint64_t to);
+    double InputPeak(const SimulatedCard& card, int device, int channel, std::uint64_t from,
+                     std::uint64_t to);
+    void RunConfig(std::uint32_t code, std::span<std::uint8_t> data, std::uint32_t& result);
+    void FinishRemoval(std::uint32_t eventId);
+    void RemoveCard(std::uint32_t devnode);
+    void AddTrace(ClientId client, const std::string& call, std::int64_t deviceId,
+                  const std::string& what, std::uint32_t p1, std::uint32_t p2, std::uint32_t result,
+                  const std::string& suffix = {});
+
+    ModelClock clock_;
+    std::vector<SimulatedCard> cards_;
+    std::uint32_t nextDevnode_ = 0x00C5A010;
+    std::vector<DeviceEntry> devices_[2];
+    std::vector<ExtraDevice> extras_;
+    std::map<std::uint32_t, Handle> handles_;
+    std::uint32_t nextHandle_ = 0x100;
+    std::map<ClientId, Client> clients_;
+    ClientId nextClient_ = 1;
+    ClientId self_;
+    std::vector<Removal> removals_;
+    std::uint32_t nextEventId_ = 1;
+    std::int32_t driverState_ = 1;
+    std::array<std::optional<std::int32_t>, kMaxCards> cardStates_{};
+    std::array<ConfigRecord, kMaxCards> spareConfig_;
+    ConfigFault configFault_ = ConfigFault::None;
+    std::uint32_t configDelayMs_ = 0;
+    std::mt19937 rng_{0x5eed};
+    std::deque<std::string> trace_;
+    std::uint64_t traceSeq_ = 0;
+};
+
+} // namespace simcard

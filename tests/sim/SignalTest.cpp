@@ -1,0 +1,71 @@
+#include "sim/model/Signal.h"
+
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <vector>
+
+namespace simcard {
+namespace {
+
+TEST(SignalTest, SinePeakOverShortSpansFollowsTheWave) {
+    std::mt19937 rng;
+    Signal s = Signal::Sine(0, 10); // 100 ms period
+    EXPECT_DOUBLE_EQ(s.Peak(0, 0, 100, rng), 1.0);
+    EXPECT_NEAR(s.Peak(0, 0, 5, rng), std::sin(2 * M_PI * 0.05), 1e-9);
+    EXPECT_NEAR(s.Peak(1, 20, 30, rng), 1.0, 1e-9); // crest at 25 ms
+    // A read at the very instant of the last still sees a millisecond.
+    EXPECT_GT(s.Peak(0, 10, 10, rng), 0.0);
+}
+
+TEST(SignalTest, SilenceNoiseAndLevels) {
+    std::mt19937 rng;
+    EXPECT_EQ(Signal::Silence().Peak(0, 0, 1000, rng), 0.0);
+    for (int i = 0; i < 50; ++i) {
+        double p = Signal::Noise(-6).Peak(0, 0, 100, rng);
+        EXPECT_GE(p, 0.8 * DbToLinear(-6));
+        EXPECT_LE(p, DbToLinear(-6));
+    }
+    EXPECT_EQ(ToMeterScale(2.0), 32767);
+    EXPECT_EQ(ToMeterScale(0.0), 0);
+    EXPECT_NEAR(AnalogGainDb(0xBB00), 0.0, 0.5);
+    EXPECT_DOUBLE_EQ(AnalogGainDb(108 * 256), -40.0);
+    EXPECT_DOUBLE_EQ(AnalogGainDb(0xFF00), 35.0);
+    EXPECT_DOUBLE_EQ(AnalogGainDb(0), -40.0); // below the fader's range: its bottom
+}
+
+TEST(SignalTest, WavFileLoopsWithItsOwnPeaks) {
+    auto path = std::filesystem::temp_directory_path() / "varnel-signal-test.wav";
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    // 100 ms: the first half quiet (0.1 / 0.2), the second loud on the left only (0.8).
+    std::vector<float> frames;
+    for (int i = 0; i < 800; ++i) {
+        frames.push_back(i < 400 ? 0.1f : 0.8f);
+        frames.push_back(0.2f);
+    }
+    sf_writef_float(f, frames.data(), 800);
+    sf_close(f);
+
+    std::string error;
+    auto s = Signal::FromFile(path.string(), &error);
+    ASSERT_TRUE(s) << error;
+    std::mt19937 rng;
+    EXPECT_NEAR(s->Peak(0, 0, 40, rng), 0.1, 0.001);
+    EXPECT_NEAR(s->Peak(0, 60, 90, rng), 0.8, 0.001);
+    EXPECT_NEAR(s->Peak(0, 100, 140, rng), 0.1, 0.001); // looped
+    EXPECT_NEAR(s->Peak(1, 0, 1000, rng), 0.2, 0.001);
+    EXPECT_EQ(s->Describe(), "file " + path.string());
+    std::filesystem::remove(path);
+
+    EXPECT_FALSE(Signal::FromFile("/nonexistent/x.wav", &error));
+    EXPECT_NE(error.find("/nonexistent/x.wav"), std::string::npos);
+}
+
+} // namespace
+} // namespace simcard

@@ -104,7 +104,8 @@ public:
 
     // Facts for status and trace.
     std::vector<HandleFact> Handles() const;
-    std::size_t ClientCount() const { return clients_.size(); }
+    // Connected clients besides this process itself.
+    std::size_t ClientCount() const { return clients_.size() - 1; }
     const std::deque<std::string>& Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     const ConfigRecord& SpareConfig(int record) const { return spareConfig_.at(record); }

@@ -1,5 +1,6 @@
 #include "CardModelTestSupport.h"
 #include "platform/VirtualClock.h"
+#include "sim/model/CardModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+#include "sim/model/CardModel.h"
+
 #include "CardModelTestSupport.h"
 #include "platform/VirtualClock.h"
 

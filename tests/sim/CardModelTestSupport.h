@@ -1,8 +1,9 @@
 #pragma once
 // Small helpers for driving the card model as the program's driver layer would.
 
-#include "sim/model/CardModel.h"
+#include "sim/protocol/CardTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,78 @@
+#include "sim/ctl/CommandHelp.h"
+
+namespace simcard {
+
+namespace {
+
+struct Entry {
+    const char* command;
+    const char* text;
+};
+
+const Entry kHelp[] = {
+    {"status",
+     "varnelctl status\n"
+     "  Prints every fact of the simulated card as key=value lines: cards, wave devices,\n"
+     "  each card's gains, monitor states, routes, format, digital input and rates,\n"
+     "  signals, busy devices, faults, configuration record, the getstates states and\n"
+     "  the open handles.\n"},
+    {"trace", "varnelctl trace [--clear]\n"
+              "  Prints the requests the daemon has answered, oldest first; --clear empties the\n"
+              "  list.\n"},
+    {"state", "varnelctl state driver <n>\n"
+              "varnelctl state card <1..4> <n>\n"
+              "  Sets the states getstates reports (1 ready, 0 no card, negative: an error id).\n"},
+    {"signal", "varnelctl signal <card> <device> sine <dBFS> [<Hz>]\n"
+               "varnelctl signal <card> <device> noise <dBFS>\n"
+               "varnelctl signal <card> <device> silence\n"
+               "varnelctl signal <card> <device> file <path>\n"
+               "  Sets the signal at a recording device's input, or what applications play on a\n"
+               "  playback device. A file (WAV and the like) plays in a loop.\n"
+               "  Devices: analog-in, digital-in, adat-in-1..4, analog-out, digital-out,\n"
+               "  adat-out-1..4. Cards count from 0.\n"},
+    {"busy", "varnelctl busy <card> <device> on|off\n"
+             "  An application takes or releases a device.\n"},
+    {"dinput", "varnelctl dinput <card> optical|electrical|cd\n"
+               "  Selects the digital input, as another program would.\n"},
+    {"rate", "varnelctl rate <card> optical|electrical|cd <Hz>\n"
+             "  Sets the rate arriving at a digital input; 0 means no lock.\n"},
+    {"route", "varnelctl route <card> analog|digital <b0> <b1> <b2> <b3>\n"
+              "  Sets an output's route bytes as another program would (refused for source 4\n"
+              "  while the output is busy).\n"},
+    {"monitor", "varnelctl monitor <card> analog|digital <b0> <b1> <b2> <b3>\n"
+                "  Sets a recording kind's monitor state bytes as another program would.\n"},
+    {"gain", "varnelctl gain <card> <left word> <right word>\n"
+             "  Sets the analog input's gain words as another program would.\n"},
+    {"format", "varnelctl format <card> <word>\n"
+               "  Sets the digital output's format word as another program would.\n"},
+    {"fault", "varnelctl fault meter-on <card> <device> on|off\n"
+              "varnelctl fault open <card> <device> on|off\n"
+              "varnelctl fault config hang|crash|off\n"
+              "varnelctl fault config slow <ms>\n"
+              "  Refuses meter-on on a device, fails every open of a device, or makes the\n"
+              "  configuration process hang, crash or answer slowly.\n"},
+    {"unplug", "varnelctl unplug <card> [--no-wait]\n"
+               "  Asks every client whether the card may go and removes it once all have\n"
+               "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},
+    {"ui", "varnelctl ui <request>\n"
+           "  Sends a request to the running manager's automation endpoint.\n"},
+};
+
+} // namespace
+
+std::string CommandHelp(const std::string& command) {
+    for (const Entry& e : kHelp)
+        if (command == e.command)
+            return e.text;
+    return {};
+}
+
+std::string OverallHelp() {
+    std::string text = "usage: varnelctl <command> [arguments]   (varnelctl <command> --help)\n"
+                       "Numbers are decimal or 0x hexadecimal.\n\n";
+    for (const Entry& e : kHelp)
+        text += e.text;
+    return text;
+}
+
+} // namespace simcard

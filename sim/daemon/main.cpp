@@ -1,0 +1,123 @@
+// varnel-cardd: the simulated card daemon.
+#include "sim/daemon/CardDaemon.h"
+#include "sim/model/ExtraDevices.h"
+#include "sim/protocol/SocketPath.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int gStopPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    (void)!write(gStopPipe[1], "x", 1);
+}
+
+const char kUsage[] =
+    "usage: varnel-cardd [--cards N] [--devices FILE] [--foreground]\n"
+    "  --cards N       number of simulated cards, 0 to 4 (default 1)\n"
+    "  --devices FILE  extra wave devices, one per line:\n"
+    "                  in|out <manufacturer id> <product id> <name>\n"
+    "  --foreground    stay in the foreground (default: detach once listening)\n"
+    "The socket is $VARNEL_CARD_SOCKET, else $XDG_RUNTIME_DIR/varnel-pro/card.sock,\n"
+    "else /tmp/varnel-pro-<uid>/card.sock.\n";
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "varnel-cardd: %s\n", message.c_str());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int cards = 1;
+    bool foreground = false;
+    std::string devicesFile;
+    uid_t allowedUid = geteuid();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* what) -> std::string {
+            if (i + 1 >= argc)
+                throw std::string("missing ") + what + " after " + arg;
+            return argv[++i];
+        };
+        try {
+            if (arg == "--cards") {
+                std::string n = value("N");
+                if (n.size() != 1 || n[0] < '0' || n[0] > '4')
+                    return Fail("--cards \"" + n + "\" is not 0 to 4");
+                cards = n[0] - '0';
+            } else if (arg == "--devices") {
+                devicesFile = value("FILE");
+            } else if (arg == "--foreground") {
+                foreground = true;
+            } else if (arg == "--test-allow-uid") {
+                // For tests only: lets a test running as one user see a peer refused.
+                allowedUid = static_cast<uid_t>(std::strtoul(value("uid").c_str(), nullptr, 10));
+            } else if (arg == "--help" || arg == "-h") {
+                std::fputs(kUsage, stdout);
+                return 0;
+            } else {
+                std::fputs(kUsage, stderr);
+                return Fail("unknown argument \"" + arg + "\"");
+            }
+        } catch (const std::string& message) {
+            return Fail(message);
+        }
+    }
+
+    simcard::CardModel model(cards);
+    if (!devicesFile.empty()) {
+        std::ifstream in(devicesFile);
+        if (!in)
+            return Fail("cannot read --devices file \"" + devicesFile + "\"");
+        std::stringstream text;
+        text << in.rdbuf();
+        std::vector<simcard::ExtraDevice> extras;
+        std::string error;
+        if (!simcard::ParseExtraDevices(text.str(), extras, &error))
+            return Fail(devicesFile + ": " + error);
+        for (const auto& extra : extras)
+            model.AddExtraDevice(extra);
+    }
+
+    std::signal(SIGPIPE, SIG_IGN);
+    if (pipe2(gStopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return Fail("cannot create a pipe");
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+
+    std::string path = simcard::CardSocketPath();
+    simcard::CardDaemon daemon(model, path, allowedUid);
+    std::string error;
+    if (!daemon.Listen(&error))
+        return Fail(error);
+
+    if (!foreground) {
+        // Detach only once the socket listens, so that whoever started us can connect at once.
+        pid_t child = fork();
+        if (child < 0)
+            return Fail("cannot fork");
+        if (child > 0)
+            _exit(0);
+        setsid();
+        int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+        if (null >= 0) {
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+    }
+    daemon.Run(gStopPipe[0]);
+    return 0;
+}

@@ -1,0 +1,426 @@
+#include "sim/model/CardControl.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+
+namespace simcard {
+
+namespace {
+
+// A bad argument: its message names the argument and what was expected.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A well-formed command that the card refused.
+struct Refusal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct DeviceRef {
+    WaveDirection direction;
+    int device;
+};
+
+const char* const kDeviceNames[2][kDevicesPerDirection] = {
+    {"analog-in", "digital-in", "adat-in-1", "adat-in-2", "adat-in-3", "adat-in-4"},
+    {"analog-out", "digital-out", "adat-out-1", "adat-out-2", "adat-out-3", "adat-out-4"}};
+const char* const kInputNames[] = {"optical", "electrical", "cd"};
+
+std::string Hex(std::uint32_t v, int digits = 0) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, v);
+    return text;
+}
+
+class Command {
+public:
+    Command(CardModel& model, ClientId client, const std::vector<std::string>& args)
+        : model_(model), client_(client), args_(args) {}
+
+    std::string Run();
+
+private:
+    const std::string& Arg(std::size_t i, const char* what) const {
+        if (i >= args_.size())
+            throw UsageError(std::string("missing ") + what);
+        return args_[i];
+    }
+    void NoMoreThan(std::size_t count) const {
+        if (args_.size() > count)
+            throw UsageError("unexpected argument \"" + args_[count] + "\"");
+    }
+    std::int64_t Number(std::size_t i, const char* what, std::int64_t min, std::int64_t max) const;
+    double Real(std::size_t i, const char* what) const;
+    int CardArg(std::size_t i) const {
+        return static_cast<int>(Number(i, "card", 0, model_.CardCount() - 1));
+    }
+    DeviceRef Device(std::size_t i) const;
+    bool OnOff(std::size_t i) const;
+    int Choice(std::size_t i, const char* what, std::initializer_list<const char*> words) const;
+    std::array<std::uint8_t, 4> FourBytes(std::size_t first) const;
+
+    std::string Status() const;
+    std::string Trace();
+    void State();
+    void SetSignal();
+    void Fault();
+    void Unplug();
+    // Another program's change: a control handle of our own, one message, closed again.
+    std::uint32_t AsProgram(int card, WaveDirection direction, int device, std::uint32_t message,
+                            std::uint32_t value, std::vector<std::uint8_t>* block = nullptr);
+    void Route();
+    void Monitor();
+    void DigitalInput();
+
+    CardModel& model_;
+    ClientId client_;
+    const std::vector<std::string>& args_;
+};
+
+std::int64_t Command::Number(std::size_t i, const char* what, std::int64_t min,
+                             std::int64_t max) const {
+    const std::string& text = Arg(i, what);
+    std::string_view digits = text;
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (negative)
+        digits.remove_prefix(1);
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    std::int64_t value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (digits.empty() || ec != std::errc{} || end != digits.data() + digits.size())
+        throw UsageError(std::string(what) + " \"" + text + "\" is not a number");
+    if (negative)
+        value = -value;
+    if (value < min || value > max)
+        throw UsageError(std::string(what) + " \"" + text + "\" is outside " + std::to_string(min) +
+                         ".." + std::to_string(max));
+    return value;
+}
+
+double Command::Real(std::size_t i, const char* what) const {
+    const std::string& text = Arg(i, what);
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || value > 1e6 ||
+        value < -1e6)
+        throw UsageError(std::string(what) + " \"" + text + "\" is not a number");
+    return value;
+}
+
+DeviceRef Command::Device(std::size_t i) const {
+    const std::string& name = Arg(i, "device");
+    for (int d = 0; d < 2; ++d)
+        for (int k = 0; k < kDevicesPerDirection; ++k)
+            if (name == kDeviceNames[d][k])
+                return {static_cast<WaveDirection>(d), k};
+    throw UsageError("unknown device \"" + name +
+                     "\" (analog-in, digital-in, adat-in-1..4, analog-out, digital-out, "
+                     "adat-out-1..4)");
+}
+
+bool Command::OnOff(std::size_t i) const {
+    return Choice(i, "on|off", {"off", "on"}) == 1;
+}
+
+int Command::Choice(std::size_t i, const char* what,
+                    std::initializer_list<const char*> words) const {
+    const std::string& word = Arg(i, what);
+    int index = 0;
+    for (const char* w : words) {
+        if (word == w)
+            return index;
+        ++index;
+    }
+    throw UsageError("\"" + word + "\" is not one of " + what);
+}
+
+std::array<std::uint8_t, 4> Command::FourBytes(std::size_t first) const {
+    std::array<std::uint8_t, 4> bytes{};
+    const char* names[] = {"b0", "b1", "b2", "b3"};
+    for (std::size_t b = 0; b < 4; ++b)
+        bytes[b] = static_cast<std::uint8_t>(Number(first + b, names[b], 0, 255));
+    NoMoreThan(first + 4);
+    return bytes;
+}
+
+std::string Command::Run() {
+    const std::string& verb = Arg(0, "command");
+    if (verb == "status") {
+        NoMoreThan(1);
+        return Status();
+    }
+    if (verb == "trace")
+        return Trace();
+    if (verb == "state")
+        State();
+    else if (verb == "signal")
+        SetSignal();
+    else if (verb == "busy") {
+        int card = CardArg(1);
+        DeviceRef d = Device(2);
+        model_.Card(card).busy[int(d.direction)][d.device] = OnOff(3);
+        NoMoreThan(4);
+    } else if (verb == "dinput")
+        DigitalInput();
+    else if (verb == "rate") {
+        int card = CardArg(1);
+        int input = Choice(2, "optical|electrical|cd", {"optical", "electrical", "cd"});
+        model_.Card(card).rates[input] = static_cast<std::uint32_t>(Number(3, "Hz", 0, 0xFFFFFFFF));
+        NoMoreThan(4);
+    } else if (verb == "route")
+        Route();
+    else if (verb == "monitor")
+        Monitor();
+    else if (verb == "gain") {
+        int card = CardArg(1);
+        auto left = static_cast<std::uint32_t>(Number(2, "left word", 0, 0xFFFF));
+        auto right = static_cast<std::uint32_t>(Number(3, "right word", 0, 0xFFFF));
+        NoMoreThan(4);
+        AsProgram(card, WaveDirection::In, kAnalog, INMSG_SET_GAIN, left | right << 16);
+    } else if (verb == "format") {
+        int card = CardArg(1);
+        auto word = static_cast<std::uint32_t>(Number(2, "word", 0, 0xFFFFFFFF));
+        NoMoreThan(3);
+        AsProgram(card, WaveDirection::Out, kDigital, OUTMSG_SET_FORMAT, word);
+    } else if (verb == "fault")
+        Fault();
+    else if (verb == "unplug")
+        Unplug();
+    else
+        throw UsageError("unknown command \"" + verb + "\"");
+    return {};
+}
+
+std::string Command::Status() const {
+    std::ostringstream out;
+    out << "cards=" << model_.CardCount() << "\n";
+    for (auto d : {WaveDirection::In, WaveDirection::Out}) {
+        auto devices = model_.ListDevices(d);
+        for (std::size_t id = 0; id < devices.size(); ++id)
+            out << "device." << (d == WaveDirection::In ? "in." : "out.") << id
+                << "=mid=" << devices[id].manufacturerId << " pid=" << devices[id].productId
+                << " name=\"" << devices[id].name << "\"\n";
+    }
+    for (int c = 0; c < model_.CardCount(); ++c) {
+        const SimulatedCard& card = model_.Card(c);
+        std::string p = "card." + std::to_string(c) + ".";
+        auto bytes = [](const std::array<std::uint8_t, 4>& b) {
+            return std::to_string(b[0]) + "," + std::to_string(b[1]) + "," + std::to_string(b[2]) +
+                   "," + std::to_string(b[3]);
+        };
+        out << p << "devnode=" << Hex(card.devnode, 8) << "\n";
+        out << p << "gain=" << card.gain[0] << "," << card.gain[1] << "\n";
+        out << p << "monitor.analog=" << bytes(card.monitor[kAnalog]) << "\n";
+        out << p << "monitor.digital=" << bytes(card.monitor[kDigital]) << "\n";
+        out << p << "route.analog=" << bytes(card.route[kAnalog]) << "\n";
+        out << p << "route.digital=" << bytes(card.route[kDigital]) << "\n";
+        out << p << "format=" << Hex(card.format, 4) << "\n";
+        out << p << "dinput=" << int(card.SelectedInput()) << "\n";
+        for (int i = 0; i < 3; ++i)
+            out << p << "rate." << kInputNames[i] << "=" << card.rates[i] << "\n";
+        out << p << "removing=" << (card.removing ? 1 : 0) << "\n";
+        for (int d = 0; d < 2; ++d)
+            for (int k = 0; k < kDevicesPerDirection; ++k) {
+                std::string dev = kDeviceNames[d][k];
+                const Signal& s = d == 0 ? card.input[k] : card.playback[k];
+                out << p << "signal." << dev << "=" << s.Describe() << "\n";
+                if (card.busy[d][k])
+                    out << p << "busy." << dev << "=1\n";
+                if (card.meterOnRefused[d][k])
+                    out << p << "fault.meter-on." << dev << "=1\n";
+                if (card.openFails[d][k])
+                    out << p << "fault.open." << dev << "=1\n";
+            }
+        for (const ConfigField& field : ConfigFields())
+            out << p << "config." << field.name << "=" << ReadInt32(card.config, field.offset)
+                << "\n";
+        out << p << "config.raw=";
+        for (std::uint8_t b : card.config) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", b);
+            out << hex;
+        }
+        out << "\n";
+    }
+    out << "state.driver=" << model_.DriverState() << "\n";
+    for (int n = 1; n <= kMaxCards; ++n)
+        out << "state.card." << n << "=" << model_.CardState(n) << "\n";
+    const char* faults[] = {"off", "hang", "crash", "slow"};
+    out << "fault.config=" << faults[int(model_.ConfigFaultKind())];
+    if (model_.ConfigFaultKind() == ConfigFault::Slow)
+        out << " " << model_.ConfigFaultDelay();
+    out << "\n";
+    out << "removals.pending=" << model_.PendingRemovals() << "\n";
+    out << "clients=" << model_.ClientCount() << "\n";
+    auto handles = model_.Handles();
+    out << "handles.open=" << handles.size() << "\n";
+    for (const HandleFact& h : handles)
+        out << "handle." << Hex(h.handle) << "=pid=" << h.pid << " "
+            << (h.direction == WaveDirection::In ? "in" : "out") << " dev=" << h.deviceId
+            << " meter=" << (h.meterOn ? "on" : "off") << "\n";
+    return out.str();
+}
+
+std::string Command::Trace() {
+    if (args_.size() > 1) {
+        if (args_[1] != "--clear")
+            throw UsageError("unexpected argument \"" + args_[1] + "\" (only --clear)");
+        NoMoreThan(2);
+        model_.ClearTrace();
+        return {};
+    }
+    std::string out;
+    for (const std::string& line : model_.Trace())
+        out += line + "\n";
+    return out;
+}
+
+void Command::State() {
+    if (Choice(1, "driver|card", {"driver", "card"}) == 0) {
+        model_.SetDriverState(static_cast<std::int32_t>(Number(2, "state", INT32_MIN, INT32_MAX)));
+        NoMoreThan(3);
+        return;
+    }
+    int number = static_cast<int>(Number(2, "card number", 1, kMaxCards));
+    model_.SetCardState(number,
+                        static_cast<std::int32_t>(Number(3, "state", INT32_MIN, INT32_MAX)));
+    NoMoreThan(4);
+}
+
+void Command::SetSignal() {
+    int card = CardArg(1);
+    DeviceRef d = Device(2);
+    Signal signal;
+    switch (Choice(3, "sine|noise|silence|file", {"sine", "noise", "silence", "file"})) {
+    case 0: {
+        double level = Real(4, "dBFS");
+        double hz = args_.size() > 5 ? Real(5, "Hz") : 1000.0;
+        if (hz <= 0 || hz > 96000)
+            throw UsageError("Hz \"" + args_[5] + "\" is outside 0..96000");
+        NoMoreThan(6);
+        signal = Signal::Sine(level, hz);
+        break;
+    }
+    case 1:
+        signal = Signal::Noise(Real(4, "dBFS"));
+        NoMoreThan(5);
+        break;
+    case 2:
+        NoMoreThan(4);
+        break;
+    case 3: {
+        std::string error;
+        auto file = Signal::FromFile(Arg(4, "path"), &error);
+        if (!file)
+            throw UsageError("path: " + error);
+        NoMoreThan(5);
+        signal = *file;
+        break;
+    }
+    }
+    SimulatedCard& target = model_.Card(card);
+    (d.direction == WaveDirection::In ? target.input : target.playback)[d.device] = signal;
+}
+
+void Command::Fault() {
+    int what = Choice(1, "meter-on|open|config", {"meter-on", "open", "config"});
+    if (what == 2) {
+        int kind = Choice(2, "hang|crash|off|slow", {"hang", "crash", "off", "slow"});
+        if (kind == 3) {
+            auto ms = static_cast<std::uint32_t>(Number(3, "ms", 0, 600000));
+            NoMoreThan(4);
+            model_.SetConfigFault(ConfigFault::Slow, ms);
+            return;
+        }
+        NoMoreThan(3);
+        const ConfigFault faults[] = {ConfigFault::Hang, ConfigFault::Crash, ConfigFault::None};
+        model_.SetConfigFault(faults[kind]);
+        return;
+    }
+    int card = CardArg(2);
+    DeviceRef d = Device(3);
+    bool on = OnOff(4);
+    NoMoreThan(5);
+    SimulatedCard& target = model_.Card(card);
+    (what == 0 ? target.meterOnRefused : target.openFails)[int(d.direction)][d.device] = on;
+}
+
+void Command::Unplug() {
+    int card = CardArg(1);
+    NoMoreThan(2);
+    if (!model_.Unplug(card))
+        throw Refusal("card " + args_[1] + " is already being removed");
+}
+
+std::uint32_t Command::AsProgram(int card, WaveDirection direction, int device,
+                                 std::uint32_t message, std::uint32_t value,
+                                 std::vector<std::uint8_t>* block) {
+    std::vector<std::uint8_t> format = {1, 0, 2,  0, 0x44, 0xAC, 0,   0,   0x10, 0xB1, 2, 0,
+                                        4, 0, 16, 0, 4,    0,    'C', 'T', 'R',  'L',  0};
+    OpenReply open =
+        model_.Open(client_, direction, model_.DeviceIdOf(card, direction, device), format);
+    if (open.result != MMSYSERR_NOERROR)
+        throw Refusal("the device cannot be opened (result " + std::to_string(open.result) + ")");
+    std::vector<std::uint8_t> none;
+    MessageReply reply =
+        model_.Message(client_, direction, open.handle, message, value, 0, block ? *block : none);
+    model_.Close(client_, direction, open.handle);
+    if (block)
+        *block = reply.block;
+    return reply.result;
+}
+
+void Command::Route() {
+    int card = CardArg(1);
+    int kind = Choice(2, "analog|digital", {"analog", "digital"});
+    auto b = FourBytes(3);
+    std::uint32_t packed = b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
+    if (AsProgram(card, WaveDirection::Out, kind, OUTMSG_SET_ROUTE, packed) != MMSYSERR_NOERROR)
+        throw Refusal(std::string("route refused: the ") + kDeviceNames[1][kind] +
+                      " device of card " + std::to_string(card) + " is busy");
+}
+
+void Command::Monitor() {
+    int card = CardArg(1);
+    int kind = Choice(2, "analog|digital", {"analog", "digital"});
+    auto b = FourBytes(3);
+    std::uint32_t packed = b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
+    AsProgram(card, WaveDirection::In, kind, INMSG_SET_MONITOR, packed);
+}
+
+void Command::DigitalInput() {
+    int card = CardArg(1);
+    int input = Choice(2, "optical|electrical|cd", {"optical", "electrical", "cd"});
+    NoMoreThan(3);
+    std::vector<std::uint8_t> block(4);
+    AsProgram(card, WaveDirection::In, kDigital, INMSG_GET_MONITOR, 0, &block);
+    block[0] = static_cast<std::uint8_t>(input + 1);
+    std::uint32_t packed =
+        block[0] | block[1] << 8 | block[2] << 16 | std::uint32_t(block[3]) << 24;
+    AsProgram(card, WaveDirection::In, kDigital, INMSG_SET_MONITOR, packed);
+}
+
+} // namespace
+
+ControlResult RunControl(CardModel& model, ClientId client, const std::vector<std::string>& args) {
+    ControlResult result;
+    try {
+        result.output = Command(model, client, args).Run();
+    } catch (const UsageError& e) {
+        result.status = 2;
+        result.error = e.what();
+    } catch (const Refusal& e) {
+        result.status = 1;
+        result.error = e.what();
+    }
+    return result;
+}
+
+} // namespace simcard

@@ -1,0 +1,81 @@
+#pragma once
+// The card's driver as seen from another process: a connection to the card daemon's socket.
+// Requests are answered in order; a reader thread takes every frame off the socket, hands replies
+// to the waiting request and device-change events to the handler (on that thread). Once the
+// connection is lost every request fails with MMSYSERR_NODRIVER (lists come back empty).
+
+#include "sim/protocol/CardService.h"
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace simcard {
+
+struct ControlReply {
+    int status = 0;
+    std::string output;
+    std::string error;
+};
+
+class CardClient : public ICardService {
+public:
+    static constexpr int kReplyTimeoutMs = 15000;
+
+    CardClient() = default;
+    ~CardClient() override;
+    CardClient(const CardClient&) = delete;
+    CardClient& operator=(const CardClient&) = delete;
+
+    // Connects and introduces this process; false with `error` when no daemon answers or it
+    // refuses us.
+    bool Connect(const std::string& socketPath, std::string* error);
+    void Disconnect();
+    bool Connected() const;
+    // The text of the last refusal or failure, for messages.
+    std::string LastError() const;
+
+    std::vector<WaveDeviceCaps> ListDevices(WaveDirection direction) override;
+    OpenReply Open(WaveDirection direction, std::uint32_t deviceId,
+                   std::span<const std::uint8_t> format) override;
+    std::uint32_t Close(WaveDirection direction, std::uint32_t handle) override;
+    MessageReply Message(WaveDirection direction, std::uint32_t handle, std::uint32_t message,
+                         std::uint32_t param1, std::uint32_t param2,
+                         std::span<const std::uint8_t> block) override;
+    ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override;
+    void SetDeviceChangeHandler(DeviceChangeHandler handler) override;
+    void AnswerDeviceChange(std::uint32_t eventId) override;
+
+    // A varnelctl command, carried out by the daemon.
+    ControlReply Control(const std::vector<std::string>& args);
+
+private:
+    struct Pending {
+        bool done = false;
+        bool error = false;
+        std::vector<std::uint8_t> payload;
+    };
+
+    // The reply's payload; nullopt when the daemon answered with an error or is gone.
+    std::optional<std::vector<std::uint8_t>> Request(std::uint8_t type,
+                                                     const std::vector<std::uint8_t>& frameBody);
+    bool Send(const std::vector<std::uint8_t>& frame);
+    void ReadLoop();
+    void Dispatch(const std::vector<std::uint8_t>& frame);
+
+    int fd_ = -1;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::condition_variable replied_;
+    std::map<std::uint32_t, Pending> pending_;
+    std::uint32_t nextSequence_ = 1;
+    bool lost_ = true;
+    std::string lastError_;
+    std::mutex writeMutex_;
+    DeviceChangeHandler handler_;
+};
+
+} // namespace simcard

@@ -1,0 +1,58 @@
+#pragma once
+// A real varnel-cardd on a private socket in a fresh temporary directory, and the tools to talk
+// to it as clients do: the card client, raw frames, and varnelctl.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace simcard::test {
+
+class DaemonProcess {
+public:
+    explicit DaemonProcess(std::vector<std::string> args = {"--cards", "2"});
+    ~DaemonProcess();
+    DaemonProcess(const DaemonProcess&) = delete;
+    DaemonProcess& operator=(const DaemonProcess&) = delete;
+
+    const std::string& Socket() const { return socket_; }
+    const std::string& Directory() const { return dir_; }
+    bool Started() const { return started_; }
+    // SIGTERM, then the exit status (or -1 when it did not end normally).
+    int Stop();
+    // Starts another daemon on the same socket and returns its exit status once it ends.
+    int RunSecond(std::vector<std::string> args) const;
+
+private:
+    std::string dir_;
+    std::string socket_;
+    pid_t pid_ = -1;
+    bool started_ = false;
+};
+
+// A connection that speaks frames byte by byte.
+class RawConnection {
+public:
+    explicit RawConnection(const std::string& socket);
+    ~RawConnection();
+    bool Send(const std::vector<std::uint8_t>& bytes);
+    // The next whole frame, or nullopt when none arrives within two seconds or the peer closed.
+    std::optional<std::vector<std::uint8_t>> ReadFrame();
+    int Fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    std::vector<std::uint8_t> buffer_;
+};
+
+struct CtlResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CtlResult RunVarnelctl(const std::string& socket, const std::vector<std::string>& args);
+
+} // namespace simcard::test

@@ -1,0 +1,171 @@
+#include "DaemonProcess.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+namespace simcard {
+namespace {
+
+using test::CtlResult;
+using test::DaemonProcess;
+
+std::string Fact(const std::string& facts, const std::string& key) {
+    std::string text = "\n" + facts;
+    std::size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return "(missing)";
+    std::size_t start = at + key.size() + 2;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+class VarnelctlTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(daemon.Started()); }
+    CtlResult Ctl(const std::vector<std::string>& args) {
+        return test::RunVarnelctl(daemon.Socket(), args);
+    }
+    std::string Status() { return Ctl({"status"}).out; }
+
+    DaemonProcess daemon;
+};
+
+TEST_F(VarnelctlTest, StatusGivesEveryFactAsKeyValueLines) {
+    CtlResult r = Ctl({"status"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Fact(r.out, "cards"), "2");
+    EXPECT_EQ(Fact(r.out, "device.in.1"), "mid=190 pid=8 name=\"Analog Record \"");
+    EXPECT_EQ(Fact(r.out, "device.out.8"), "mid=190 pid=9 name=\"Digital Playback II\"");
+    EXPECT_EQ(Fact(r.out, "card.0.gain"), "47872,47872");
+    EXPECT_EQ(Fact(r.out, "card.1.monitor.digital"), "2,2,0,0");
+    EXPECT_EQ(Fact(r.out, "card.1.route.analog"), "0,0,1,0");
+    EXPECT_EQ(Fact(r.out, "card.0.format"), "0x0004");
+    EXPECT_EQ(Fact(r.out, "card.0.dinput"), "2");
+    EXPECT_EQ(Fact(r.out, "card.0.rate.electrical"), "48000");
+    EXPECT_EQ(Fact(r.out, "card.1.config.Clock2DefaultRate"), "48000");
+    EXPECT_EQ(Fact(r.out, "card.1.config.raw").size(), 400u);
+    EXPECT_EQ(Fact(r.out, "state.driver"), "1");
+    EXPECT_EQ(Fact(r.out, "state.card.3"), "0");
+    EXPECT_EQ(Fact(r.out, "handles.open"), "0");
+}
+
+TEST_F(VarnelctlTest, ChangesAsAnotherProgramShowInStatusAndTrace) {
+    EXPECT_EQ(Ctl({"gain", "1", "0x6C00", "65535"}).status, 0);
+    EXPECT_EQ(Ctl({"route", "0", "digital", "3", "0", "1", "0"}).status, 0);
+    EXPECT_EQ(Ctl({"monitor", "0", "analog", "0", "2", "1", "0"}).status, 0);
+    EXPECT_EQ(Ctl({"format", "1", "0x15"}).status, 0);
+    EXPECT_EQ(Ctl({"dinput", "1", "cd"}).status, 0);
+    EXPECT_EQ(Ctl({"rate", "1", "cd", "0"}).status, 0);
+    EXPECT_EQ(Ctl({"state", "card", "2", "-25"}).status, 0);
+    std::string s = Status();
+    EXPECT_EQ(Fact(s, "card.1.gain"), "27648,65535");
+    EXPECT_EQ(Fact(s, "card.0.route.digital"), "3,0,1,0");
+    EXPECT_EQ(Fact(s, "card.0.monitor.analog"), "0,2,1,0");
+    EXPECT_EQ(Fact(s, "card.1.format"), "0x0015");
+    EXPECT_EQ(Fact(s, "card.1.dinput"), "3");
+    EXPECT_EQ(Fact(s, "card.1.rate.cd"), "0");
+    EXPECT_EQ(Fact(s, "state.card.2"), "-25");
+    std::string trace = Ctl({"trace"}).out;
+    EXPECT_NE(trace.find(" waveInMessage dev=7 INMSG_SET_GAIN p1=0xFFFF6C00 p2=0x0 result=0"),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(Ctl({"trace", "--clear"}).status, 0);
+    EXPECT_EQ(Ctl({"trace"}).out, "");
+}
+
+TEST_F(VarnelctlTest, BusyFaultsAndSignals) {
+    EXPECT_EQ(Ctl({"busy", "0", "analog-out", "on"}).status, 0);
+    CtlResult refused = Ctl({"route", "0", "analog", "4", "0", "1", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("busy"), std::string::npos);
+    EXPECT_EQ(Ctl({"fault", "meter-on", "1", "adat-in-2", "on"}).status, 0);
+    EXPECT_EQ(Ctl({"fault", "open", "0", "digital-out", "on"}).status, 0);
+    EXPECT_EQ(Ctl({"fault", "config", "crash"}).status, 0);
+    EXPECT_EQ(Ctl({"signal", "0", "analog-in", "sine", "-6", "440"}).status, 0);
+    EXPECT_EQ(Ctl({"signal", "1", "adat-out-4", "noise", "-20"}).status, 0);
+    std::string s = Status();
+    EXPECT_EQ(Fact(s, "card.0.busy.analog-out"), "1");
+    EXPECT_EQ(Fact(s, "card.1.fault.meter-on.adat-in-2"), "1");
+    EXPECT_EQ(Fact(s, "card.0.fault.open.digital-out"), "1");
+    EXPECT_EQ(Fact(s, "fault.config"), "crash");
+    EXPECT_EQ(Fact(s, "card.0.signal.analog-in"), "sine -6 440");
+    EXPECT_EQ(Fact(s, "card.1.signal.adat-out-4"), "noise -20");
+    // The format can no longer be changed through a device that fails every open.
+    EXPECT_EQ(Ctl({"format", "0", "0x10"}).status, 1);
+}
+
+TEST_F(VarnelctlTest, SignalFileIsNamedRelativeToTheCaller) {
+    auto dir = std::filesystem::path(daemon.Directory());
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open((dir / "tone.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    std::vector<float> samples(800, 0.5f);
+    sf_writef_float(f, samples.data(), 800);
+    sf_close(f);
+    auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    CtlResult r = Ctl({"signal", "1", "digital-in", "file", "tone.wav"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Fact(Status(), "card.1.signal.digital-in"), "file " + (dir / "tone.wav").string());
+    CtlResult missing = Ctl({"signal", "1", "digital-in", "file", "/nonexistent.wav"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("/nonexistent.wav"), std::string::npos);
+    std::filesystem::remove(dir / "tone.wav");
+}
+
+TEST_F(VarnelctlTest, BadArgumentsAreNamedAndExitNonZero) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* named;
+    };
+    const Case cases[] = {
+        {{"signal", "2", "analog-in", "silence"}, "card \"2\""},
+        {{"signal", "0", "adat-in-5", "silence"}, "adat-in-5"},
+        {{"signal", "0", "analog-in", "square"}, "square"},
+        {{"gain", "0", "0x10000", "0"}, "left word"},
+        {{"route", "0", "analog", "1", "2", "3"}, "b3"},
+        {{"route", "0", "analog", "1", "2", "3", "256"}, "b3"},
+        {{"state", "card", "5", "1"}, "card number"},
+        {{"fault", "config", "slow"}, "ms"},
+        {{"busy", "0", "analog-in", "maybe"}, "maybe"},
+        {{"status", "extra"}, "extra"},
+        {{"frobnicate"}, "frobnicate"},
+    };
+    for (const Case& c : cases) {
+        CtlResult r = Ctl(c.args);
+        EXPECT_NE(r.status, 0) << c.args[0];
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    }
+    CtlResult ui = Ctl({"ui", "windows"});
+    EXPECT_NE(ui.status, 0);
+    EXPECT_NE(ui.err.find("not available yet"), std::string::npos);
+    CtlResult help = Ctl({"unplug", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("varnelctl unplug <card>"), std::string::npos);
+    EXPECT_EQ(Ctl({"--help"}).status, 0);
+}
+
+TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListens) {
+    std::string devnode0 = Fact(Status(), "card.0.devnode");
+    CtlResult r = Ctl({"unplug", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "cards=1\n");
+    std::string s = Status();
+    EXPECT_EQ(Fact(s, "cards"), "1");
+    EXPECT_EQ(Fact(s, "card.0.devnode"), devnode0);
+    EXPECT_EQ(Fact(s, "card.1.devnode"), "(missing)");
+    EXPECT_EQ(Ctl({"unplug", "1"}).status, 2);
+}
+
+TEST(VarnelctlNoDaemon, SaysThatNoDaemonAnswers) {
+    CtlResult r = test::RunVarnelctl("/tmp/varnel-no-such-dir/card.sock", {"status"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no card daemon"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace simcard

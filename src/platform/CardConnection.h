@@ -10,7 +10,7 @@
 // kRetryPauseMs; in between they fail at once as well.
 
 #include "platform/MmResults.h"
-#include "sim/protocol/CardTypes.h"
+#include "sim/protocol/CardService.h"
 
 #include <cstdint>
 #include <map>
@@ -21,9 +21,7 @@
 #include <vector>
 
 namespace simcard {
-class ICardService;
 class CardClient;
-struct DeviceChangeEvent;
 } // namespace simcard
 
 class CardConnection {

@@ -34,8 +34,14 @@ bool StartDaemon(std::string* error) {
     char cards[] = "--cards";
     char one[] = "1";
     char* argv[] = {program.data(), cards, one, nullptr};
+    // The daemon outlives us: it must not hold on to our files (a pipe a caller reads to its end).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
-    if (int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ); rc != 0) {
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
         *error = "cannot start the card daemon: " + std::string(std::strerror(rc));
         return false;
     }

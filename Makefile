@@ -27,7 +27,7 @@ test: build
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
-	@cd build-bench && ctest -L bench --output-on-failure
+	@cd build-bench && ctest -L bench --output-on-failure --verbose
 
 # Runs every fuzz target for FUZZ_SECONDS each, starting from its committed corpus; new inputs
 # are kept in build-fuzz/corpus, crashes in build-fuzz/artifacts.

@@ -54,6 +54,10 @@ const Entry kHelp[] = {
     {"unplug", "varnelctl unplug <card> [--no-wait]\n"
                "  Asks every client whether the card may go and removes it once all have\n"
                "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},
+    {"meter", "varnelctl meter <card> <device> [<ms>]\n"
+              "  Meters a device as the manager does: opens a control handle, switches its meter\n"
+              "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"
+              "  the 0..32767 scale.\n"},
     {"ui", "varnelctl ui <request>\n"
            "  Sends a request to the running manager's automation endpoint.\n"},
 };

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -44,6 +45,54 @@ int WaitForRemoval(simcard::CardClient& client) {
     return Fail("the card was not removed within 10 seconds");
 }
 
+// The manager's metering path, driven from outside: a control handle, meter on, one read.
+int Meter(simcard::CardClient& client, const std::vector<std::string>& args) {
+    using namespace simcard;
+    if (args.size() < 3 || args.size() > 4)
+        return Fail("meter: expected <card> <device> [<ms>]", 2);
+    const std::string& device = args[2];
+    ControlReply facts = client.Control({"status"});
+    std::string id = Fact(facts.output, "card." + args[1] + ".device." + device);
+    if (id.empty())
+        return Fail("meter: no device \"" + device + "\" on card \"" + args[1] + "\"", 2);
+    long ms = 100;
+    if (args.size() == 4) {
+        char* end = nullptr;
+        ms = std::strtol(args[3].c_str(), &end, 10);
+        if (args[3].empty() || *end != '\0' || ms < 0 || ms > 60000)
+            return Fail("meter: ms \"" + args[3] + "\" is not 0..60000", 2);
+    }
+    const bool in = device.ends_with("-in") || device.find("-in-") != std::string::npos;
+    const WaveDirection direction = in ? WaveDirection::In : WaveDirection::Out;
+    const std::vector<std::uint8_t> format = {1, 0, 2,  0, 0x44, 0xAC, 0,   0,   0x10, 0xB1, 2, 0,
+                                              4, 0, 16, 0, 4,    0,    'C', 'T', 'R',  'L',  0};
+    OpenReply open = client.Open(direction, static_cast<std::uint32_t>(std::stoul(id)), format);
+    if (open.result != MMSYSERR_NOERROR)
+        return Fail("meter: the device cannot be opened (result " + std::to_string(open.result) +
+                    ")");
+    std::uint32_t on =
+        client.Message(direction, open.handle, in ? INMSG_METER_ON : OUTMSG_METER_ON, 0, 0, {})
+            .result;
+    int status = 0;
+    if (on != MMSYSERR_NOERROR) {
+        status = Fail("meter: meter-on refused (result " + std::to_string(on) + ")");
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        MessageReply read =
+            client.Message(direction, open.handle, in ? INMSG_METER_READ : OUTMSG_METER_READ, 0, 0,
+                           std::vector<std::uint8_t>(8));
+        auto value = [&](std::size_t at) {
+            return static_cast<std::int32_t>(read.block[at] | read.block[at + 1] << 8 |
+                                             read.block[at + 2] << 16 |
+                                             std::uint32_t(read.block[at + 3]) << 24);
+        };
+        std::printf("peak=%d,%d\n", value(0), value(4));
+        client.Message(direction, open.handle, in ? INMSG_METER_OFF : OUTMSG_METER_OFF, 0, 0, {});
+    }
+    client.Close(direction, open.handle);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +126,8 @@ int main(int argc, char** argv) {
     std::string error;
     if (!client.Connect(simcard::CardSocketPath(), &error))
         return Fail(error + " (start it with varnel-cardd)");
+    if (command == "meter")
+        return Meter(client, args);
     simcard::ControlReply reply = client.Control(args);
     std::fputs(reply.output.c_str(), stdout);
     if (reply.status != 0)

@@ -229,6 +229,8 @@ std::string Command::Status() const {
         for (int d = 0; d < 2; ++d)
             for (int k = 0; k < kDevicesPerDirection; ++k) {
                 std::string dev = kDeviceNames[d][k];
+                out << p << "device." << dev << "="
+                    << model_.DeviceIdOf(c, static_cast<WaveDirection>(d), k) << "\n";
                 const Signal& s = d == 0 ? card.input[k] : card.playback[k];
                 out << p << "signal." << dev << "=" << s.Describe() << "\n";
                 if (card.busy[d][k])

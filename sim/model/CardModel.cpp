@@ -188,7 +188,7 @@ OpenReply CardModel::Open(ClientId client, WaveDirection direction, std::uint32_
                 Handle{client, direction, entry.devnode, entry.device, deviceId, false, 0};
         }
     }
-    AddTrace(client, call, deviceId, "-", reply.handle, 0, reply.result);
+    AddTrace(client, "open", deviceId, call, reply.handle, 0, reply.result);
     return reply;
 }
 
@@ -201,8 +201,8 @@ std::uint32_t CardModel::Close(ClientId client, WaveDirection direction, std::ui
         handles_.erase(it);
         result = MMSYSERR_NOERROR;
     }
-    AddTrace(client, direction == WaveDirection::In ? "waveInClose" : "waveOutClose", deviceId, "-",
-             handle, 0, result);
+    AddTrace(client, "close", deviceId,
+             direction == WaveDirection::In ? "waveInClose" : "waveOutClose", handle, 0, result);
     return result;
 }
 

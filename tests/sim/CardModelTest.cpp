@@ -228,6 +228,8 @@ TEST_F(CardModelTest, TraceRecordsEachAnsweredRequest) {
     const auto& trace = model.Trace();
     ASSERT_EQ(trace.size(), 2u);
     std::string pid = std::to_string(getpid());
+    ASSERT_EQ(h, 0x100u); // the first handle of a fresh model
+    EXPECT_EQ(trace[0], "1 pid=" + pid + " open dev=2 waveInOpen p1=0x100 p2=0x0 result=0");
     EXPECT_EQ(trace[1],
               "2 pid=" + pid + " waveInMessage dev=2 INMSG_GET_RATE p1=0x1A2F0000 p2=0x0 result=0");
     model.ClearTrace();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 namespace simcard {
 namespace {
@@ -159,6 +160,35 @@ TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListens) {
     EXPECT_EQ(Fact(s, "card.0.devnode"), devnode0);
     EXPECT_EQ(Fact(s, "card.1.devnode"), "(missing)");
     EXPECT_EQ(Ctl({"unplug", "1"}).status, 2);
+}
+
+TEST_F(VarnelctlTest, MeterReadsThroughAControlHandleAsTheManagerDoes) {
+    EXPECT_EQ(Ctl({"signal", "1", "adat-in-2", "sine", "0"}).status, 0);
+    CtlResult r = Ctl({"meter", "1", "adat-in-2", "5"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "peak=32767,32767\n");
+    EXPECT_EQ(Ctl({"meter", "0", "adat-out-1", "0"}).out, "peak=0,0\n");
+    EXPECT_EQ(Ctl({"fault", "meter-on", "0", "digital-in", "on"}).status, 0);
+    CtlResult refused = Ctl({"meter", "0", "digital-in", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("refused"), std::string::npos);
+    EXPECT_EQ(Fact(Status(), "handles.open"), "0");
+}
+
+TEST(VarnelctlExtraDevices, ExtraDevicesJoinTheListing) {
+    char pattern[] = "/tmp/varnel-devices-XXXXXX";
+    int fd = mkstemp(pattern);
+    const std::string text = "# odd names for discovery\n"
+                             "in 190 8 Analog Record V\n"
+                             "out 190 11 ADAT Playback 33\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    DaemonProcess daemon({"--cards", "1", "--devices", pattern});
+    ASSERT_TRUE(daemon.Started());
+    std::string status = test::RunVarnelctl(daemon.Socket(), {"status"}).out;
+    EXPECT_EQ(Fact(status, "device.in.7"), "mid=190 pid=8 name=\"Analog Record V\"");
+    EXPECT_EQ(Fact(status, "device.out.7"), "mid=190 pid=11 name=\"ADAT Playback 33\"");
+    unlink(pattern);
 }
 
 TEST(VarnelctlNoDaemon, SaysThatNoDaemonAnswers) {

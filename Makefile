@@ -19,7 +19,7 @@ build: configure
 
 # Runs the manager against the simulated card (started on demand by the platform).
 run: build
-	@$(BUILD_DIR)/src/app/varnel-manager
+	@$(BUILD_DIR)/bin/varnel-manager
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300

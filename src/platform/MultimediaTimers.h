@@ -1,7 +1,7 @@
 #pragma once
 // Multimedia timers, window timers and Sleep under their classic names, on the installed clock.
 
-#include "platform/WinTypes.h"
+#include "platform/MmResults.h"
 
 using LPTIMECALLBACK = void (*)(UINT uTimerID, UINT uMsg, DWORD_PTR dwUser, DWORD_PTR dw1,
                                 DWORD_PTR dw2);
@@ -9,7 +9,6 @@ using LPTIMECALLBACK = void (*)(UINT uTimerID, UINT uMsg, DWORD_PTR dwUser, DWOR
 constexpr UINT TIME_ONESHOT = 0x0000;
 constexpr UINT TIME_PERIODIC = 0x0001;
 constexpr MMRESULT TIMERR_NOERROR = 0;
-constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 // The longest delay a multimedia timer accepts.
 constexpr UINT MAX_TIMER_DELAY_MS = 1000000;
 

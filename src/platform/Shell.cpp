@@ -20,6 +20,8 @@ namespace {
 
 thread_local pid_t lastStarted = 0;
 
+} // namespace
+
 std::string ProgramDirectory() {
     if (const char* dir = std::getenv(kBinDirEnvironment); dir && *dir)
         return dir;
@@ -31,6 +33,8 @@ std::string ProgramDirectory() {
     auto slash = exe.rfind('/');
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
+
+namespace {
 
 std::string ProgramName(std::string file) {
     if (file.size() > 4 && strcasecmp(file.c_str() + file.size() - 4, ".exe") == 0)

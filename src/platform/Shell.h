@@ -5,6 +5,7 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <string>
 #include <sys/types.h>
 
 constexpr int SW_SHOWDEFAULT = 10;
@@ -16,6 +17,7 @@ constexpr HINSTANCE SHELL_STARTED = 42;
 // The environment variable naming the directory that programs are started from; by default the
 // directory of the running executable.
 constexpr const char* kBinDirEnvironment = "VARNEL_BIN_DIR";
+std::string ProgramDirectory();
 
 // Starts `file` (a trailing ".exe" is dropped) from the program directory, with `parameters`
 // split at blanks as its arguments. Returns a value above 32 when the process started, 2 when

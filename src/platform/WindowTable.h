@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 // Whatever owns a window handle (a form, a windowed control) receives its messages through this.
 class IMessageTarget {
@@ -19,14 +20,23 @@ class WindowTable {
 public:
     static WindowTable& Instance();
 
-    HWND Register(IMessageTarget* target);
+    // A top-level window (a form, as opposed to a control inside one) receives the system's
+    // broadcasts, such as the device-change query.
+    HWND Register(IMessageTarget* target, bool topLevel = false);
     void Unregister(HWND hwnd);
     IMessageTarget* Find(HWND hwnd) const;
     bool IsWindow(HWND hwnd) const { return Find(hwnd) != nullptr; }
+    // The live top-level windows, oldest first.
+    std::vector<HWND> TopLevelWindows() const;
 
 private:
+    struct Entry {
+        IMessageTarget* target;
+        bool topLevel;
+    };
+
     mutable std::mutex mutex_;
-    std::unordered_map<HWND, IMessageTarget*> targets_;
+    std::unordered_map<HWND, Entry> targets_;
     HWND next_ = 1;
 };
 

@@ -1,0 +1,82 @@
+#pragma once
+// The process's one way to the card's driver. By default it is the card daemon, reached lazily
+// on the first wave call (started when none answers, see CardDaemonStart.h); unit tests install
+// an in-process card instead. It also keeps the wave handles the program holds: each maps to the
+// driver's handle on the connection that opened it, so a handle of a connection that has been
+// lost fails at once and is never confused with a handle of the next connection.
+//
+// When the daemon goes away, every call on an existing handle fails at once with
+// MMSYSERR_NODRIVER. Listing devices and opening try to connect again, at most once every
+// kRetryPauseMs; in between they fail at once as well.
+
+#include "platform/MmResults.h"
+#include "sim/protocol/CardService.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace simcard {
+class CardClient;
+} // namespace simcard
+
+class CardConnection {
+public:
+    static constexpr std::uint64_t kRetryPauseMs = 100;
+
+    static CardConnection& Instance();
+
+    // Replaces the driver (null: back to the card daemon). Handles of the previous one fail from
+    // now on.
+    void Install(std::unique_ptr<simcard::ICardService> service);
+
+    // The device list; nullopt when no driver can be reached.
+    std::optional<std::vector<simcard::WaveDeviceCaps>> ListDevices(simcard::WaveDirection dir);
+    // On success `handle` is a new handle of ours (never 0, never reused).
+    MMRESULT Open(simcard::WaveDirection dir, std::uint32_t deviceId,
+                  std::span<const std::uint8_t> format, HWND window, std::uintptr_t& handle);
+    // `window` receives the callback window the handle was opened with (0 for none). A handle of
+    // a lost connection is forgotten and gives MMSYSERR_NODRIVER.
+    MMRESULT Close(simcard::WaveDirection dir, std::uintptr_t handle, HWND& window);
+    // `block` is sent to the driver and receives its answer (same size, possibly empty).
+    MMRESULT Message(simcard::WaveDirection dir, std::uintptr_t handle, UINT message,
+                     std::uint32_t param1, std::uint32_t param2, std::span<std::uint8_t> block);
+
+    // Whether a daemon connection is live now (false with an installed driver).
+    bool DaemonConnected();
+
+private:
+    CardConnection() = default;
+
+    struct HandleEntry {
+        simcard::WaveDirection direction;
+        std::uint64_t generation;
+        std::uint32_t driverHandle;
+        HWND window;
+    };
+
+    // The driver to call, or null when none is reachable; connects when allowed and due.
+    simcard::ICardService* ServiceLocked(bool mayConnect);
+    void DropDaemonLocked();
+    void Subscribe(simcard::ICardService& service, std::uint64_t generation);
+    void OnDeviceChange(std::uint64_t generation, const simcard::DeviceChangeEvent& event);
+    void Answer(std::uint64_t generation, std::uint32_t eventId);
+    HandleEntry* FindLocked(simcard::WaveDirection dir, std::uintptr_t handle);
+
+    std::mutex mutex_;
+    std::unique_ptr<simcard::ICardService> installed_;
+    std::unique_ptr<simcard::CardClient> daemon_;
+    // Counts drivers and connections: a handle is valid only for the one it was opened on.
+    std::uint64_t generation_ = 1;
+    bool triedDaemon_ = false;
+    std::uint64_t lastTryMs_ = 0;
+    std::map<std::uintptr_t, HandleEntry> handles_;
+    std::uintptr_t nextHandle_ = 1;
+};
+
+// Unit tests run the wave services over an in-process card; null goes back to the daemon.
+void InstallCardService(std::unique_ptr<simcard::ICardService> service);

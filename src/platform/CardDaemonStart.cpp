@@ -1,0 +1,82 @@
+#include "platform/CardDaemonStart.h"
+
+#include "platform/Shell.h"
+#include "sim/protocol/CardClient.h"
+#include "sim/protocol/SocketPath.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::string* error) {
+    auto client = std::make_unique<simcard::CardClient>();
+    if (!client->Connect(path, error))
+        return nullptr;
+    return client;
+}
+
+// Starts the daemon and waits until it has detached, which it does once its socket listens.
+bool StartDaemon(std::string* error) {
+    std::string program = ProgramDirectory() + "/varnel-cardd";
+    if (access(program.c_str(), X_OK) != 0) {
+        *error = "cannot start the card daemon: " + program + " is missing";
+        return false;
+    }
+    char cards[] = "--cards";
+    char one[] = "1";
+    char* argv[] = {program.data(), cards, one, nullptr};
+    // The daemon outlives us: it must not hold on to our files (a pipe a caller reads to its end).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        *error = "cannot start the card daemon: " + std::string(std::strerror(rc));
+        return false;
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kCardDaemonStartWaitMs);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            *error = "the card daemon did not start within " +
+                     std::to_string(kCardDaemonStartWaitMs) + " ms";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // A daemon that found another one already listening fails; the connect below tells.
+    return true;
+}
+
+} // namespace
+
+bool CardDaemonAutospawnAllowed() {
+    const char* value = std::getenv(kNoAutospawnEnvironment);
+    return !value || !*value || std::strcmp(value, "0") == 0;
+}
+
+std::unique_ptr<simcard::CardClient> ConnectCardDaemon(bool mayStart, std::string* error) {
+    const std::string path = simcard::CardSocketPath();
+    std::string refusal;
+    if (auto client = TryConnect(path, &refusal))
+        return client;
+    if (!mayStart || !CardDaemonAutospawnAllowed()) {
+        *error = refusal;
+        return nullptr;
+    }
+    if (!StartDaemon(error))
+        return nullptr;
+    return TryConnect(path, error);
+}

@@ -1,0 +1,47 @@
+#include "toolkit/Convert.h"
+
+#include "toolkit/Exceptions.h"
+
+#include <cstdint>
+
+int StrToInt(const std::string& text) {
+    auto fail = [&] { throw EConvertError("'" + text + "' ist kein gültiger Integerwert"); };
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == text.size())
+        fail();
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        int digit = c >= '0' && c <= '9'                 ? c - '0'
+                    : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : -1;
+        if (digit < 0)
+            fail();
+        value = value * base + digit;
+        if (value > 0xFFFFFFFFLL)
+            fail();
+    }
+    if (negative)
+        value = -value;
+    // Hexadecimal spells the bit pattern: $FFFFFFFF is -1, as the classic reader has it.
+    if (base == 16 && !negative && value > INT32_MAX)
+        value -= 0x100000000LL;
+    if (value > INT32_MAX || value < INT32_MIN)
+        fail();
+    return static_cast<int>(value);
+}

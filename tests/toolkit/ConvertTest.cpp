@@ -1,0 +1,33 @@
+#include "toolkit/Convert.h"
+
+#include "toolkit/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ConvertTest, StrToIntReadsDecimalSignedAndHexadecimal) {
+    EXPECT_EQ(StrToInt("32"), 32);
+    EXPECT_EQ(StrToInt("  -7"), -7);
+    EXPECT_EQ(StrToInt("+12"), 12);
+    EXPECT_EQ(StrToInt("$1F"), 31);
+    EXPECT_EQ(StrToInt("0x10"), 16);
+    EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
+    EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+    EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
+}
+
+TEST(ConvertTest, StrToIntRefusesEverythingElseWithTheClassicMessage) {
+    for (const char* bad : {"", " ", "-", "12 ", "1x", "x1", "2147483648", "$", "0x", "$1FFFFFFFF",
+                            "99999999999999999999"}) {
+        try {
+            StrToInt(bad);
+            ADD_FAILURE() << bad;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + bad + "' ist kein gültiger Integerwert");
+        }
+    }
+}
+
+} // namespace

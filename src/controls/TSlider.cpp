@@ -1,0 +1,258 @@
+#include "controls/TSlider.h"
+
+#include "toolkit/Exceptions.h"
+#include "toolkit/TBevel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char* const kRangeMessage = "Wert für Position liegt außerhalb von Min und Max";
+
+// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), whatever the FPU mode.
+int RoundHalfEven(double value) {
+    const double below = std::floor(value);
+    const double rest = value - below;
+    double rounded = below;
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(below, 2.0) != 0.0))
+        rounded = below + 1.0;
+    return static_cast<int>(rounded);
+}
+
+// In doubles, so that bounds far apart cannot overflow.
+double FractionOf(int position, int min, int max) {
+    if (max == min)
+        return 0.0;
+    return (static_cast<double>(position) - min) / (static_cast<double>(max) - min);
+}
+
+} // namespace
+
+// The knob hands the user's mouse to its slider, which does the dragging.
+class TSliderKnob : public TPanel {
+public:
+    explicit TSliderKnob(TSlider* slider) : TPanel(slider), slider_(slider) {}
+
+protected:
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+        TPanel::MouseDown(button, shift, x, y);
+        slider_->KnobMouseDown(y);
+    }
+    void MouseMove(TShiftState shift, int x, int y) override {
+        TPanel::MouseMove(shift, x, y);
+        slider_->KnobMouseMove(y);
+    }
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+        TPanel::MouseUp(button, shift, x, y);
+        slider_->KnobMouseUp();
+    }
+
+private:
+    TSlider* slider_;
+};
+
+TSlider::TSlider(TComponent* owner) : TCustomPanel(owner) {
+    SetBevelOuter(bvNone);
+    SetBevelInner(bvLowered);
+    SetCaption("");
+    SetColor(clBlack);
+    SetBounds(Left(), Top(), 4, 149);
+
+    knob_ = new TSliderKnob(this);
+    knob_->SetCaption("");
+    knob_->SetBounds(0, 0, 24, 14);
+    knob_->SetColor(clSilver);
+    knob_->SetBorderStyle(bsSingle);
+    knob_->SetBorderWidth(1);
+    knob_->SetParentCtl3D(false);
+    knob_->SetCtl3D(false);
+
+    knobLine_ = new TBevel(knob_);
+    knobLine_->SetParent(knob_);
+    knobLine_->SetShape(bsTopLine);
+    knobLine_->SetStyle(bsLowered);
+    knobLine_->SetLeft(1);
+    knobLine_->SetHeight(2);
+
+    // The creation order of the classic control: travel first without a margin, the margin last.
+    ComputeTravel();
+    offset_ = 0;
+    SetBtnHeight(14);
+    SetBtnWidth(24);
+    SetMin(0);
+    SetMax(100);
+    SetPosition(0);
+    SetMoveRestriction(4);
+}
+
+TSlider::~TSlider() {
+    // The knob sits on another parent; it goes while the slider is still whole.
+    FreeAndNil(knob_);
+}
+
+TPanel* TSlider::Knob() const {
+    return knob_;
+}
+
+void TSlider::Notification(TComponent* component, TOperation operation) {
+    TCustomPanel::Notification(component, operation);
+    // The knob's parent may free it first (it frees all its children); then the slider has none.
+    if (operation == opRemove && component == knob_) {
+        knob_ = nullptr;
+        knobLine_ = nullptr;
+    }
+}
+
+void TSlider::SetMin(int value) {
+    SetFraction(fraction_);
+    min_ = value;
+}
+
+void TSlider::SetMax(int value) {
+    SetFraction(fraction_);
+    max_ = value;
+}
+
+void TSlider::SetPosition(int value) {
+    if (value < min_ || value > max_)
+        throw ERangeError(kRangeMessage);
+    position_ = value;
+    SetFraction(FractionOf(value, min_, max_));
+}
+
+void TSlider::SetBtnHeight(int value) {
+    btnHeight_ = value;
+    if (!knob_)
+        return;
+    knob_->SetHeight(value);
+    ComputeTravel();
+    ApplyFractionToOffset();
+    PlaceKnobTop();
+    if (knobLine_)
+        knobLine_->SetTop((knob_->Height() - 4) / 2);
+}
+
+void TSlider::SetBtnWidth(int value) {
+    btnWidth_ = value;
+    if (!knob_)
+        return;
+    knob_->SetWidth(value);
+    knob_->SetLeft(KnobLeft());
+    if (knobLine_)
+        knobLine_->SetWidth(knob_->Width() - 5);
+}
+
+void TSlider::SetMoveRestriction(int value) {
+    moveRestriction_ = value;
+    ComputeTravel();
+    ApplyFractionToOffset();
+    PlaceKnobTop();
+}
+
+void TSlider::SetFraction(double fraction) {
+    if (Loading())
+        return;
+    if (!(fraction >= 0.0 && fraction <= 1.0))
+        throw ERangeError(kRangeMessage);
+    fraction_ = fraction;
+    position_ = RoundHalfEven((static_cast<double>(max_) - min_) * fraction + min_);
+    ApplyFractionToOffset();
+    PlaceKnobTop();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TSlider::ComputeTravel() {
+    // A groove shorter than its two margins leaves the knob no room rather than a negative one.
+    travel_ = std::max(0, Height() - 2 * moveRestriction_);
+}
+
+void TSlider::ApplyFractionToOffset() {
+    offset_ = RoundHalfEven(travel_ * fraction_);
+}
+
+int TSlider::KnobLeft() const {
+    return Left() + Width() / 2 - btnWidth_ / 2;
+}
+
+int TSlider::KnobTop() const {
+    return Top() + Height() - btnHeight_ / 2 - offset_ - moveRestriction_;
+}
+
+void TSlider::PlaceKnobTop() {
+    if (knob_)
+        knob_->SetTop(KnobTop());
+}
+
+void TSlider::LayOut() {
+    if (!knob_)
+        return;
+    knob_->SetLeft(KnobLeft());
+    knob_->SetParent(Parent());
+    ComputeTravel();
+    SetFraction(FractionOf(position_, min_, max_));
+    if (knobLine_) {
+        knobLine_->SetTop((knob_->Height() - 4) / 2);
+        knobLine_->SetWidth(knob_->Width() - 5);
+    }
+    laidOut_ = true;
+}
+
+void TSlider::Loaded() {
+    TCustomPanel::Loaded();
+    LayOut();
+}
+
+void TSlider::Paint() {
+    TCustomPanel::Paint();
+    if (!laidOut_)
+        LayOut();
+    if (!knob_)
+        return;
+    knob_->SetLeft(KnobLeft());
+    if (knob_->Top() != KnobTop())
+        knob_->SetTop(KnobTop());
+}
+
+void TSlider::SetBounds(int left, int top, int width, int height) {
+    const bool resized = width != Width() || height != Height();
+    TCustomPanel::SetBounds(left, top, 4, height);
+    if (!resized)
+        return;
+    ComputeTravel();
+    ApplyFractionToOffset();
+    if (knob_) {
+        knob_->SetLeft(KnobLeft());
+        knob_->SetTop(KnobTop());
+    }
+}
+
+void TSlider::SetParent(TWinControl* parent) {
+    TCustomPanel::SetParent(parent);
+    // Once placed, the knob stays the slider's sibling wherever the slider goes.
+    if (laidOut_ && knob_) {
+        knob_->SetParent(parent);
+        knob_->SetLeft(KnobLeft());
+        knob_->SetTop(KnobTop());
+    }
+}
+
+void TSlider::KnobMouseDown(int y) {
+    // The knob sits beside the slider, so the slider's own Enabled does not reach it by parentage.
+    if (!Enabled())
+        return;
+    dragging_ = true;
+    dragAnchor_ = y;
+}
+
+void TSlider::KnobMouseMove(int y) {
+    if (!dragging_)
+        return;
+    const int offset = std::clamp(offset_ - (y - dragAnchor_), 0, travel_);
+    SetFraction(travel_ == 0 ? 0.0 : static_cast<double>(offset) / travel_);
+}
+
+void TSlider::KnobMouseUp() {
+    dragging_ = false;
+}

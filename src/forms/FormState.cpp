@@ -1,5 +1,6 @@
 #include "forms/FormState.h"
 
+#include "controls/TSlider.h"
 #include "platform/IniFile.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TCheckBox.h"
@@ -35,6 +36,9 @@ void RestoreComponent(const IniFile& ini, const std::string& section, TComponent
         button->SetDownByRule(ini.ReadBool(section, key, button->Down()));
         if (button->OnClick)
             button->OnClick(button);
+    } else if (auto* slider = dynamic_cast<TSlider*>(component)) {
+        // A position outside Min .. Max raises the slider's range error and ends the restore.
+        slider->SetPosition(ini.ReadInteger(section, key, slider->Position()));
     } else if (auto* combo = dynamic_cast<TComboBox*>(component)) {
         combo->SetItemIndex(ini.ReadInteger(section, key, combo->ItemIndex()));
     }
@@ -52,6 +56,8 @@ void SaveComponent(IniFile& ini, const std::string& section, TComponent* compone
         ok = ini.WriteInteger(section, key, pages->ActivePageIndex());
     else if (auto* button = dynamic_cast<TSpeedButton*>(component))
         ok = ini.WriteBool(section, key, button->Down());
+    else if (auto* slider = dynamic_cast<TSlider*>(component))
+        ok = ini.WriteInteger(section, key, slider->Position());
     else if (auto* edit = dynamic_cast<TEdit*>(component))
         ok = ini.WriteString(section, key, edit->Text());
     else if (auto* combo = dynamic_cast<TComboBox*>(component))

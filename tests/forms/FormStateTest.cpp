@@ -1,8 +1,12 @@
 #include "forms/FormState.h"
 
 #include "FormsFixture.h"
+#include "controls/ExtControls.h"
+#include "controls/TExtSpeedButton.h"
+#include "controls/TSlider.h"
 #include "platform/IniFile.h"
 #include "platform/MessageQueue.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TComboBox.h"
 #include "toolkit/TEdit.h"
@@ -228,6 +232,52 @@ TEST_F(FormStateTest, AReactionThatChangesTheComponentListSkipsNoComponent) {
     RestoreFormState(other, kFile, "", 0, -1);
     EXPECT_EQ(doomed, nullptr);
     EXPECT_TRUE(chkSecond->Checked());
+}
+
+TEST_F(FormStateTest, ASliderPositionRoundTripsAndOneOutOfRangeEndsTheRestoreWithItsError) {
+    auto* slider = Make<TSlider>("barGain", -1, window);
+    slider->SetMin(108);
+    slider->SetMax(255);
+    slider->SetPosition(200);
+    auto* chkAfter = Make<TCheckBox>("chkAfter", -1, window);
+    EXPECT_TRUE(SaveFormState(window, kFile, "", 1, -1));
+    EXPECT_EQ(IniFile(kFile).ReadInteger("Analog Input", "barGain", 0), 200);
+
+    PutIni("[Analog Input]\nbarGain=150\n");
+    RestoreFormState(window, kFile, "", 0, -1);
+    EXPECT_EQ(slider->Position(), 150);
+
+    PutIni("[Analog Input]\nbarGain=300\nchkAfter=1\nTop=77\n");
+    try {
+        RestoreFormState(window, kFile, "", 1, -1);
+        FAIL() << "no range error";
+    } catch (const ERangeError& e) {
+        EXPECT_STREQ(e.what(), "Wert für Position liegt außerhalb von Min und Max");
+    }
+    EXPECT_EQ(slider->Position(), 150);
+    EXPECT_FALSE(chkAfter->Checked()) << "the rest of the restore is skipped";
+    EXPECT_EQ(window->Top(), 20);
+
+    // The file was let go: the next save replaces the value and keeps the rest.
+    EXPECT_TRUE(SaveFormState(window, kFile, "", 1, -1));
+    EXPECT_EQ(IniFile(kFile).ReadInteger("Analog Input", "barGain", 0), 150);
+}
+
+TEST_F(FormStateTest, ABilingualSpeedButtonIsRestoredByThePlainRuleWithoutOnDown) {
+    auto* speed = Make<TExtSpeedButton>("sbLink", -1, window);
+    speed->SetGroupIndex(1);
+    speed->SetAllowAllUp(true);
+    std::vector<std::string> events;
+    speed->OnDown = [&](TObject*) { events.push_back("down"); };
+    speed->OnClick = [&](TObject*) { events.push_back(speed->Down() ? "click down" : "click up"); };
+    auto* box = Make<TExtCheckBox>("chkExt", -1, window);
+    box->OnClick = [&](TObject*) { events.push_back("box"); };
+
+    PutIni("[Analog Input]\nsbLink=1\nchkExt=1\n");
+    RestoreFormState(window, kFile, "", 0, -1);
+    EXPECT_TRUE(speed->Down());
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(events, (std::vector<std::string>{"click down", "box"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "forms/FormState.h"
 
+#include "controls/TBarGraph.h"
 #include "controls/TSlider.h"
 #include "platform/IniFile.h"
 #include "toolkit/TApplication.h"
@@ -16,6 +17,14 @@ bool TakesPart(const TComponent* component, std::int32_t tagMask) {
     return !component->Name().empty() && (component->Tag() & tagMask) == tagMask;
 }
 
+// A panel: the plain one and the bar graphs (level meters included), but not the slider, whose
+// position is what counts.
+TCustomPanel* AsPanel(TComponent* component) {
+    if (auto* panel = dynamic_cast<TPanel*>(component))
+        return panel;
+    return dynamic_cast<TBarGraph*>(component);
+}
+
 void ProcessPendingMessages() {
     if (Application)
         Application->ProcessMessages();
@@ -25,7 +34,7 @@ void RestoreComponent(const IniFile& ini, const std::string& section, TComponent
     const std::string& key = component->Name();
     if (auto* box = dynamic_cast<TCheckBox*>(component)) {
         box->SetChecked(ini.ReadBool(section, key, box->Checked()));
-    } else if (auto* panel = dynamic_cast<TPanel*>(component)) {
+    } else if (auto* panel = AsPanel(component)) {
         panel->SetVisible(ini.ReadBool(section, key, panel->Visible()));
     } else if (auto* edit = dynamic_cast<TEdit*>(component)) {
         edit->SetText(ini.ReadString(section, key, edit->Text()));
@@ -50,7 +59,7 @@ void SaveComponent(IniFile& ini, const std::string& section, TComponent* compone
     bool ok = true;
     if (auto* box = dynamic_cast<TCheckBox*>(component))
         ok = ini.WriteBool(section, key, box->Checked());
-    else if (auto* panel = dynamic_cast<TPanel*>(component))
+    else if (auto* panel = AsPanel(component))
         ok = ini.WriteBool(section, key, panel->Visible());
     else if (auto* pages = dynamic_cast<TPageControl*>(component))
         ok = ini.WriteInteger(section, key, pages->ActivePageIndex());

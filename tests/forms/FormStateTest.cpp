@@ -3,6 +3,7 @@
 #include "FormsFixture.h"
 #include "controls/ExtControls.h"
 #include "controls/TExtSpeedButton.h"
+#include "controls/TLevelMeter.h"
 #include "controls/TSlider.h"
 #include "platform/IniFile.h"
 #include "platform/MessageQueue.h"
@@ -278,6 +279,16 @@ TEST_F(FormStateTest, ABilingualSpeedButtonIsRestoredByThePlainRuleWithoutOnDown
     EXPECT_TRUE(speed->Down());
     EXPECT_TRUE(box->Checked());
     EXPECT_EQ(events, (std::vector<std::string>{"click down", "box"}));
+}
+
+TEST_F(FormStateTest, ALevelMeterIsPersistedAsAPanelByItsVisibility) {
+    auto* meter = Make<TLevelMeter>("lmLeft", -1, window);
+    PutIni("[Analog Input]\nlmLeft=0\n");
+    RestoreFormState(window, kFile, "", 0, -1);
+    EXPECT_FALSE(meter->Visible());
+    meter->Show();
+    EXPECT_TRUE(SaveFormState(window, kFile, "", 0, -1));
+    EXPECT_EQ(IniFile(kFile).ReadInteger("Analog Input", "lmLeft", -1), 1);
 }
 
 } // namespace

@@ -147,20 +147,6 @@ TEST_F(WindowChromeTest, UpdateFollowsABoxOrThePanelAndIgnoresControlsWithoutIte
     EXPECT_EQ(before.size(), now.size());
 }
 
-TEST_F(WindowChromeTest, ACaptionLongerThanAMenuTextIsCutAt255Characters) {
-    std::string longCaption(300, 'x');
-    longCaption.replace(254, 2, "ä");
-    Box(longCaption, 8, 8);
-    BuildSystemMenu(panel, about, 0);
-    EXPECT_EQ(Added()[1].text, longCaption.substr(0, 256)) << "254 x and one ä: 255 characters";
-}
-
-TEST_F(WindowChromeTest, APanelOnNoWindowBuildsNothing) {
-    auto* loose = new TPanel(window);
-    EXPECT_EQ(BuildSystemMenu(loose, about, 0), 0u);
-    EXPECT_EQ(BuildSystemMenu(nullptr, about, 0), 0u);
-}
-
 TEST_F(WindowChromeTest, StayOnTopChangesTheOrderOnly) {
     window->SetBounds(30, 40, 200, 150);
     window->Show();

@@ -75,7 +75,7 @@ TSlider::TSlider(TComponent* owner) : TCustomPanel(owner) {
     knobLine_->SetLeft(1);
     knobLine_->SetHeight(2);
 
-    // The creation order of the classic control: travel first without a margin, the margin last.
+    // Travel is first taken without a margin and the margin set last, so the knob starts at 0.
     ComputeTravel();
     offset_ = 0;
     SetBtnHeight(14);

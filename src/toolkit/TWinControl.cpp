@@ -312,8 +312,11 @@ void TWinControl::ParentPropertiesChanged() {
 }
 
 void TWinControl::CreateHandle() {
+    // A form without a parent is a top-level window: broadcasts such as the device change
+    // reach it.
     if (!handle_)
-        handle_ = WindowTable::Instance().Register(this);
+        handle_ = WindowTable::Instance().Register(
+            this, !Parent() && dynamic_cast<const TCustomForm*>(this) != nullptr);
 }
 
 HWND TWinControl::Handle() {

@@ -1,15 +1,18 @@
 #include "ToolkitFixture.h"
 #include "platform/MultimediaTimers.h"
+#include "platform/WindowTable.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/SystemMenu.h"
 #include "toolkit/TButton.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TEdit.h"
+#include "toolkit/TPanel.h"
 #include "toolkit/TScreen.h"
 #include "toolkit/TTimer.h"
 #include "toolkit/UserInput.h"
 #include "toolkit/WindowPos.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -72,6 +75,15 @@ TEST_F(FormTest, CreateFormMakesTheFirstTheMainFormAndReportsAnErrorOfOnCreate) 
     EXPECT_EQ(shown.text, "Treiber fehlt");
     EXPECT_EQ(shown.caption, "Varnel PRO Manager");
     EXPECT_EQ(shown.style, MB_OK | MB_ICONERROR);
+}
+
+TEST_F(FormTest, FormsAreTopLevelWindowsAndTheirControlsAreNot) {
+    auto* f = new TForm(&app);
+    auto* panel = new TPanel(f);
+    panel->SetParent(f);
+    auto top = WindowTable::Instance().TopLevelWindows();
+    EXPECT_NE(std::find(top.begin(), top.end(), f->Handle()), top.end());
+    EXPECT_EQ(std::find(top.begin(), top.end(), panel->Handle()), top.end());
 }
 
 TEST_F(FormTest, HandlersByMessageNumberPerformAndTheDefaultHandler) {

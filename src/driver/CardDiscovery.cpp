@@ -8,6 +8,7 @@
 #include "toolkit/Exceptions.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 DWORD WaveInSlots[kSlotCount];
@@ -110,9 +111,10 @@ int DevNameChannelPairToCardId(const std::string& name, int channelsPerCard, int
         throw EConvertError("DevNameChannelPairToCardId: Separator not found.");
     if (channelsPerCard <= 0)
         throw EConvertError("DevNameChannelPairToCardId: no channels per card.");
-    int channel = StrToInt(name.substr(dash + 1));
-    pair = ((channel - 2) % channelsPerCard) / 2;
-    return (channel - 2) / channelsPerCard;
+    // In 64 bits, so that a channel number near the int limits cannot overflow.
+    const std::int64_t index = std::int64_t{StrToInt(name.substr(dash + 1))} - 2;
+    pair = static_cast<int>((index % channelsPerCard) / 2);
+    return static_cast<int>(index / channelsPerCard);
 }
 
 void DiscoverCards() {

@@ -1,5 +1,6 @@
 #include "driver/ConfigChannel.h"
 
+#include "driver/ConfigRecord.h"
 #include "platform/Shell.h"
 #include "platform/Wow16.h"
 
@@ -98,4 +99,12 @@ bool RunDriverConfig(std::int32_t enabled, UINT code, void* record, DWORD size) 
         return false;
     std::memcpy(record, data.Flat(), size);
     return true;
+}
+
+bool ReadDriverConfig(ConfigBlock& block) {
+    return RunDriverConfig(ConfigChannelEnabled, CFG_GETCONFIG, block.Data(), ConfigBlock::kSize);
+}
+
+bool WriteDriverConfig(ConfigBlock& block) {
+    return RunDriverConfig(ConfigChannelEnabled, CFG_SETCONFIG, block.Data(), ConfigBlock::kSize);
 }

@@ -36,6 +36,11 @@ constexpr std::chrono::milliseconds kConfigTimeLimit{5000};
 // crashed or did not finish within the time limit.
 bool RunDriverConfig(std::int32_t enabled, UINT code, void* record, DWORD size);
 
+struct ConfigBlock;
+// getconfig and setconfig on the whole block of all cards, with ConfigChannelEnabled.
+bool ReadDriverConfig(ConfigBlock& block);
+bool WriteDriverConfig(ConfigBlock& block);
+
 // The parameter string of the configuration process for a command word and the two blocks.
 void BuildConfigParameters(char (&buffer)[256], const char* word, DWORD dataAddress,
                            DWORD completionAddress);

@@ -55,6 +55,9 @@ TEST(CardNameTest, AdatNamesGiveCardAndPairFromTheChannelNumber) {
     EXPECT_THROW(DevNameChannelPairToCardId("ADAT Record 1-x", 8, pair), EConvertError);
     EXPECT_THROW(DevNameChannelPairToCardId("ADAT Record 1-", 8, pair), EConvertError);
     EXPECT_THROW(DevNameChannelPairToCardId("ADAT 1-2", 0, pair), EConvertError);
+    EXPECT_EQ(DevNameChannelPairToCardId("ADAT 1-$80000000", 8, pair), -268435456)
+        << "no overflow at the int limit";
+    EXPECT_EQ(pair, -1);
 }
 
 class CardDiscoveryTest : public ::testing::Test {

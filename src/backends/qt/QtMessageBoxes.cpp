@@ -109,7 +109,9 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& modal) 
                 answer = id;
     }
     box.hide();
-    return answer != 0 ? answer : IDCANCEL;
+    // A box without a cancel button closed by the window manager answers with its default
+    // button, never with a button it does not have.
+    return answer != 0 ? answer : defaultId;
 }
 
 QMessageBox* QtMessageBoxes::OpenBox() {

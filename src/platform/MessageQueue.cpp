@@ -24,6 +24,7 @@ BOOL MessageQueue::Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         items_.push_back(Item{MSG{hwnd, message, wParam, lParam}, nullptr});
     }
     notEmpty_.notify_all();
+    WakePump();
     return TRUE;
 }
 
@@ -38,6 +39,7 @@ LRESULT MessageQueue::Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         items_.push_back(Item{msg, call});
     }
     notEmpty_.notify_all();
+    WakePump();
     return future.get();
 }
 
@@ -96,7 +98,14 @@ void MessageQueue::Dispatch(const MSG& msg) {
     Deliver(msg);
 }
 
+void MessageQueue::WakePump() {
+    if (auto* pump = pump_.load())
+        pump->Wake();
+}
+
 bool MessageQueue::Step(const std::function<void()>& idle) {
+    if (auto* pump = pump_.load())
+        pump->Poll();
     Item item;
     if (TakeItem(item)) {
         DispatchItem(item);
@@ -120,6 +129,19 @@ bool MessageQueue::Empty() const {
 }
 
 void MessageQueue::WaitUntilNotEmpty() {
+    if (auto* pump = pump_.load()) {
+        // The desktop's loop does the waiting, so its input and painting go on meanwhile.
+        while (true) {
+            {
+                std::lock_guard lock(mutex_);
+                if (!items_.empty() || woken_) {
+                    woken_ = false;
+                    return;
+                }
+            }
+            pump->WaitForEvents();
+        }
+    }
     std::unique_lock lock(mutex_);
     notEmpty_.wait(lock, [this] { return !items_.empty() || woken_; });
     woken_ = false;
@@ -131,6 +153,7 @@ void MessageQueue::Wake() {
         woken_ = true;
     }
     notEmpty_.notify_all();
+    WakePump();
 }
 
 void MessageQueue::BindToCurrentThread() {

@@ -3,12 +3,29 @@
 
 #include "platform/WinTypes.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+
+// A desktop's own event loop joined to the queue (the Qt backend installs one): every step lets it
+// handle its pending events, the wait for work happens inside it, and a message joining the
+// queue from any thread wakes it.
+class IEventPump {
+public:
+    // Handles the desktop's pending events without waiting (it may skip when it ran just now).
+    virtual void Poll() = 0;
+    // Blocks until the desktop has handled an event or Wake was called.
+    virtual void WaitForEvents() = 0;
+    // Safe from any thread.
+    virtual void Wake() = 0;
+
+protected:
+    ~IEventPump() = default;
+};
 
 class MessageQueue {
 public:
@@ -38,6 +55,9 @@ public:
     void WaitUntilNotEmpty();
     void Wake();
 
+    // Joins a desktop's event loop to the queue (null: none).
+    void SetEventPump(IEventPump* pump) { pump_ = pump; }
+
     void BindToCurrentThread();
     bool OnGuiThread() const;
 
@@ -54,6 +74,7 @@ private:
     };
 
     LRESULT Deliver(const MSG& msg);
+    void WakePump();
     bool TakeItem(Item& item);
     void DispatchItem(const Item& item);
 
@@ -63,6 +84,7 @@ private:
     bool woken_ = false;
     std::thread::id guiThread_;
     std::function<void(const MSG&)> threadHandler_;
+    std::atomic<IEventPump*> pump_{nullptr};
 };
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,276 @@
+#include "backends/qt/ControlWidget.h"
+
+#include "backends/qt/ClassicLook.h"
+#include "backends/qt/ClassicPainter.h"
+#include "backends/qt/InputMapping.h"
+#include "backends/qt/SystemMenuPopup.h"
+#include "toolkit/TApplication.h"
+#include "toolkit/TButton.h"
+#include "toolkit/TCheckBox.h"
+#include "toolkit/TComboBox.h"
+#include "toolkit/TEdit.h"
+#include "toolkit/TGroupBox.h"
+#include "toolkit/TPageControl.h"
+#include "toolkit/TPanel.h"
+#include "toolkit/TRadioButton.h"
+#include "toolkit/TScrollBox.h"
+#include "toolkit/TTrackBar.h"
+#include "toolkit/UserInput.h"
+
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QToolTip>
+#include <QWheelEvent>
+
+ControlWidget::ControlWidget(TWinControl* control, QWidget* parent)
+    : QWidget(parent), control_(control) {
+    // The model keeps the focus; the window alone takes the keyboard and hands keys to it.
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+QPoint ControlWidget::ClientOrigin() const {
+    if (auto* box = dynamic_cast<TScrollBox*>(control_))
+        if (box->BorderStyle() == bsSingle) {
+            const int border = box->Ctl3D() ? 2 : 1;
+            return QPoint(border, border);
+        }
+    return QPoint(0, 0);
+}
+
+QRect ControlWidget::RectOf(const TControl* child) const {
+    return QRect(ClientOrigin() + QPoint(child->Left(), child->Top()),
+                 QSize(child->Width(), child->Height()));
+}
+
+void ControlWidget::SyncGeometry() {
+    if (!control_ || !control_->Parent())
+        return;
+    auto* parent = dynamic_cast<ControlWidget*>(parentWidget());
+    const QPoint origin = parent ? parent->ClientOrigin() : QPoint(0, 0);
+    setGeometry(QRect(origin + QPoint(control_->Left(), control_->Top()),
+                      QSize(control_->Width(), control_->Height())));
+}
+
+void ControlWidget::SyncVisible() {
+    if (control_)
+        setVisible(control_->Visible());
+}
+
+void ControlWidget::paintEvent(QPaintEvent* event) {
+    if (!control_)
+        return;
+    QPainter p(this);
+    p.setClipRegion(event->region());
+    PaintState own;
+    auto* form = GetParentForm(control_);
+    own.focused = form && form->ActiveControl() == control_ && form->Active();
+    own.pressed = pressed_;
+    PaintControl(p, control_, own);
+    const QPoint origin = ClientOrigin();
+    const QRegion dirty = event->region();
+    for (int i = 0; i < control_->ControlCount(); ++i) {
+        TControl* child = control_->Controls(i);
+        if (child->IsWindowed() || !child->Visible())
+            continue;
+        const QRect rect = RectOf(child);
+        if (!dirty.intersects(rect))
+            continue;
+        p.save();
+        p.setClipRegion(dirty.intersected(rect.intersected(
+            QRect(origin, QSize(control_->ClientWidth(), control_->ClientHeight())))));
+        p.translate(rect.topLeft());
+        PaintControl(p, child, PaintState{});
+        p.restore();
+    }
+}
+
+TControl* ControlWidget::TargetAt(QPoint point, QPoint& local) const {
+    const QPoint client = point - ClientOrigin();
+    for (int i = control_->ControlCount() - 1; i >= 0; --i) {
+        TControl* child = control_->Controls(i);
+        if (child->IsWindowed() || !child->Visible())
+            continue;
+        if (QRect(child->Left(), child->Top(), child->Width(), child->Height()).contains(client)) {
+            local = client - QPoint(child->Left(), child->Top());
+            return child;
+        }
+    }
+    local = client;
+    return control_;
+}
+
+void ControlWidget::PopupComboList() {
+    auto* combo = static_cast<TComboBox*>(control_);
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(ToQFont(combo->Font()));
+    menu->setMinimumWidth(width());
+    for (int i = 0; i < combo->Items().Count(); ++i) {
+        QAction* action = menu->addAction(QString::fromStdString(combo->Items()[i]));
+        action->setCheckable(true);
+        action->setChecked(i == combo->ItemIndex());
+        QPointer<ControlWidget> self(this);
+        QObject::connect(action, &QAction::triggered, this, [self, i] {
+            if (self && self->control_)
+                UserInput::SelectItem(static_cast<TComboBox*>(self->control_), i);
+        });
+    }
+    // popup() does not block: the program's loop keeps running while the list is open.
+    menu->popup(mapToGlobal(QPoint(0, height())));
+}
+
+bool ControlWidget::HandleOwnPress(QMouseEvent* event, QPoint local) {
+    if (event->button() != Qt::LeftButton)
+        return false;
+    if (auto* combo = dynamic_cast<TComboBox*>(control_)) {
+        if (combo->EnabledInParents())
+            PopupComboList();
+        return true;
+    }
+    if (auto* bar = dynamic_cast<TTrackBar*>(control_)) {
+        draggingTrack_ =
+            UserInput::MoveTrackBar(bar, TrackBarPositionAt(bar, event->position().toPoint()));
+        return true;
+    }
+    if (auto* pages = dynamic_cast<TPageControl*>(control_)) {
+        const int tab = PageTabAt(pages, local);
+        if (tab >= 0) {
+            UserInput::SelectPage(pages, tab);
+            return true;
+        }
+        return false;
+    }
+    if (auto* edit = dynamic_cast<TEdit*>(control_)) {
+        UserInput::Focus(edit);
+        return true;
+    }
+    return false;
+}
+
+void ControlWidget::mousePressEvent(QMouseEvent* event) {
+    if (!control_)
+        return;
+    QPoint local;
+    TControl* target = TargetAt(event->position().toPoint(), local);
+    if (target == control_ && HandleOwnPress(event, local))
+        return;
+    TMouseButton button;
+    if (!ButtonOf(event->button(), button))
+        return;
+    captured_ = target;
+    if (button == mbLeft && (dynamic_cast<TButton*>(target) || dynamic_cast<TCheckBox*>(target) ||
+                             dynamic_cast<TRadioButton*>(target))) {
+        pressed_ = target->EnabledInParents();
+        update();
+    }
+    QPointer<ControlWidget> self(this);
+    UserInput::MouseDown(target, button, ShiftOf(event->modifiers(), event->buttons()), local.x(),
+                         local.y());
+    if (self && button == mbRight && event->modifiers() == Qt::NoModifier &&
+        (target == control_ || dynamic_cast<TCustomPanel*>(target) ||
+         dynamic_cast<TCustomGroupBox*>(target)))
+        BackgroundContextMenu(event->globalPosition().toPoint());
+}
+
+void ControlWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!control_)
+        return;
+    if (draggingTrack_) {
+        auto* bar = static_cast<TTrackBar*>(control_);
+        UserInput::MoveTrackBar(bar, TrackBarPositionAt(bar, event->position().toPoint()));
+        return;
+    }
+    QPoint local;
+    TControl* target = TargetAt(event->position().toPoint(), local);
+    if (captured_ && event->buttons() != Qt::NoButton) {
+        target = captured_;
+        local = event->position().toPoint() - RectOf(captured_).topLeft();
+        if (captured_ == control_)
+            local = event->position().toPoint() - ClientOrigin();
+    }
+    UserInput::MouseMove(target, ShiftOf(event->modifiers(), event->buttons()), local.x(),
+                         local.y());
+}
+
+void ControlWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (!control_)
+        return;
+    if (draggingTrack_) {
+        draggingTrack_ = false;
+        return;
+    }
+    TMouseButton button;
+    if (!ButtonOf(event->button(), button) || !captured_)
+        return;
+    TControl* target = captured_;
+    captured_ = nullptr;
+    const QPoint local = target == control_
+                             ? event->position().toPoint() - ClientOrigin()
+                             : event->position().toPoint() - RectOf(target).topLeft();
+    if (pressed_) {
+        pressed_ = false;
+        update();
+    }
+    UserInput::MouseUp(target, button, ShiftOf(event->modifiers(), event->buttons()), local.x(),
+                       local.y());
+}
+
+void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!control_ || event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    QPoint local;
+    TControl* target = TargetAt(event->position().toPoint(), local);
+    if (target == control_ && HandleOwnPress(event, local))
+        return;
+    if (!target->EnabledInParents())
+        return;
+    captured_ = target;
+    // The second press of a double click: the control's DblClick, then the press as a user's.
+    Application->Guard(
+        [&] {
+            target->HandleMouseDown(mbLeft,
+                                    ShiftOf(event->modifiers(), event->buttons()) | ssDouble,
+                                    local.x(), local.y(), true);
+        },
+        target);
+}
+
+void ControlWidget::wheelEvent(QWheelEvent* event) {
+    auto* scrolling = dynamic_cast<TScrollingWinControl*>(control_);
+    if (!scrolling || !control_->EnabledInParents()) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    auto& bar = scrolling->VertScrollBar().IsScrollBarShowing() ? scrolling->VertScrollBar()
+                                                                : scrolling->HorzScrollBar();
+    const int steps = event->angleDelta().y() / 120;
+    Application->Guard([&] { bar.SetPosition(bar.Position() - steps * bar.Increment() * 3); });
+}
+
+bool ControlWidget::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && control_) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        QPoint local;
+        TControl* target = TargetAt(help->pos(), local);
+        // Hints show only where the window's hint switch (inherited by the control) is on.
+        if (target->ShowHint() && !target->Hint().empty())
+            QToolTip::showText(help->globalPos(), QString::fromStdString(target->Hint()), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void ControlWidget::BackgroundContextMenu(QPoint globalPos) {
+    if (auto* form = GetParentForm(control_))
+        ShowSystemMenu(form, window(), globalPos);
+}

@@ -1,0 +1,159 @@
+#include "backends/qt/Desktop.h"
+
+#include "backends/qt/ClassicLook.h"
+#include "backends/qt/ClassicWidgets.h"
+#include "backends/qt/QtBackend.h"
+#include "backends/qt/QtEventPump.h"
+#include "backends/qt/QtIcons.h"
+#include "backends/qt/QtMessageBoxes.h"
+#include "backends/qt/QtScreenshots.h"
+#include "backends/qt/QtTrayIcon.h"
+#include "backends/qt/SingleInstance.h"
+#include "platform/MessageQueue.h"
+#include "toolkit/TScreen.h"
+#include "toolkit/UserInput.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QStyleFactory>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+struct Desktop {
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<QtBackend> backend;
+    std::unique_ptr<QtEventPump> pump;
+    QtTextMetrics metrics;
+    QtScreenshots screenshots;
+    SingleInstance instance;
+    std::unique_ptr<QSocketNotifier> instanceNotifier;
+};
+
+Desktop* g_desktop = nullptr;
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
+bool SocketAnswers(const std::string& path) {
+    sockaddr_un addr{};
+    if (path.size() >= sizeof addr.sun_path)
+        return false;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
+// Qt ends the process when it cannot open its display, so the display is tried first.
+bool DisplayAvailable() {
+    if (Set("QT_QPA_PLATFORM"))
+        return true;
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        const std::string path =
+            wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland;
+        if (SocketAnswers(path))
+            return true;
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+    const std::string name = display;
+    const std::size_t colon = name.rfind(':');
+    if (colon == std::string::npos)
+        return false;
+    const std::string host = name.substr(0, colon);
+    if (!host.empty() && host != "unix")
+        return true; // a display over the network: Qt finds out
+    const std::string number = name.substr(colon + 1, name.find('.', colon) - colon - 1);
+    return SocketAnswers("/tmp/.X11-unix/X" + number);
+}
+
+void ShowHubAsDoubleClick() {
+    CurrentNotifyIconService().UserMouse(WM_LBUTTONDBLCLK);
+}
+
+} // namespace
+
+DesktopStart StartDesktop(int& argc, char** argv) {
+    if (g_desktop)
+        return DesktopStart::Desktop;
+    if (Set("VARNEL_HEADLESS") || !DisplayAvailable())
+        return DesktopStart::Headless;
+
+    auto desktop = std::make_unique<Desktop>();
+    std::string error;
+    switch (desktop->instance.Claim(SingleInstance::DefaultPath(), error)) {
+    case SingleInstance::Outcome::AskedRunning:
+        return DesktopStart::AlreadyRunning;
+    case SingleInstance::Outcome::Failed:
+        std::fprintf(stderr, "varnel-manager: no single-instance socket: %s\n", error.c_str());
+        break;
+    case SingleInstance::Outcome::First:
+        break;
+    }
+
+    desktop->app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    QApplication::setPalette(ClassicPalette());
+    QApplication::setWindowIcon(ProgramIcon());
+    QApplication::setApplicationName(QStringLiteral("varnel-manager"));
+    QApplication::setDesktopFileName(QStringLiteral("varnel-manager"));
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        Screen->SetSize(screen->geometry().width(), screen->geometry().height());
+
+    desktop->backend = std::make_unique<QtBackend>();
+    desktop->pump = std::make_unique<QtEventPump>();
+    SetBackendObserver(desktop->backend.get());
+    SetTextMetrics(&desktop->metrics);
+    MessageQueue::Instance().SetEventPump(desktop->pump.get());
+    InstallMessageBoxService(std::make_unique<QtMessageBoxes>());
+    InstallNotifyIconService(std::make_unique<QtTrayIcon>());
+    InstallScreenshotService(&desktop->screenshots);
+    QObject::connect(desktop->app.get(), &QGuiApplication::applicationStateChanged,
+                     [](Qt::ApplicationState state) {
+                         UserInput::ActivateApplication(state == Qt::ApplicationActive);
+                     });
+    if (desktop->instance.Fd() >= 0) {
+        desktop->instanceNotifier =
+            std::make_unique<QSocketNotifier>(desktop->instance.Fd(), QSocketNotifier::Read);
+        SingleInstance* instance = &desktop->instance;
+        QObject::connect(desktop->instanceNotifier.get(), &QSocketNotifier::activated,
+                         [instance] { instance->ServeOne(ShowHubAsDoubleClick); });
+    }
+    g_desktop = desktop.release();
+    return DesktopStart::Desktop;
+}
+
+void StopDesktop() {
+    if (!g_desktop)
+        return;
+    std::unique_ptr<Desktop> desktop(g_desktop);
+    g_desktop = nullptr;
+    // The program's objects may outlive the desktop: they stop reaching it first.
+    SetBackendObserver(nullptr);
+    MessageQueue::Instance().SetEventPump(nullptr);
+    SetTextMetrics(nullptr);
+    InstallScreenshotService(nullptr);
+    InstallNotifyIconService(nullptr);
+    InstallMessageBoxService(nullptr);
+    desktop->instanceNotifier.reset();
+    desktop->backend.reset();
+    desktop->pump.reset();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The desktop backend: the toolkit's observer that gives every windowed control a Qt widget,
+// pushes the model's changes to it, and gathers invalidations so that a window paints at most
+// once per frame, only the region that changed.
+
+#include "toolkit/BackendObserver.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QRegion>
+#include <QTimer>
+#include <unordered_map>
+
+class ControlWidget;
+class TControl;
+class TCustomForm;
+class TWinControl;
+
+class QtBackend : public IBackendObserver {
+public:
+    QtBackend();
+    ~QtBackend() override;
+
+    void ControlCreated(TControl* control) override;
+    void ControlDestroyed(TControl* control) override;
+    void PropertyChanged(TControl* control, TControlProperty which) override;
+    void Invalidate(TControl* control) override;
+
+    // The widget of a windowed control, or null.
+    ControlWidget* WidgetOf(const TControl* control) const;
+    // The window of a form, or null while it has none.
+    ControlWidget* WindowOf(const TCustomForm* form) const;
+
+    // Paints everything gathered now, without waiting for the frame (tests, screenshots).
+    void FlushInvalidations();
+    // Paint requests handed to Qt so far, for the benchmark and the tests.
+    int FlushCount() const { return flushes_; }
+
+    static QtBackend* Instance();
+
+    // The frame the gathered invalidations wait for, in milliseconds.
+    static constexpr int kFrameMs = 16;
+
+private:
+    void InvalidateArea(TControl* control, const QRect& rect);
+    void RepaintTree(TControl* control);
+    void SyncChildOrder(TWinControl* parent);
+    TControl* lastFocused_ = nullptr;
+
+    std::unordered_map<const TControl*, QPointer<ControlWidget>> widgets_;
+    std::unordered_map<const TControl*, QRegion> dirty_;
+    QTimer frame_;
+    int flushes_ = 0;
+};

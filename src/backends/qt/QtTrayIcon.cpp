@@ -1,0 +1,133 @@
+#include "backends/qt/QtTrayIcon.h"
+
+#include "backends/qt/QtIcons.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int kStandInSize = 48;
+
+QString TipText(const NOTIFYICONDATAA& data) {
+    return QString::fromStdString(NotifyIconService::TipOf(data));
+}
+
+QIcon IconOf(const NOTIFYICONDATAA& data) {
+    const QIcon icon = IconFromHandle(data.hIcon);
+    return icon.isNull() ? ProgramIcon() : icon;
+}
+
+} // namespace
+
+TrayStandIn::TrayStandIn(NotifyIconService& service, const QIcon& icon, const QString& tip)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint),
+      service_(service), icon_(icon) {
+    setFixedSize(kStandInSize, kStandInSize);
+    SetTip(tip);
+    setWindowIcon(icon);
+}
+
+void TrayStandIn::SetIcon(const QIcon& icon) {
+    icon_ = icon;
+    setWindowIcon(icon);
+    update();
+}
+
+void TrayStandIn::SetTip(const QString& tip) {
+    setWindowTitle(tip);
+    setToolTip(tip);
+}
+
+void TrayStandIn::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    icon_.paint(&p, rect().adjusted(8, 8, -8, -8));
+}
+
+void TrayStandIn::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        service_.UserMouse(WM_LBUTTONDOWN);
+    else if (event->button() == Qt::RightButton)
+        service_.UserMouse(WM_RBUTTONDOWN);
+}
+
+void TrayStandIn::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        service_.UserMouse(WM_LBUTTONUP);
+    else if (event->button() == Qt::RightButton)
+        service_.UserMouse(WM_RBUTTONUP);
+}
+
+void TrayStandIn::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        service_.UserMouse(WM_LBUTTONDBLCLK);
+}
+
+void TrayStandIn::closeEvent(QCloseEvent* event) {
+    // It is the icon: only the program removes it.
+    event->ignore();
+    showMinimized();
+}
+
+QtTrayIcon::~QtTrayIcon() {
+    Remove();
+}
+
+void QtTrayIcon::Remove() {
+    delete tray_.data();
+    delete standIn_.data();
+}
+
+BOOL QtTrayIcon::Show(DWORD message, const NOTIFYICONDATAA& data) {
+    if (message == NIM_DELETE) {
+        Remove();
+        return TRUE;
+    }
+    if (message == NIM_ADD) {
+        const QIcon icon = IconOf(data);
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            tray_ = new QSystemTrayIcon(icon);
+            tray_->setToolTip(TipText(data));
+            QObject::connect(tray_, &QSystemTrayIcon::activated,
+                             [this](QSystemTrayIcon::ActivationReason reason) {
+                                 switch (reason) {
+                                 case QSystemTrayIcon::DoubleClick:
+                                     UserMouse(WM_LBUTTONDBLCLK);
+                                     break;
+                                 case QSystemTrayIcon::Trigger:
+                                     UserMouse(WM_LBUTTONDOWN);
+                                     UserMouse(WM_LBUTTONUP);
+                                     break;
+                                 case QSystemTrayIcon::Context:
+                                     UserMouse(WM_RBUTTONDOWN);
+                                     UserMouse(WM_RBUTTONUP);
+                                     break;
+                                 default:
+                                     break;
+                                 }
+                             });
+            tray_->show();
+        } else {
+            standIn_ = new TrayStandIn(*this, icon, TipText(data));
+            standIn_->show();
+        }
+        return TRUE;
+    }
+    // NIM_MODIFY: what the flags name changes.
+    if (data.uFlags & NIF_ICON) {
+        const QIcon icon = IconOf(data);
+        if (tray_)
+            tray_->setIcon(icon);
+        if (standIn_)
+            standIn_->SetIcon(icon);
+    }
+    if (data.uFlags & NIF_TIP) {
+        if (tray_)
+            tray_->setToolTip(TipText(data));
+        if (standIn_)
+            standIn_->SetTip(TipText(data));
+    }
+    return TRUE;
+}

@@ -18,9 +18,19 @@ forbid() {
 
 program='#include *[<"](app|driver|controls|forms|windows)/'
 qt='#include *<Q|#include *[<"]backends/'
-for d in src/app src/driver src/controls src/forms src/windows; do
+for d in src/driver src/controls src/forms src/windows; do
     forbid "$d" "$qt" "includes Qt or a backend"
 done
+# The program's entry starts the desktop through the backend's one Qt-free header, and nothing
+# else of the app sees the backend.
+forbid src/app '#include *<Q' "includes Qt"
+backend=$(grep -rnE --include='*.h' --include='*.cpp' '#include *[<"]backends/' src/app |
+    grep -vE '^src/app/main\.cpp:[0-9]+:#include "backends/qt/Desktop\.h"$')
+if [ -n "$backend" ]; then
+    echo "layering: src/app includes the backend beyond its desktop entry:"
+    echo "$backend" | sed 's/^/    /'
+    status=1
+fi
 forbid src/toolkit "$program" "includes the program"
 forbid src/toolkit "$qt" "includes Qt or a backend"
 forbid src/platform "$program|#include *[<\"]toolkit/|$qt" "includes a layer above it"

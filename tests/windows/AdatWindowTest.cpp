@@ -211,6 +211,27 @@ TEST_F(ChannelWindowTest, TheSystemMenuTogglesTheControlPanelAndTheMeters) {
     EXPECT_TRUE(w->Metering());
 }
 
+TEST_F(ChannelWindowTest, TheInfoItemShowsTheAboutBoxModallyWhileTheMetersRunOn) {
+    UseCards(1);
+    auto* w = Open<TfrmAdatInp>();
+    ASSERT_NE(w, nullptr);
+    bool wasModal = false;
+    int pollsMeanwhile = 0;
+    // A user reads the box for half a second, then presses OK.
+    hub->SetMessageHandler(WM_USER + 7, [&](TMessage&) {
+        wasModal = AboutBox->Modal();
+        model->ClearTrace();
+        Run(500);
+        pollsMeanwhile = static_cast<int>(Traced("INMSG_METER_READ").size());
+        AboutBox->SetModalResult(mrOk);
+    });
+    PostMessageA(hub->Handle(), WM_USER + 7, 0, 0);
+    ASSERT_TRUE(UserInput::ChooseSystemMenuItem(w, " Info..."));
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(AboutBox->Visible());
+    EXPECT_EQ(pollsMeanwhile, 5 * 4);
+}
+
 TEST_F(ChannelWindowTest, ACloseFromTheTitleBarRunsFormCloseTwice) {
     UseCards(1);
     auto* w = Open<TfrmAdatInp>();

@@ -1,8 +1,13 @@
 #include "windows/ProgramWindows.h"
 
+#include "windows/AdatInp.h"
+#include "windows/AdatOut.h"
 #include "windows/ChannelWindowRegistry.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
 // instance variable). A window that is not listed does not exist yet: its box on the hub unticks
 // itself again.
-void RegisterProgramWindows() {}
+void RegisterProgramWindows() {
+    RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
+    RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
+}

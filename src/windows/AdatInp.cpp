@@ -1,0 +1,10 @@
+#include "windows/AdatInp.h"
+
+TfrmAdatInp* frmAdatInp = nullptr;
+
+TfrmAdatInp::TfrmAdatInp(TComponent* owner) : TAdatWindow(owner, false) {
+    LoadDesign([this] {
+        Design();
+        WireReactions();
+    });
+}

@@ -71,7 +71,8 @@ HWAVEOUT OpenOut(UINT device) {
 }
 
 TEST(WaveServicesTest, EnumeratesTheDevicesOfOneTwoAndFourCards) {
-    const std::string list = ::testing::TempDir() + "varnel-extra-devices";
+    const std::string list =
+        ::testing::TempDir() + "varnel-extra-devices-" + std::to_string(getpid());
     std::ofstream(list) << "in 190 99 Fremdgerät III\nout 5 7 Analog Playback II\n";
     for (int cards : {1, 2, 4}) {
         e2e::CardDaemon daemon(cards, {"--devices", list});

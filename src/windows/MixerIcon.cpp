@@ -1,0 +1,3 @@
+#include "windows/MixerIcon.h"
+
+HICON MixerIcon = 0;

@@ -1,0 +1,8 @@
+#include "windows/ProgramWindows.h"
+
+#include "windows/ChannelWindowRegistry.h"
+
+// Each window class of this build registers here, usually as ChannelWindowClassOf(its global
+// instance variable). A window that is not listed does not exist yet: its box on the hub unticks
+// itself again.
+void RegisterProgramWindows() {}

@@ -1,0 +1,45 @@
+#pragma once
+// varnel-manager run as a user starts it, in the background: its stderr lines as they come, and
+// its end. Every wait has a deadline, so a program that hangs fails the test instead of blocking
+// it.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace e2e {
+
+class ManagerProcess {
+public:
+    // Starts build/bin/varnel-manager with this process's environment.
+    ManagerProcess();
+    // Kills the program if it still runs.
+    ~ManagerProcess();
+    ManagerProcess(const ManagerProcess&) = delete;
+    ManagerProcess& operator=(const ManagerProcess&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    // Reads stderr until a line starting with `prefix` has arrived; false at the deadline or
+    // when the program ended first.
+    bool WaitForLine(const std::string& prefix,
+                     std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    // Waits for the end; the exit status (128 + signal), or nullopt at the deadline.
+    std::optional<int> Wait(std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    // Every stderr line read so far.
+    const std::vector<std::string>& Lines() const { return lines_; }
+    std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+
+private:
+    // Reads what is there within `timeout`; false once stderr is closed.
+    bool ReadSome(std::chrono::milliseconds timeout);
+
+    pid_t pid_ = -1;
+    int err_ = -1;
+    std::string partial_;
+    std::vector<std::string> lines_;
+    std::optional<int> status_;
+};
+
+} // namespace e2e

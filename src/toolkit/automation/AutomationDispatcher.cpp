@@ -46,6 +46,10 @@ std::string AutomationDispatcher::Submit(const std::string& line) {
 }
 
 void AutomationDispatcher::Stop() {
+    // What was carried out and only waits for its messages to be handled is done: the program
+    // ends (at exit, right after the box that ended it was answered) and handles nothing more.
+    if (MessageQueue::Instance().OnGuiThread())
+        FinishOpen();
     boxes_->Release();
     {
         std::lock_guard lock(mutex_);
@@ -56,6 +60,10 @@ void AutomationDispatcher::Stop() {
 }
 
 void AutomationDispatcher::ModalLoopBegins() {
+    FinishOpen();
+}
+
+void AutomationDispatcher::FinishOpen() {
     auto open = open_;
     for (const auto& [id, request] : open)
         Finish(id, "ok");

@@ -48,6 +48,8 @@ private:
     void Run(const std::shared_ptr<Request>& request);
     void Finish(std::uint64_t id, const std::string& last);
     void CheckIdle(std::uint64_t id);
+    // Answers `ok` to every request taken and not answered yet.
+    void FinishOpen();
 
     std::shared_ptr<OpenMessageBoxes> boxes_;
     AutomationCommands commands_;

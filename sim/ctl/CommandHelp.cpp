@@ -58,8 +58,14 @@ const Entry kHelp[] = {
               "  Meters a device as the manager does: opens a control handle, switches its meter\n"
               "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"
               "  the 0..32767 scale.\n"},
-    {"ui", "varnelctl ui <request>\n"
-           "  Sends a request to the running manager's automation endpoint.\n"},
+    {"ui", "varnelctl ui <request words...>\n"
+           "  Sends one request to the running manager's automation endpoint (the socket\n"
+           "  $VARNEL_AUTOMATION names) and prints its answer; exits 1 when it ends in\n"
+           "  error:. A single argument is sent as the whole request line; several are\n"
+           "  quoted as needed. Requests: windows; dump <window>; click <window> <name>;\n"
+           "  set <window> <name> <value>; sysmenu <window> <item text>; tray dblclick|click;\n"
+           "  msgbox; answer ok|cancel|yes|no; close <window>; idle;\n"
+           "  screenshot <window> <file.png>.\n"},
 };
 
 } // namespace

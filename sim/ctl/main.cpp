@@ -1,8 +1,10 @@
 // varnelctl: the control tool of the simulated card.
 #include "sim/ctl/CommandHelp.h"
+#include "sim/ctl/UiRequest.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/SocketPath.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +95,26 @@ int Meter(simcard::CardClient& client, const std::vector<std::string>& args) {
     return status;
 }
 
+// The manager's automation endpoint, not the card daemon, answers these.
+int Ui(const std::vector<std::string>& words) {
+    const char* path = std::getenv("VARNEL_AUTOMATION");
+    if (!path || !*path)
+        return Fail("ui: VARNEL_AUTOMATION does not name the manager's automation socket", 2);
+    if (words.empty())
+        return Fail("ui: expected a request (varnelctl ui --help)", 2);
+    std::string error;
+    const std::string line = simcard::UiRequestLine(words, error);
+    if (!error.empty())
+        return Fail("ui: " + error, 2);
+    const std::string answer = simcard::UiExchange(path, line, error);
+    if (!error.empty())
+        return Fail("ui: " + error);
+    std::fputs(answer.c_str(), stdout);
+    const std::size_t last = answer.rfind('\n', answer.size() - 2);
+    const bool failed = answer.compare(last == std::string::npos ? 0 : last + 1, 7, "error: ") == 0;
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,13 +127,16 @@ int main(int argc, char** argv) {
     std::string help = simcard::CommandHelp(command);
     if (help.empty())
         return Fail("unknown command \"" + command + "\" (varnelctl --help)", 2);
-    for (const auto& arg : args)
-        if (arg == "--help" || arg == "-h") {
+    // The words of a ui request are the manager's; only the first may ask for help.
+    const std::size_t helpWords =
+        command == "ui" ? std::min<std::size_t>(args.size(), 2) : args.size();
+    for (std::size_t i = 0; i < helpWords; ++i)
+        if (args[i] == "--help" || args[i] == "-h") {
             std::fputs(help.c_str(), stdout);
             return 0;
         }
     if (command == "ui")
-        return Fail("ui: the manager's automation endpoint is not available yet");
+        return Ui({args.begin() + 1, args.end()});
 
     bool wait = true;
     if (command == "unplug" && args.back() == "--no-wait") {

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/ModalLoopNotice.h"
 #include "toolkit/SystemMenu.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TButton.h"
@@ -318,6 +319,7 @@ TModalResult TCustomForm::ShowModal() {
         }
     } restore{*this, disabled, previous};
     Show();
+    NotifyModalLoopBegins();
     while (true) {
         if (modalResult_ == mrNone)
             Application->HandleMessage();

@@ -1,0 +1,117 @@
+#include "toolkit/automation/WindowView.h"
+
+#include "toolkit/TForm.h"
+#include "toolkit/TScreen.h"
+#include "toolkit/automation/ControlAutomation.h"
+#include "toolkit/automation/RequestWords.h"
+
+#include <charconv>
+
+std::string WindowLine(TCustomForm* form) {
+    std::string line =
+        std::to_string(form->Handle()) + " " + QuoteText(form->Caption()) + " " + form->ClassName();
+    AddFlag(line, "visible", form->Visible());
+    AddAttribute(line, "x", form->Left());
+    AddAttribute(line, "y", form->Top());
+    AddAttribute(line, "w", form->Width());
+    AddAttribute(line, "h", form->Height());
+    AddFlag(line, "topmost", form->Topmost());
+    AddFlag(line, "enabled", form->Enabled());
+    return line;
+}
+
+TCustomForm* FindWindow(const std::string& name, std::string& error) {
+    if (name.starts_with("#")) {
+        HWND hwnd = 0;
+        const char* end = name.data() + name.size();
+        auto [ptr, ec] = std::from_chars(name.data() + 1, end, hwnd);
+        if (name.size() > 1 && ec == std::errc() && ptr == end)
+            for (int i = 0; i < Screen->FormCount(); ++i)
+                if (Screen->Forms(i)->Handle() == hwnd)
+                    return Screen->Forms(i);
+        error = "no window " + name;
+        return nullptr;
+    }
+    TCustomForm* hidden = nullptr;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (form->Caption() != name)
+            continue;
+        if (form->Visible())
+            return form;
+        if (!hidden)
+            hidden = form;
+    }
+    if (!hidden)
+        error = "no window " + QuoteText(name);
+    return hidden;
+}
+
+namespace {
+
+TControl* FindInTree(TControl* control, const std::string& name) {
+    if (SameText(control->Name(), name))
+        return control;
+    if (auto* win = dynamic_cast<TWinControl*>(control))
+        for (int i = 0; i < win->ControlCount(); ++i)
+            if (TControl* found = FindInTree(win->Controls(i), name))
+                return found;
+    return nullptr;
+}
+
+TComponent* FindOwned(TComponent* owner, const std::string& name) {
+    if (TComponent* found = owner->FindComponent(name))
+        return found;
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+        if (TComponent* found = FindOwned(owner->Components(i), name))
+            return found;
+    return nullptr;
+}
+
+void DumpControl(TControl* control, int depth, std::string& out) {
+    out.append(static_cast<std::size_t>(depth) * 2, ' ');
+    out += control->ClassName();
+    out += ' ';
+    out += control->Name().empty() ? "-" : control->Name();
+    AddAttribute(out, "tag", control->Tag());
+    AddAttribute(out, "x", control->Left());
+    AddAttribute(out, "y", control->Top());
+    AddAttribute(out, "w", control->Width());
+    AddAttribute(out, "h", control->Height());
+    AddFlag(out, "visible", control->Visible());
+    AddFlag(out, "enabled", control->Enabled());
+    const ControlAutomation* entry = FindControlAutomation(control);
+    if (entry && entry->describe)
+        entry->describe(control, out);
+    out += '\n';
+    auto* win = dynamic_cast<TWinControl*>(control);
+    if (!win || (entry && !entry->showsChildren))
+        return;
+    for (int i = 0; i < win->ControlCount(); ++i)
+        DumpControl(win->Controls(i), depth + 1, out);
+}
+
+} // namespace
+
+TControl* FindControl(TCustomForm* form, const std::string& name, std::string& error) {
+    if (name.empty() || name == "-") {
+        error = "a control is named by its name";
+        return nullptr;
+    }
+    if (TControl* control = FindInTree(form, name))
+        return control;
+    if (TComponent* component = FindOwned(form, name)) {
+        if (auto* control = dynamic_cast<TControl*>(component))
+            return control;
+        error = QuoteText(name) + " is a " + component->ClassName() + ", not a control";
+        return nullptr;
+    }
+    error = "no component " + QuoteText(name) + " in " + QuoteText(form->Caption());
+    return nullptr;
+}
+
+std::string DumpWindow(TCustomForm* form) {
+    std::string out;
+    DumpControl(form, 0, out);
+    return out;
+}

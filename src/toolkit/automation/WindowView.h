@@ -1,0 +1,23 @@
+#pragma once
+// The windows and controls as the automation names and shows them: a window by its caption or
+// `#<hwnd>`, a control by its name; one line per window, one line per control of a window.
+
+#include <string>
+
+class TControl;
+class TCustomForm;
+
+// <hwnd> "<caption>" <class> visible=0/1 x= y= w= h= topmost=0/1 enabled=0/1
+std::string WindowLine(TCustomForm* form);
+
+// The window named so: `#<hwnd>`, or the first window with that caption, a visible one before a
+// hidden one. Null with the reason in `error`.
+TCustomForm* FindWindow(const std::string& name, std::string& error);
+
+// The control of that name (case-insensitive) inside the window, wherever it sits, or one owned
+// by the window. Null with the reason in `error`.
+TControl* FindControl(TCustomForm* form, const std::string& name, std::string& error);
+
+// The window and every control inside it, depth first in child order, two blanks of indent per
+// level, one line each (ending in a line feed).
+std::string DumpWindow(TCustomForm* form);

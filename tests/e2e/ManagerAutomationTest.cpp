@@ -1,0 +1,168 @@
+// varnel-manager driven headless through its automation endpoint, only as a script would drive
+// it: with `varnelctl ui` (and, for the malformed input, a raw connection).
+
+#include "e2e/CardDaemonSupport.h"
+#include "e2e/ManagerProcess.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+using e2e::CardDaemon;
+using e2e::ManagerProcess;
+
+const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
+
+class ManagerAutomationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnel-ui-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        socket_ = dir_ + "/ui.sock";
+        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("VARNEL_AUTOMATION", socket_.c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("VARNEL_AUTOMATION");
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // `varnelctl ui <words>`: its output, and whether it exited 0.
+    static std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words,
+                          bool* ok = nullptr) {
+        std::vector<std::string> args{"ui"};
+        args.insert(args.end(), words.begin(), words.end());
+        auto result = simcard::test::RunVarnelctl(daemon.Socket(), args);
+        if (ok)
+            *ok = result.status == 0;
+        return result.out + result.err;
+    }
+
+    // Sends raw bytes and reads the answers to `answers` lines, on a connection of its own.
+    std::vector<std::string> Raw(const std::string& bytes, int answers) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socket_.c_str(), sizeof address.sun_path - 1);
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        std::vector<std::string> lines;
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+                static_cast<ssize_t>(bytes.size())) {
+            std::string pending;
+            char buffer[4096];
+            while (static_cast<int>(lines.size()) < answers) {
+                ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                pending.append(buffer, static_cast<std::size_t>(n));
+                for (auto eol = pending.find('\n'); eol != std::string::npos;
+                     eol = pending.find('\n')) {
+                    std::string line = pending.substr(0, eol);
+                    pending.erase(0, eol + 1);
+                    if (line == "ok" || line.starts_with("error: "))
+                        lines.push_back(line);
+                }
+            }
+        }
+        close(fd);
+        return lines;
+    }
+
+    std::string dir_;
+    std::string socket_;
+};
+
+std::string LineWith(const std::string& text, const std::string& what) {
+    std::size_t at = text.find(what);
+    if (at == std::string::npos)
+        return {};
+    std::size_t start = text.rfind('\n', at);
+    start = start == std::string::npos ? 0 : start + 1;
+    return text.substr(start, text.find('\n', at) - start);
+}
+
+TEST_F(ManagerAutomationTest, TheHubOpensByTheIconAndItsBoxesAreTickedAsAUserWould) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+
+    std::string windows = Ui(daemon, {"windows"});
+    EXPECT_NE(LineWith(windows, "\"Varnel PRO\"").find(" visible=0 "), std::string::npos)
+        << windows;
+    bool ok = false;
+    EXPECT_EQ(Ui(daemon, {"tray", "dblclick"}, &ok), "ok\n");
+    EXPECT_TRUE(ok);
+    windows = Ui(daemon, {"windows"});
+    const std::string hub = LineWith(windows, "\"Varnel PRO\"");
+    EXPECT_NE(hub.find(" TMixControlWnd visible=1 "), std::string::npos) << windows;
+    EXPECT_NE(hub.find(" topmost=0 "), std::string::npos) << hub;
+
+    EXPECT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkStayOnTop", "1"}), "ok\n");
+    std::string dump = Ui(daemon, {"dump", "Varnel PRO"});
+    EXPECT_TRUE(
+        LineWith(dump, " chkStayOnTop ").starts_with("    TExtCheckBox chkStayOnTop tag=-1 "))
+        << dump;
+    EXPECT_TRUE(LineWith(dump, " chkStayOnTop ").ends_with(" checked=1")) << dump;
+    EXPECT_NE(LineWith(Ui(daemon, {"windows"}), "\"Varnel PRO\"").find(" topmost=1 "),
+              std::string::npos);
+
+    EXPECT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkStayOnTop"}), "ok\n");
+    dump = Ui(daemon, {"dump", "Varnel PRO"});
+    EXPECT_TRUE(LineWith(dump, " chkStayOnTop ").ends_with(" checked=0")) << dump;
+    EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
+}
+
+TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+
+    bool ok = true;
+    EXPECT_EQ(Ui(daemon, {"frobnicate"}, &ok), "error: unknown command \"frobnicate\"\n");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Ui(daemon, {"dump", "Nirgends"}), "error: no window \"Nirgends\"\n");
+    EXPECT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkNichts"}),
+              "error: no component \"chkNichts\" in \"Varnel PRO\"\n");
+    EXPECT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkStayOnTop", "an"}),
+              "error: \"an\" is not 0 or 1\n");
+    // A client that leaves mid-line, then a megabyte on one line.
+    EXPECT_TRUE(Raw("tray dblcl", 0).empty());
+    EXPECT_EQ(Raw(std::string(1 << 20, 'x') + "\nidle\n", 2),
+              (std::vector<std::string>{"error: line too long", "ok"}));
+
+    EXPECT_NE(Ui(daemon, {"windows"}, &ok).find("\"Varnel PRO\" TMixControlWnd visible=0"),
+              std::string::npos);
+    EXPECT_TRUE(ok) << "still serving, and the hub was never opened";
+    EXPECT_FALSE(manager.Wait(std::chrono::milliseconds(0)).has_value()) << "still running";
+}
+
+TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Ctl({"state", "driver", "-27"}));
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine("msgbox\t"));
+    EXPECT_FALSE(manager.Wait(std::chrono::milliseconds(200)).has_value())
+        << "the box stays open until it is answered";
+    const std::string boxes = Ui(daemon, {"msgbox"});
+    EXPECT_TRUE(boxes.starts_with("\"Varnel PRO Initialisierungsfehler\" 0x10 \"Der Varnel PRO "
+                                  "Treiber konnte nicht initialisiert werden. \\r\\nFalsche"))
+        << boxes;
+    EXPECT_EQ(Ui(daemon, {"answer", "yes"}), "error: the message box has no yes button\n");
+    EXPECT_EQ(Ui(daemon, {"answer", "ok"}), "ok\n");
+    EXPECT_EQ(manager.Wait(), 0);
+    EXPECT_FALSE(std::filesystem::exists(socket_)) << "the socket goes with the program";
+}
+
+} // namespace

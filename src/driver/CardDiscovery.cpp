@@ -2,8 +2,8 @@
 
 #include "driver/ControlHandles.h"
 #include "driver/DriverMessages.h"
+#include "driver/SharedBlock.h"
 #include "platform/WaveDevices.h"
-#include "platform/Wow16.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 
@@ -66,29 +66,6 @@ int FileDevices(UINT count, MMRESULT (*getCaps)(UINT_PTR, Caps*, UINT), DWORD* s
     return matched;
 }
 
-// The 4-byte block of the card-info exchange, pinned while it lives.
-class PinnedBlock {
-public:
-    PinnedBlock() : address_(WOWGlobalAllocLock16(GMEM_ZEROINIT, kQuadBlockSize, nullptr)) {
-        if (address_)
-            flat_ = WOWGetVDMPointerFix(address_, kQuadBlockSize, TRUE);
-    }
-    ~PinnedBlock() {
-        if (flat_)
-            WOWGetVDMPointerUnfix(address_);
-        if (address_)
-            WOWGlobalUnlockFree16(address_);
-    }
-    PinnedBlock(const PinnedBlock&) = delete;
-    PinnedBlock& operator=(const PinnedBlock&) = delete;
-    DWORD Address() const { return address_; }
-    const void* Flat() const { return flat_; }
-
-private:
-    DWORD address_;
-    void* flat_ = nullptr;
-};
-
 } // namespace
 
 int CardFromDeviceName(const std::string& name) {
@@ -136,8 +113,8 @@ void DiscoverCards() {
         return;
     }
 
-    PinnedBlock block;
-    if (!block.Flat())
+    SharedBlock block;
+    if (!block.Obtain(kQuadBlockSize))
         return;
     for (int card = 0; card < CardCount; ++card) {
         ControlHandle handle = OpenControlHandle(0, card * kSlotsPerCard, true);

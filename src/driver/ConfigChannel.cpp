@@ -1,8 +1,8 @@
 #include "driver/ConfigChannel.h"
 
 #include "driver/ConfigRecord.h"
+#include "driver/SharedBlock.h"
 #include "platform/Shell.h"
-#include "platform/Wow16.h"
 
 #include <cstdio>
 #include <cstring>
@@ -25,27 +25,6 @@ const char* CommandWord(UINT code) {
         return nullptr;
     }
 }
-
-// A shared block that is freed on every way out.
-class ScopedBlock {
-public:
-    explicit ScopedBlock(DWORD size)
-        : address_(WOWGlobalAllocLock16(GMEM_ZEROINIT, size, nullptr)),
-          flat_(address_ ? WOWGetVDMPointer(address_, size, TRUE) : nullptr) {}
-    ~ScopedBlock() {
-        if (address_)
-            WOWGlobalUnlockFree16(address_);
-    }
-    ScopedBlock(const ScopedBlock&) = delete;
-    ScopedBlock& operator=(const ScopedBlock&) = delete;
-
-    DWORD Address() const { return address_; }
-    void* Flat() const { return flat_; }
-
-private:
-    DWORD address_;
-    void* flat_;
-};
 
 // Waits until the configuration process writes the completion word. The word is re-read at least
 // every millisecond, but the wait sleeps on the word itself, so the process's wake-up ends it at
@@ -78,11 +57,11 @@ void BuildConfigParameters(char (&buffer)[256], const char* word, DWORD dataAddr
 bool RunDriverConfig(std::int32_t enabled, UINT code, void* record, DWORD size) {
     if (enabled == 0)
         return false;
-    ScopedBlock completion(4);
-    if (!completion.Flat())
+    SharedBlock completion;
+    if (!completion.Obtain(4, SharedBlock::Pin::Unfixed))
         return false;
-    ScopedBlock data(size);
-    if (!data.Flat())
+    SharedBlock data;
+    if (!data.Obtain(size, SharedBlock::Pin::Unfixed))
         return false;
     std::memcpy(data.Flat(), record, size);
 
@@ -94,7 +73,7 @@ bool RunDriverConfig(std::int32_t enabled, UINT code, void* record, DWORD size) 
     if (ShellExecuteA(0, nullptr, "rundll.exe", parameters, "", SW_SHOWDEFAULT) <= 32)
         return false;
 
-    if (!WaitForCompletion(static_cast<volatile std::int32_t*>(completion.Flat()),
+    if (!WaitForCompletion(reinterpret_cast<volatile std::int32_t*>(completion.Flat()),
                            LastShellProcess()))
         return false;
     std::memcpy(record, data.Flat(), size);

@@ -18,7 +18,7 @@
 #include "driver/ControlHandles.h"
 #include "forms/CloneComponents.h"
 #include "toolkit/TForm.h"
-#include "windows/SharedBlock.h"
+#include "driver/SharedBlock.h"
 
 #include <vector>
 

@@ -60,6 +60,7 @@ TdlgCfg::TdlgCfg(TComponent* owner, ConfigBlock& block, int card, int cardCount)
     LoadDesign([this] {
         Design();
         WireClockReactions();
+        WireDirectSoundReactions();
         btnOk->OnClick = [this](TObject* sender) { btnOkClick(sender); };
         btnCancel->OnClick = [this](TObject* sender) { btnCancelClick(sender); };
         btnApply->OnClick = [this](TObject* sender) { btnApplyClick(sender); };
@@ -72,6 +73,7 @@ TdlgCfg::TdlgCfg(TComponent* owner, ConfigBlock& block, int card, int cardCount)
     // The block has room for four cards; there is no dialog beyond the last one.
     if (card_ + 1 >= cardCount_ || card_ + 1 >= static_cast<int>(ConfigBlock::kCards))
         btnNext->SetEnabled(false);
+    SetDeviceItems();
     btnApply->SetEnabled(false);
 }
 
@@ -84,7 +86,9 @@ void TdlgCfg::FormShow(TObject*) {
 }
 
 void TdlgCfg::Fill() {
+    FillMessageBoxes();
     FillClockTabs();
+    FillDirectSoundTab();
 }
 
 void TdlgCfg::btnOkClick(TObject*) {

@@ -48,6 +48,8 @@ void TdlgCfg::Design() {
     tabMisc = Sheet(this, PageControl1, "tabMisc", "Sonstiges/Info");
     DesignClockTab();
     DesignDevicesTab();
+    DesignDirectSoundTab();
+    DesignMiscTab();
     PageControl1->SetActivePage(tabClock);
 
     btnNext = Captioned<TExtButton>(this, this, "btnNext", Bounds(6, 364, 75, 25), ">>");

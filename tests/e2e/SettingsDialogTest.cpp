@@ -67,6 +67,7 @@ TEST_F(SettingsDialogE2eTest, ApplySendsTheEditsToTheDriverAndABusyCardRefusesTh
 
     ASSERT_TRUE(UserInput::Click(dlgCfg->chkMaster));
     ASSERT_TRUE(UserInput::TypeText(dlgCfg->edDefaultRate1, "96000"));
+    ASSERT_TRUE(UserInput::Click(dlgCfg->btnManLatency));
     ASSERT_TRUE(UserInput::Click(dlgCfg->btnApply));
     EXPECT_EQ(ConfigCommands(),
               (std::vector<std::string>{"reconfigurable", "setconfig", "getconfig"}));
@@ -74,6 +75,7 @@ TEST_F(SettingsDialogE2eTest, ApplySendsTheEditsToTheDriverAndABusyCardRefusesTh
     EXPECT_EQ(facts["card.0.config.CardIsMaster"], "-1");
     EXPECT_EQ(facts["card.0.config.Clock1DefaultRate"], "96000");
     EXPECT_EQ(facts["card.1.config.CardIsMaster"], "0");
+    EXPECT_EQ(facts["card.0.config.LatencyMs"], "60");
     EXPECT_FALSE(dlgCfg->btnApply->Enabled());
     EXPECT_EQ(hub->Config[0].Get(ConfigField::Clock1DefaultRate), 96000);
 

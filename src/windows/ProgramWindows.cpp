@@ -3,6 +3,7 @@
 #include "windows/AdatInp.h"
 #include "windows/AdatOut.h"
 #include "windows/ChannelWindowRegistry.h"
+#include "windows/DlgCfg.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
 // instance variable). A window that is not listed does not exist yet: its box on the hub unticks
@@ -10,4 +11,5 @@
 void RegisterProgramWindows() {
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
+    RegisterSettingsDialog(SettingsDialogClassOf(dlgCfg));
 }

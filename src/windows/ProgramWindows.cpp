@@ -2,12 +2,14 @@
 
 #include "windows/AdatInp.h"
 #include "windows/AdatOut.h"
+#include "windows/AnalogInp.h"
 #include "windows/ChannelWindowRegistry.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
 // instance variable). A window that is not listed does not exist yet: its box on the hub unticks
 // itself again.
 void RegisterProgramWindows() {
+    RegisterChannelWindow(ChannelWindowKind::AnalogInputs, ChannelWindowClassOf(frmAnalogInp));
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
 }

@@ -4,12 +4,14 @@
 #include "windows/AdatOut.h"
 #include "windows/AnalogInp.h"
 #include "windows/ChannelWindowRegistry.h"
+#include "windows/DigInp.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
 // instance variable). A window that is not listed does not exist yet: its box on the hub unticks
 // itself again.
 void RegisterProgramWindows() {
     RegisterChannelWindow(ChannelWindowKind::AnalogInputs, ChannelWindowClassOf(frmAnalogInp));
+    RegisterChannelWindow(ChannelWindowKind::DigitalInputs, ChannelWindowClassOf(frmDigInp));
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
 }

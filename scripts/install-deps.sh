@@ -10,6 +10,8 @@ packages=(
     xvfb xauth fonts-liberation
     libsndfile1-dev
     clang libclang-rt-14-dev
+    # bench/metering.sh: a sound server, the peer mixer and the tools that drive them
+    pulseaudio pavucontrol sox dbus-x11 xdotool
 )
 
 missing=()

@@ -1,0 +1,115 @@
+// The ADAT Inputs window of four cards, headless, against a real daemon, driven only through
+// `varnelctl ui` and `varnelctl signal` as a user's script would: its meters follow the signals
+// at the cards' inputs, and closing it gives the cards' devices back.
+
+#include "e2e/CardDaemonSupport.h"
+#include "e2e/ManagerProcess.h"
+#include "e2e/UiScript.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+using e2e::CardDaemon;
+using e2e::LineWith;
+using e2e::ManagerProcess;
+using e2e::MetersOf;
+using e2e::PollUntil;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+constexpr int kCards = 4;
+// Two meters (left, right) per ADAT pair, four pairs per card, the cards side by side.
+constexpr int kMetersPerCard = 8;
+
+class AdatMeteringTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnel-adat-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("VARNEL_AUTOMATION");
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    std::string dir_;
+};
+
+TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
+    CardDaemon daemon(kCards);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
+    auto ui = [&](const std::vector<std::string>& words) {
+        return e2e::Ui(daemon.Socket(), words);
+    };
+    const std::string handlesBefore = daemon.Status()["handles.open"];
+    ASSERT_FALSE(handlesBefore.empty());
+
+    ASSERT_EQ(ui({"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    const std::string windows = ui({"windows"});
+    EXPECT_NE(LineWith(windows, "\"ADAT Inputs\"").find(" TfrmAdatInp visible=1 "),
+              std::string::npos)
+        << windows;
+
+    // Every input carries a swelling tone: each meter lights within a second of the opening
+    // (a swell's trough may leave a meter dark in one poll, so a lamp seen once counts).
+    std::set<std::size_t> litOnce;
+    std::string dump;
+    const bool allLit = PollUntil(seconds(1), [&] {
+        ui({"idle"});
+        dump = ui({"dump", "ADAT Inputs"});
+        const auto meters = MetersOf(dump);
+        for (std::size_t i = 0; i < meters.size(); ++i)
+            if (meters[i].lit > 0)
+                litOnce.insert(i);
+        return meters.size() == kCards * kMetersPerCard && litOnce.size() == meters.size();
+    });
+    ASSERT_TRUE(allLit) << litOnce.size() << " meters lit:\n" << dump;
+    EXPECT_GT(std::stoi(daemon.Status()["handles.open"]), std::stoi(handlesBefore));
+
+    // The third ADAT pair of the third card goes quiet: its two meters fall dark, peak hold
+    // included, while the pair beside it keeps showing its tone.
+    const int card = 2, pair = 3;
+    ASSERT_TRUE(
+        daemon.Ctl({"signal", std::to_string(card), "adat-in-" + std::to_string(pair), "silence"}));
+    const std::size_t left = card * kMetersPerCard + (pair - 1) * 2;
+    bool neighbourLit = false;
+    const bool dark = PollUntil(seconds(5), [&] {
+        dump = ui({"dump", "ADAT Inputs"});
+        const auto meters = MetersOf(dump);
+        if (meters.size() != kCards * kMetersPerCard)
+            return false;
+        neighbourLit = neighbourLit || meters[left - 2].lit > 0 || meters[left - 1].lit > 0;
+        return meters[left].lit == 0 && meters[left + 1].lit == 0 && meters[left].peak == 0 &&
+               meters[left + 1].peak == 0;
+    });
+    EXPECT_TRUE(dark) << dump;
+    EXPECT_TRUE(neighbourLit) << "the silence reached another input:\n" << dump;
+
+    // Closing the window closes every device it opened, and the hub's box follows.
+    ASSERT_EQ(ui({"close", "ADAT Inputs"}), "ok\n");
+    std::string handles;
+    EXPECT_TRUE(PollUntil(seconds(3),
+                          [&] {
+                              handles = daemon.Status()["handles.open"];
+                              return handles == handlesBefore;
+                          }))
+        << "handles.open=" << handles << ", before the window: " << handlesBefore;
+    EXPECT_TRUE(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs ").ends_with(" checked=0"));
+    EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+// varnel-manager on a desktop (a private Xvfb) against a real daemon of two cards, driven through
+// `varnelctl ui`: the hub, the ADAT Inputs window and the about box are shown with their designed
+// captions, and their pictures (kept under the build's screenshots/ for a human to look at) are
+// real drawings of the right size, the meters' lamps among them.
+
+#include "e2e/CardDaemonSupport.h"
+#include "e2e/ManagerProcess.h"
+#include "e2e/UiScript.h"
+#include "e2e/XvfbServer.h"
+
+#include <QColor>
+#include <QImage>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using e2e::CardDaemon;
+using e2e::LineWith;
+using e2e::ManagerProcess;
+using e2e::MetersOf;
+using e2e::PollUntil;
+using e2e::XvfbServer;
+using std::chrono::seconds;
+
+// Sets environment variables for the test and puts back what was there before.
+class ScopedEnvironment {
+public:
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    }
+    void Set(const std::string& name, const std::string& value) {
+        Save(name);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    void Unset(const std::string& name) {
+        Save(name);
+        ::unsetenv(name.c_str());
+    }
+
+private:
+    void Save(const std::string& name) {
+        if (saved_.count(name))
+            return;
+        const char* value = std::getenv(name.c_str());
+        saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+    }
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// What a picture holds, in the terms the checks need.
+struct PictureFacts {
+    int width = 0;
+    int height = 0;
+    int colours = 0;         // distinct colours, counted up to 1000
+    double commonShare = 0;  // share of the most frequent colour
+    int darkPixels = 0;      // text and frame lines
+    int lampGreenPixels = 0; // lit meter lamps
+};
+
+std::optional<PictureFacts> Inspect(const std::string& file) {
+    QImage image;
+    if (!image.load(QString::fromStdString(file), "PNG"))
+        return std::nullopt;
+    image = image.convertToFormat(QImage::Format_RGB32);
+    PictureFacts facts{image.width(), image.height(), 0, 0, 0, 0};
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (counts.size() < 1000 || counts.count(pixel.rgb()))
+                ++counts[pixel.rgb()];
+            if (pixel.lightness() < 64)
+                ++facts.darkPixels;
+            if (pixel.green() > 160 && pixel.red() < 120 && pixel.blue() < 120)
+                ++facts.lampGreenPixels;
+        }
+    int most = 0;
+    for (const auto& [colour, count] : counts)
+        most = std::max(most, count);
+    facts.colours = static_cast<int>(counts.size());
+    facts.commonShare = image.isNull() ? 1.0 : double(most) / (image.width() * image.height());
+    return facts;
+}
+
+// The `w=` and `h=` of a window's line in `windows`.
+std::pair<int, int> OuterSize(const std::string& line) {
+    auto field = [&](const char* key) {
+        std::size_t at = line.find(key);
+        return at == std::string::npos ? -1 : std::atoi(line.c_str() + at + std::strlen(key));
+    };
+    return {field(" w="), field(" h=")};
+}
+
+class DesktopScreenshotTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!xvfb_.Installed())
+            GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(xvfb_.Started()) << "no free display in :150..:199";
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnel-desk-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        const std::string runtime = dir_ + "/run";
+        ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+        env_.Set("XDG_RUNTIME_DIR", runtime);
+        env_.Set("XDG_CONFIG_HOME", dir_);
+        env_.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+        env_.Set("DISPLAY", xvfb_.Display());
+        env_.Set("QT_QPA_PLATFORM", "xcb");
+        env_.Unset("VARNEL_HEADLESS");
+        std::filesystem::create_directories(VARNEL_SCREENSHOT_DIR);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (!dir_.empty())
+            std::filesystem::remove_all(dir_, ignored);
+    }
+
+    XvfbServer xvfb_;
+    ScopedEnvironment env_;
+    std::string dir_;
+};
+
+TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigned) {
+    CardDaemon daemon(2);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    auto ui = [&](const std::vector<std::string>& words) {
+        return e2e::Ui(daemon.Socket(), words);
+    };
+    std::string windows;
+    ASSERT_TRUE(PollUntil(seconds(15),
+                          [&] {
+                              bool ok = false;
+                              windows = e2e::Ui(daemon.Socket(), {"windows"}, &ok);
+                              return ok;
+                          }))
+        << "the manager never answered on its automation socket: " << windows;
+
+    ASSERT_EQ(ui({"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    std::string dump;
+    ASSERT_TRUE(PollUntil(seconds(3), [&] {
+        dump = ui({"dump", "ADAT Inputs"});
+        const auto meters = MetersOf(dump);
+        return meters.size() == 16 && meters[0].lit > 0 && meters[1].lit > 0;
+    })) << dump;
+    ui({"idle"});
+
+    // The designed captions, as the windows carry them.
+    windows = ui({"windows"});
+    const std::string hubLine = LineWith(windows, "\"Varnel PRO\"");
+    const std::string adatLine = LineWith(windows, "\"ADAT Inputs\"");
+    EXPECT_NE(hubLine.find(" TMixControlWnd visible=1 "), std::string::npos) << windows;
+    EXPECT_NE(adatLine.find(" TfrmAdatInp visible=1 "), std::string::npos) << windows;
+    const std::string hub = ui({"dump", "Varnel PRO"});
+    EXPECT_NE(hub.find("chkAdatInputs tag=-1 x=8 y=38 w=100 h=17 visible=1 enabled=1 caption=\" "
+                       "ADAT Inputs\" checked=1"),
+              std::string::npos)
+        << hub;
+    EXPECT_NE(hub.find("caption=\" Immer im &Vordergrund\""), std::string::npos) << hub;
+    EXPECT_NE(dump.find("chkPeakMeter tag=-1 x=8 y=9 w=97 h=17 visible=1 enabled=1 caption=\" "
+                        "&Peak Meter\" checked=1"),
+              std::string::npos)
+        << dump;
+
+    const std::string shots = VARNEL_SCREENSHOT_DIR;
+    ASSERT_EQ(ui({"screenshot", "Varnel PRO", shots + "/hub.png"}), "ok\n");
+    ASSERT_EQ(ui({"screenshot", "ADAT Inputs", shots + "/adat-inputs.png"}), "ok\n");
+
+    // The about box, from the ADAT window's system menu; it is modal, the others wait.
+    ASSERT_EQ(ui({"sysmenu", "ADAT Inputs", " Info..."}), "ok\n");
+    ui({"idle"});
+    windows = ui({"windows"});
+    const std::string aboutLine = LineWith(windows, "\"Info\"");
+    EXPECT_NE(aboutLine.find(" TAboutBox visible=1 "), std::string::npos) << windows;
+    EXPECT_NE(LineWith(windows, "\"Varnel PRO\"").find(" enabled=0"), std::string::npos);
+    const std::string about = ui({"dump", "Info"});
+    for (const char* caption :
+         {"lbName tag=0 x=6 y=8 w=257 h=25 visible=1 enabled=1 caption=\"Varnel PRO\"",
+          "lbVersion tag=0 x=6 y=64 w=257 h=16 visible=1 enabled=1 caption=\"Version 3.00\"",
+          "caption=\"Treiber und Mischpult:\"", "caption=\"Varnel Audiotechnik\"",
+          "OKButton tag=0 x=110 y=266 w=75 h=25 visible=1 enabled=1 caption=\"OK\""})
+        EXPECT_NE(about.find(caption), std::string::npos) << caption << "\n" << about;
+    ASSERT_EQ(ui({"screenshot", "Info", shots + "/about.png"}), "ok\n");
+    EXPECT_EQ(ui({"click", "Info", "OKButton"}), "ok\n");
+    ui({"idle"});
+    EXPECT_NE(LineWith(ui({"windows"}), "\"Info\"").find(" visible=0 "), std::string::npos);
+
+    // Each picture is the window's inside (the frame is the desktop's), really drawn.
+    const struct {
+        std::string file;
+        std::string windowLine;
+    } pictures[] = {{"hub.png", hubLine}, {"adat-inputs.png", adatLine}, {"about.png", aboutLine}};
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(picture.file);
+        const auto facts = Inspect(shots + "/" + picture.file);
+        ASSERT_TRUE(facts.has_value()) << "not a PNG";
+        const auto [w, h] = OuterSize(picture.windowLine);
+        EXPECT_LE(facts->width, w);
+        EXPECT_GE(facts->width, w - 16);
+        EXPECT_LE(facts->height, h);
+        EXPECT_GE(facts->height, h - 40);
+        EXPECT_GE(facts->colours, 4) << "a blank or flat picture";
+        EXPECT_LT(facts->commonShare, 0.95) << "a blank or flat picture";
+        EXPECT_GT(facts->darkPixels, 50) << "no text or lines drawn";
+    }
+    const auto adat = Inspect(shots + "/adat-inputs.png");
+    ASSERT_TRUE(adat.has_value());
+    EXPECT_GT(adat->lampGreenPixels, 100) << "the lit meters show no lit lamps";
+    const auto hubPicture = Inspect(shots + "/hub.png");
+    ASSERT_TRUE(hubPicture.has_value());
+    EXPECT_EQ(hubPicture->lampGreenPixels, 0);
+}
+
+} // namespace

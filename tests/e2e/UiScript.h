@@ -1,0 +1,35 @@
+#pragma once
+// Driving a running varnel-manager as a script would: `varnelctl ui` requests against the
+// automation socket named by VARNEL_AUTOMATION, polling with a deadline, and the level meters of
+// a window's dump.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// `varnelctl ui <words>` against the manager; its output, and whether it exited 0.
+std::string Ui(const std::string& cardSocket, const std::vector<std::string>& words,
+               bool* ok = nullptr);
+
+// Asks `done` until it answers true or the deadline has passed; true when it did. Between two
+// questions it waits a short while, so a poll does not starve the program it watches.
+bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& done);
+
+// The line of `text` holding `what`, or "".
+std::string LineWith(const std::string& text, const std::string& what);
+
+struct MeterState {
+    std::string name;
+    bool visible = false;
+    int level = -1;
+    int lit = -1;
+    int peak = -1;
+};
+
+// Every TLevelMeter line of a dump, in dump order.
+std::vector<MeterState> MetersOf(const std::string& dump);
+
+} // namespace e2e

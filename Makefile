@@ -24,7 +24,8 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
-bench: deps
+bench:
+	@scripts/install-deps.sh bench
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@cd build-bench && ctest -L bench --verbose | sed -n "s/^[0-9]*: //p"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, only when something is missing.
-# Idempotent and quiet when all is present.
+# Idempotent and quiet when all is present. `install-deps.sh bench` adds what the benchmarks
+# need beyond building and testing (make bench passes it).
 set -euo pipefail
 
 packages=(
@@ -10,9 +11,11 @@ packages=(
     xvfb xauth fonts-liberation
     libsndfile1-dev
     clang libclang-rt-14-dev
-    # bench/metering.sh: a sound server, the peer mixer and the tools that drive them
-    pulseaudio pavucontrol sox dbus-x11 xdotool
 )
+if [ "${1:-}" = bench ]; then
+    # bench/metering.sh: a sound server, the peer mixer and the tools that drive them
+    packages+=(pulseaudio pavucontrol sox dbus-x11 xdotool)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "windows/AdatInp.h"
 #include "windows/AdatOut.h"
+#include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
@@ -10,4 +11,5 @@
 void RegisterProgramWindows() {
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
+    RegisterChannelWindow(ChannelWindowKind::AnalogOutputs, ChannelWindowClassOf(frmAnalogOut));
 }

@@ -4,6 +4,7 @@
 #include "windows/AdatOut.h"
 #include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
+#include "windows/DigOut.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
 // instance variable). A window that is not listed does not exist yet: its box on the hub unticks
@@ -12,4 +13,5 @@ void RegisterProgramWindows() {
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
     RegisterChannelWindow(ChannelWindowKind::AnalogOutputs, ChannelWindowClassOf(frmAnalogOut));
+    RegisterChannelWindow(ChannelWindowKind::DigitalOutputs, ChannelWindowClassOf(frmDigOut));
 }

@@ -11,6 +11,7 @@
 #include "windows/AdatInp.h"
 #include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
+#include "windows/DigOut.h"
 #include "windows/MixControlWnd.h"
 #include "windows/ProgramWindows.h"
 
@@ -76,6 +77,23 @@ TEST_F(OutputHubTest, RoutesKeepTheOtherFamilyOfDigitalWindowsClosed) {
     // Unticking the box closes the window and every handle it held.
     ASSERT_TRUE(UserInput::Click(hub->chkAnalogOutputs));
     EXPECT_EQ(frmAnalogOut, nullptr);
+    EXPECT_TRUE(model->Handles().empty());
+}
+
+TEST_F(OutputHubTest, AdatMonitoringClosesTheDigitalOutputWindow) {
+    ASSERT_TRUE(UserInput::Click(hub->chkDigitalOutputs));
+    ASSERT_NE(frmDigOut, nullptr);
+    EXPECT_TRUE(frmDigOut->Visible());
+    ASSERT_TRUE(UserInput::Click(hub->chkAnalogOutputs));
+    ASSERT_TRUE(UserInput::Click(frmAnalogOut->RouteButton(0, 4)));
+    app.ProcessMessages();
+    EXPECT_EQ(frmDigOut, nullptr);
+    EXPECT_EQ(Boxes(), "-d -d -e -e ");
+    ASSERT_TRUE(UserInput::Click(frmAnalogOut->RouteButton(0, 0)));
+    ASSERT_TRUE(UserInput::Click(hub->chkDigitalOutputs));
+    ASSERT_NE(frmDigOut, nullptr);
+    ASSERT_TRUE(UserInput::Click(hub->chkDigitalOutputs));
+    ASSERT_TRUE(UserInput::Click(hub->chkAnalogOutputs));
     EXPECT_TRUE(model->Handles().empty());
 }
 

@@ -211,11 +211,26 @@ void TChannelWindow::StopMetering() {
 }
 
 void TChannelWindow::StartTimers() {
+    StartDecayTimer();
+    StartPollTimer();
+}
+
+void TChannelWindow::StartDecayTimer() {
     if (decayTimer_ == 0)
         decayTimer_ =
             timeSetEvent(decayInterval_, decayInterval_, DecayProc, Handle(), TIME_PERIODIC);
+}
+
+void TChannelWindow::StartPollTimer() {
     if (pollTimer_ == 0)
         pollTimer_ = timeSetEvent(pollInterval_, pollInterval_, PollProc, Handle(), TIME_PERIODIC);
+}
+
+void TChannelWindow::KillPollTimer() {
+    if (pollTimer_ != 0) {
+        timeKillEvent(pollTimer_);
+        pollTimer_ = 0;
+    }
 }
 
 void TChannelWindow::KillTimers() {

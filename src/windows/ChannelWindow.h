@@ -16,9 +16,9 @@
 
 #include "driver/CardDiscovery.h"
 #include "driver/ControlHandles.h"
+#include "driver/SharedBlock.h"
 #include "forms/CloneComponents.h"
 #include "toolkit/TForm.h"
-#include "driver/SharedBlock.h"
 
 #include <vector>
 
@@ -139,6 +139,10 @@ protected:
     // Starts each timer that does not run; kills each that does.
     void StartTimers();
     void KillTimers();
+    // The same for one timer, for windows that meter card by card.
+    void StartDecayTimer();
+    void StartPollTimer();
+    void KillPollTimer();
     void SetMetering(bool on) { metering_ = on; }
     std::vector<ControlHandle>& Handles() { return handles_; }
 

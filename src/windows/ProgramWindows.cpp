@@ -3,8 +3,10 @@
 #include "windows/AdatInp.h"
 #include "windows/AdatOut.h"
 #include "windows/AnalogInp.h"
+#include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
 #include "windows/DigInp.h"
+#include "windows/DigOut.h"
 #include "windows/DlgCfg.h"
 
 // Each window class of this build registers here, usually as ChannelWindowClassOf(its global
@@ -15,5 +17,7 @@ void RegisterProgramWindows() {
     RegisterChannelWindow(ChannelWindowKind::DigitalInputs, ChannelWindowClassOf(frmDigInp));
     RegisterChannelWindow(ChannelWindowKind::AdatInputs, ChannelWindowClassOf(frmAdatInp));
     RegisterChannelWindow(ChannelWindowKind::AdatOutputs, ChannelWindowClassOf(frmAdatOut));
+    RegisterChannelWindow(ChannelWindowKind::AnalogOutputs, ChannelWindowClassOf(frmAnalogOut));
+    RegisterChannelWindow(ChannelWindowKind::DigitalOutputs, ChannelWindowClassOf(frmDigOut));
     RegisterSettingsDialog(SettingsDialogClassOf(dlgCfg));
 }

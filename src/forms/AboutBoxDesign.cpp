@@ -102,8 +102,8 @@ void TAboutBox::Design() {
     lbMaker->Font().SetStyle(fsBold);
     lbMaker->SetCaption("Varnel Audiotechnik");
 
-    Label1 = Add<TLabel>(this, Panel2, "Label1", 46, 190);
-    Label1->SetCaption("Das Varnel-Team: Entwicklung, Test, Handbuch");
+    Label1 = Add<TLabel>(this, Panel2, "Label1", 58, 190);
+    Label1->SetCaption("Entwicklung: das Varnel-Team");
 
     ExtLabel1 = Add<TExtLabel>(this, Panel2, "ExtLabel1", 58, 220);
     ExtLabel1->SetCaption("Kontakt:");

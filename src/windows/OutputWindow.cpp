@@ -12,6 +12,7 @@
 #include "toolkit/TTimer.h"
 
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -364,6 +365,33 @@ void TOutputWindow::WriteRouteCode(int card, BYTE code) {
 
 MMRESULT TOutputWindow::SendRoute(int card, const RouteState& route) {
     return SendControlMessage(HandleEntry(2 * card), OUTMSG_SET_ROUTE, route.Packed());
+}
+
+void TOutputWindow::btnRouteClick(TObject* Sender) {
+    auto* button = dynamic_cast<TRadioButton*>(Sender);
+    const int card = CardOf(button);
+    if (!button || !button->Checked() || card < 0)
+        return;
+    PollPause pause(SecTimer);
+    const auto code = static_cast<BYTE>(button->Tag());
+    RouteState next = Route(card);
+    next.b[RouteState::kSource] = code;
+    BeforeRouteChange(code);
+
+    bool abandoned = false;
+    std::exception_ptr error;
+    try {
+        abandoned = !ChangeRoute(card, next);
+    } catch (const EAbort&) {
+        abandoned = true;
+    } catch (...) {
+        abandoned = true;
+        error = std::current_exception();
+    }
+    if (abandoned)
+        FallBack(card);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TOutputWindow::FallBack(int card) {

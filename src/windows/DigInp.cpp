@@ -135,16 +135,7 @@ void TfrmDigInp::chkInpSelRateClick(TObject*) {
 // The bevel at the foot of the input section belongs to the meters below it.
 void TfrmDigInp::chkPeakMeterClick(TObject*) {
     UpdateSystemMenuItem(chkPeakMeter);
-    const int height = pnLevel->Height();
-    if (chkPeakMeter->Checked()) {
-        ShowSection(pnLevel, height, {});
-        bvLine->Show();
-        StartMetering();
-    } else {
-        StopMetering();
-        bvLine->Hide();
-        HideSection(pnLevel, height, {}, {pnInpStat, pnLevel});
-    }
+    ToggleLastMeterSection(chkPeakMeter, bvLine, {pnInpStat, pnLevel});
 }
 
 std::vector<TObject*> TfrmDigInp::SystemCommandTargets() const {

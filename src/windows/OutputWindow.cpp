@@ -423,16 +423,7 @@ void TOutputWindow::chkPlaybackSelClick(TObject*) {
 
 void TOutputWindow::chkPeakMeterClick(TObject*) {
     UpdateSystemMenuItem(chkPeakMeter);
-    const int height = pnLevel->Height();
-    if (chkPeakMeter->Checked()) {
-        ShowSection(pnLevel, height, {});
-        bvLine->Show();
-        StartMetering();
-    } else {
-        StopMetering();
-        HideSection(pnLevel, height, {}, {pnPlaybackSel, pnLevel});
-        bvLine->Hide();
-    }
+    ToggleLastMeterSection(chkPeakMeter, bvLine, {pnPlaybackSel, pnLevel});
 }
 
 // The button that loses the focus to another route button is the route to fall back on. Only a

@@ -76,10 +76,7 @@ void TfrmAnalogInp::WireReactions() {
     chkRouting->OnClick = [this](TObject* s) { chkRoutingClick(s); };
     chkPeakMeter->OnClick = [this](TObject* s) { chkPeakMeterClick(s); };
     chkGainSlider->OnClick = [this](TObject* s) { chkGainSliderClick(s); };
-    for (TRadioButton* button : {btnAnaMon, btnDigMon})
-        button->OnClick = [this](TObject* s) { btnMonRouteClick(s); };
-    for (TRadioButton* button : {btnNever, btnOnRec, btnOnPunch})
-        button->OnClick = [this](TObject* s) { btnWhenToMonClick(s); };
+    WireMonitorReactions();
     for (TSlider* slider : {Slider0, Slider1})
         slider->OnChange = [this](TObject* s) { Slider3Change(s); };
     chkLink12->OnClick = [this](TObject* s) { chkLinkClick(s); };
@@ -88,11 +85,7 @@ void TfrmAnalogInp::WireReactions() {
 // --- Creation steps ----------------------------------------------------------------------------
 
 void TfrmAnalogInp::AssignTags() {
-    btnAnaMon->SetTag(MonitorToAnalogOut);
-    btnDigMon->SetTag(MonitorToDigitalOut);
-    btnNever->SetTag(MonitorNever);
-    btnOnRec->SetTag(MonitorWhileRecording);
-    btnOnPunch->SetTag(MonitorWhilePunch);
+    AssignMonitorTags();
 }
 
 void TfrmAnalogInp::ResetCloneCounters() {
@@ -152,8 +145,7 @@ bool TfrmAnalogInp::ObtainBlocks() {
 bool TfrmAnalogInp::ObtainCardBlocks() {
     if (!LoadMonitorStates())
         return false;
-    CheckButtonsFromState(pnRouteParent, MonitorState::kDestination);
-    CheckButtonsFromState(pnWhenToMonParent, MonitorState::kCondition);
+    CheckMonitorButtons();
     return true;
 }
 

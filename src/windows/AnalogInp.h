@@ -6,13 +6,10 @@
 #include "toolkit/TPanel.h"
 #include "windows/InputWindow.h"
 
-class TBevel;
 class TCheckBox;
 class TExtCheckBox;
-class TExtLabel;
 class TExtRadioButton;
 class TLevelMeter;
-class TScrollBox;
 class TSlider;
 
 class TfrmAnalogInp : public TInputWindow {
@@ -34,23 +31,10 @@ public:
     // handled.
     bool ChangeGuard() const { return changeGuard_; }
 
-    TPanel* pnChecks = nullptr;
     TExtCheckBox* chkRouting = nullptr;
-    TExtCheckBox* chkPeakMeter = nullptr;
     TExtCheckBox* chkGainSlider = nullptr;
     TPanel* grpInput = nullptr; // the ground panel
-    TScrollBox* ScrollBox = nullptr;
-    TPanel* pnHeader = nullptr;
-    TExtLabel* lbLabel = nullptr;
     TPanel* pnInpMon = nullptr; // the monitor section
-    TPanel* pnRouteParent = nullptr;
-    TExtRadioButton* btnAnaMon = nullptr;
-    TExtRadioButton* btnDigMon = nullptr;
-    TPanel* pnWhenToMonParent = nullptr;
-    TExtRadioButton* btnNever = nullptr;
-    TExtRadioButton* btnOnRec = nullptr;
-    TExtRadioButton* btnOnPunch = nullptr;
-    TBevel* bvLine = nullptr;
     TPanel* pnMeters = nullptr; // the meter section
     TPanel* pnMeter12 = nullptr;
     TPanel* pnSliders = nullptr; // the fader section
@@ -61,10 +45,8 @@ public:
     TPanel* pnNumbers = nullptr;
 
 protected:
-    TPanel* ControlPanel() const override { return pnChecks; }
     TPanel* GroundPanel() const override { return grpInput; }
     TControl* MeterSection() const override { return pnMeters; }
-    TPanel* HeaderPanel() const override { return pnHeader; }
     std::vector<StripContainer> StripContainers() override;
     std::vector<TObject*> SystemCommandTargets() const override;
     void AssignTags() override;

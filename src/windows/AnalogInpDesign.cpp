@@ -3,7 +3,6 @@
 
 #include "controls/ExtControls.h"
 #include "controls/TSlider.h"
-#include "toolkit/TBevel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TScrollBox.h"
 #include "windows/AnalogInp.h"
@@ -14,17 +13,6 @@ namespace {
 
 // The tops of the fader scale marks "35" .. "-40".
 constexpr int kFaderScaleTops[] = {10, 32, 44, 58, 71, 84, 98, 110};
-
-TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
-                    int top, const std::string& caption) {
-    auto* label = new TLabel(owner);
-    label->SetName(name);
-    label->SetParent(parent);
-    label->SetLeft(left);
-    label->SetTop(top);
-    label->SetCaption(caption);
-    return label;
-}
 
 TSlider* DesignFader(TComponent* owner, TWinControl* parent, const std::string& name, int left,
                      int number) {
@@ -68,34 +56,14 @@ void TfrmAnalogInp::Design() {
     grpInput = DesignPanel(this, this, "grpInput", 0, 0, 155, 531);
     grpInput->SetAlign(alTop);
 
-    ScrollBox = new TScrollBox(this);
-    ScrollBox->SetName("ScrollBox");
-    ScrollBox->SetParent(grpInput);
-    ScrollBox->SetAlign(alClient);
-    ScrollBox->SetBorderStyle(bsNone);
-    ScrollBox->VertScrollBar().SetVisible(false);
-    ScrollBox->HorzScrollBar().SetIncrement(140);
-    ScrollBox->HorzScrollBar().SetMargin(2);
-
-    pnHeader = DesignHeader(this, ScrollBox, lbLabel);
+    DesignStripScrollBox(this, grpInput, 140, 2);
+    DesignHeader(this);
 
     pnInpMon = DesignPanel(this, ScrollBox, "pnInpMon", 0, 19, 141, 122);
     pnInpMon->SetAlign(alTop);
-    const RouteGroup route = DesignRouteGroup(this, pnInpMon, 0, 0, 141, 53, 12);
-    pnRouteParent = route.panel;
-    btnAnaMon = route.btnAnaMon;
-    btnDigMon = route.btnDigMon;
-    const WhenGroup when = DesignWhenGroup(this, pnInpMon, 0, 50, 141, 67);
-    pnWhenToMonParent = when.panel;
-    btnNever = when.btnNever;
-    btnOnRec = when.btnOnRec;
-    btnOnPunch = when.btnOnPunch;
-    bvLine = new TBevel(this);
-    bvLine->SetName("bvLine");
-    bvLine->SetParent(pnInpMon);
-    bvLine->SetAlign(alBottom);
-    bvLine->SetHeight(9);
-    bvLine->SetShape(bsBottomLine);
+    DesignRouteGroup(this, pnInpMon, 0, 0, 141, 53, 12);
+    DesignWhenGroup(this, pnInpMon, 0, 50, 141, 67);
+    DesignBottomLine(this, pnInpMon, 9);
 
     pnMeters = DesignPanel(this, ScrollBox, "pnMeters", 8, 146, 133, 185);
     pnMeter12 = DesignMeterPanel(this, pnMeters, "pnMeter12", 0, 0, "Meter1", "Meter2");
@@ -108,13 +76,7 @@ void TfrmAnalogInp::Design() {
     static const char* const marks[] = {"35", "20", "10", "0", "-10", "-20", "-30", "-40"};
     int mark = 0;
     for (int top : kFaderScaleTops) {
-        TLabel* grid = DesignLabel(this, pnSlider12, "lbFaderGrid" + std::to_string(mark), 2, top,
-                                   "-----------");
-        grid->SetAutoSize(false);
-        grid->SetBounds(2, top, 49, 13);
-        grid->SetTransparent(true);
-        grid->Font().SetColor(clGray);
-        grid->Font().SetStyle(fsItalic);
+        DesignGridLine(this, pnSlider12, "lbFaderGrid" + std::to_string(mark), top);
         DesignLabel(this, pnSliders, "lbFaderScale" + std::to_string(mark), 55, top, marks[mark]);
         ++mark;
     }

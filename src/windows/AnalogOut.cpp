@@ -7,8 +7,6 @@
 #include "toolkit/TPanel.h"
 #include "windows/MixControlWnd.h"
 
-#include <exception>
-
 TfrmAnalogOut* frmAnalogOut = nullptr;
 
 namespace {
@@ -81,7 +79,7 @@ TOutputWindow::RouteSource TfrmAnalogOut::SourceOf(int code) const {
 
 // ADAT input monitoring and the digital windows exclude each other, and so do a digital source
 // and the ADAT windows: clearing a box closes its window.
-void TfrmAnalogOut::AdjustHub(BYTE code) {
+void TfrmAnalogOut::BeforeRouteChange(BYTE code) {
     TMixControlWnd* hub = MixControlWnd;
     if (!hub)
         return;
@@ -93,52 +91,30 @@ void TfrmAnalogOut::AdjustHub(BYTE code) {
     SetBox(hub->chkAdatOutputs, !digital);
 }
 
-void TfrmAnalogOut::btnRouteClick(TObject* Sender) {
-    auto* button = dynamic_cast<TRadioButton*>(Sender);
-    const int card = CardOf(button);
-    if (!button || !button->Checked() || card < 0)
-        return;
-    PollPause pause(SecTimer);
-    const auto code = static_cast<BYTE>(button->Tag());
-    RouteState next = Route(card);
-    next.b[RouteState::kSource] = code;
-    AdjustHub(code);
-
-    bool abandoned = false;
-    std::exception_ptr error;
-    try {
-        StopCardMetering(card);
-        CloseSources(card);
-        MMRESULT result;
-        // ADAT monitoring is metered before the driver is asked, the other routes after it.
-        if (code == AnalogFromAdatIn) {
+bool TfrmAnalogOut::ChangeRoute(int card, const RouteState& next) {
+    const BYTE code = next.b[RouteState::kSource];
+    StopCardMetering(card);
+    CloseSources(card);
+    MMRESULT result;
+    // ADAT monitoring is metered before the driver is asked, the other routes after it.
+    if (code == AnalogFromAdatIn) {
+        WriteRouteCode(card, code);
+        OpenSources(card);
+        StartCardMetering(card);
+        result = SendRoute(card, next);
+    } else {
+        result = SendRoute(card, next);
+        if (result == DRIVER_DONE) {
             WriteRouteCode(card, code);
             OpenSources(card);
             StartCardMetering(card);
-            result = SendRoute(card, next);
-        } else {
-            result = SendRoute(card, next);
-            if (result == DRIVER_DONE) {
-                WriteRouteCode(card, code);
-                OpenSources(card);
-                StartCardMetering(card);
-            }
         }
-        if (result != DRIVER_DONE) {
-            // classic behaviour: the same text for every route the driver refuses.
-            MessageBoxA(Handle(), kRefusedText, kRefusedCaption, MB_ICONERROR);
-            abandoned = true;
-        }
-    } catch (const EAbort&) {
-        abandoned = true;
-    } catch (...) {
-        abandoned = true;
-        error = std::current_exception();
     }
-    if (abandoned)
-        FallBack(card);
-    if (error)
-        std::rethrow_exception(error);
+    if (result == DRIVER_DONE)
+        return true;
+    // classic behaviour: the same text for every route the driver refuses.
+    MessageBoxA(Handle(), kRefusedText, kRefusedCaption, MB_ICONERROR);
+    return false;
 }
 
 // A channel choice is stored in the driver with any route; with ADAT input it also moves that

@@ -31,17 +31,17 @@ public:
     // SpeedButton1..8: the left row (tags 0..7), SpeedButton9..16: the right row (0x10000 + 0..7).
     TExtSpeedButton* SpeedButton[16] = {};
 
-    void btnRouteClick(TObject* Sender);
     void btnAdatChnDown(TObject* Sender);
 
 protected:
     RouteSource SourceOf(int code) const override;
     void AssignTags() override;
+    void BeforeRouteChange(BYTE code) override;
+    bool ChangeRoute(int card, const RouteState& next) override;
 
 private:
     // The designed layout (AnalogOutDesign.cpp).
     void Design();
-    void AdjustHub(BYTE code);
 };
 
 // The window while it exists, else null.

@@ -328,6 +328,21 @@ void TChannelWindow::HideSection(TControl* section, int height, const std::vecto
         HideGroundPanel();
 }
 
+void TChannelWindow::ToggleLastMeterSection(const TCheckBox* box, TControl* line,
+                                            const std::vector<TControl*>& sections) {
+    TControl* meters = MeterSection();
+    const int height = meters->Height();
+    if (box->Checked()) {
+        ShowSection(meters, height, {});
+        line->Show();
+        StartMetering();
+    } else {
+        StopMetering();
+        HideSection(meters, height, {}, sections);
+        line->Hide();
+    }
+}
+
 // --- Window messages ---------------------------------------------------------------------------
 
 void TChannelWindow::SystemCommand(TMessage& message) {

@@ -132,6 +132,10 @@ protected:
     void ShowSection(TControl* section, int height, const std::vector<TControl*>& below);
     void HideSection(TControl* section, int height, const std::vector<TControl*>& below,
                      const std::vector<TControl*>& sections);
+    // The peak-meter box of a window whose meter section is the last of `sections`: the section
+    // and the line closing the section above it come and go with the metering.
+    void ToggleLastMeterSection(const TCheckBox* box, TControl* line,
+                                const std::vector<TControl*>& sections);
     // The meter messages of the window's side.
     UINT MeterOnMessage() const;
     UINT MeterOffMessage() const;

@@ -46,10 +46,7 @@ void TfrmDigInp::WireReactions() {
     chkPeakMeter->OnClick = [this](TObject* s) { chkPeakMeterClick(s); };
     for (TRadioButton* button : {btnOptical, btnElectrical, btnCd})
         button->OnClick = [this](TObject* s) { btnRouteClick(s); };
-    for (TRadioButton* button : {btnAnaMon, btnDigMon})
-        button->OnClick = [this](TObject* s) { btnMonRouteClick(s); };
-    for (TRadioButton* button : {btnNever, btnOnRec, btnOnPunch})
-        button->OnClick = [this](TObject* s) { btnWhenToMonClick(s); };
+    WireMonitorReactions();
     RateTimer->OnTimer = [this](TObject* s) { RateTimerTimer(s); };
 }
 
@@ -59,11 +56,7 @@ void TfrmDigInp::AssignTags() {
     btnOptical->SetTag(InputOptical);
     btnElectrical->SetTag(InputElectrical);
     btnCd->SetTag(InputCd);
-    btnAnaMon->SetTag(MonitorToAnalogOut);
-    btnDigMon->SetTag(MonitorToDigitalOut);
-    btnNever->SetTag(MonitorNever);
-    btnOnRec->SetTag(MonitorWhileRecording);
-    btnOnPunch->SetTag(MonitorWhilePunch);
+    AssignMonitorTags();
 }
 
 std::vector<TChannelWindow::StripContainer> TfrmDigInp::StripContainers() {
@@ -102,8 +95,7 @@ bool TfrmDigInp::ObtainCardBlocks() {
     if (!LoadMonitorStates())
         return false;
     CheckButtonsFromState(pnInpSelParent, MonitorState::kInputSelect);
-    CheckButtonsFromState(pnRouteParent, MonitorState::kDestination);
-    CheckButtonsFromState(pnWhenToMonParent, MonitorState::kCondition);
+    CheckMonitorButtons();
     return true;
 }
 
@@ -143,16 +135,7 @@ void TfrmDigInp::chkInpSelRateClick(TObject*) {
 // The bevel at the foot of the input section belongs to the meters below it.
 void TfrmDigInp::chkPeakMeterClick(TObject*) {
     UpdateSystemMenuItem(chkPeakMeter);
-    const int height = pnLevel->Height();
-    if (chkPeakMeter->Checked()) {
-        ShowSection(pnLevel, height, {});
-        bvLine->Show();
-        StartMetering();
-    } else {
-        StopMetering();
-        bvLine->Hide();
-        HideSection(pnLevel, height, {}, {pnInpStat, pnLevel});
-    }
+    ToggleLastMeterSection(chkPeakMeter, bvLine, {pnInpStat, pnLevel});
 }
 
 std::vector<TObject*> TfrmDigInp::SystemCommandTargets() const {

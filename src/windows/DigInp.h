@@ -8,12 +8,9 @@
 
 #include <array>
 
-class TBevel;
 class TExtCheckBox;
-class TExtLabel;
 class TExtRadioButton;
 class TLabel;
-class TScrollBox;
 class TTimer;
 
 class TfrmDigInp : public TInputWindow {
@@ -31,13 +28,8 @@ public:
     TLabel* RateLabel(int card) const { return rateLabels_.at(static_cast<std::size_t>(card) + 1); }
     const SharedBlock& RateBlock() const { return rateBlock_; }
 
-    TPanel* pnChecks = nullptr;
     TExtCheckBox* chkInpSelRate = nullptr;
-    TExtCheckBox* chkPeakMeter = nullptr;
-    TPanel* pnGround = nullptr; // the ground panel
-    TScrollBox* ScrollBox = nullptr;
-    TPanel* pnHeader = nullptr;
-    TExtLabel* lbLabel = nullptr;
+    TPanel* pnGround = nullptr;  // the ground panel
     TPanel* pnInpStat = nullptr; // the input section: select, rate and monitor
     TPanel* pnInpSelParent = nullptr;
     TExtRadioButton* btnOptical = nullptr;
@@ -45,23 +37,13 @@ public:
     TExtRadioButton* btnCd = nullptr;
     TExtLabel* lbR = nullptr;
     TExtLabel* lbRate = nullptr;
-    TPanel* pnRouteParent = nullptr;
-    TExtRadioButton* btnAnaMon = nullptr;
-    TExtRadioButton* btnDigMon = nullptr;
-    TPanel* pnWhenToMonParent = nullptr;
-    TExtRadioButton* btnNever = nullptr;
-    TExtRadioButton* btnOnRec = nullptr;
-    TExtRadioButton* btnOnPunch = nullptr;
-    TBevel* bvLine = nullptr;
     TPanel* pnLevel = nullptr; // the meter section
     TPanel* Panel10 = nullptr;
     TTimer* RateTimer = nullptr;
 
 protected:
-    TPanel* ControlPanel() const override { return pnChecks; }
     TPanel* GroundPanel() const override { return pnGround; }
     TControl* MeterSection() const override { return pnLevel; }
-    TPanel* HeaderPanel() const override { return pnHeader; }
     std::vector<StripContainer> StripContainers() override;
     std::vector<TObject*> SystemCommandTargets() const override;
     void AssignTags() override;

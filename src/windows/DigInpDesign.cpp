@@ -2,7 +2,6 @@
 // computed.
 
 #include "controls/ExtControls.h"
-#include "toolkit/TBevel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TScrollBox.h"
 #include "toolkit/TTimer.h"
@@ -11,21 +10,6 @@
 #include "windows/MeterDesign.h"
 
 #include <tuple>
-
-namespace {
-
-TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
-                    int top, const std::string& caption) {
-    auto* label = new TLabel(owner);
-    label->SetName(name);
-    label->SetParent(parent);
-    label->SetLeft(left);
-    label->SetTop(top);
-    label->SetCaption(caption);
-    return label;
-}
-
-} // namespace
 
 void TfrmDigInp::Design() {
     SetName("frmDigInp");
@@ -49,16 +33,8 @@ void TfrmDigInp::Design() {
     pnGround = DesignPanel(this, this, "pnGround", 0, 0, 155, 457);
     pnGround->SetAlign(alTop);
 
-    ScrollBox = new TScrollBox(this);
-    ScrollBox->SetName("ScrollBox");
-    ScrollBox->SetParent(pnGround);
-    ScrollBox->SetAlign(alClient);
-    ScrollBox->SetBorderStyle(bsNone);
-    ScrollBox->VertScrollBar().SetVisible(false);
-    ScrollBox->HorzScrollBar().SetIncrement(134);
-    ScrollBox->HorzScrollBar().SetMargin(4);
-
-    pnHeader = DesignHeader(this, ScrollBox, lbLabel);
+    DesignStripScrollBox(this, pnGround, 134, 4);
+    DesignHeader(this);
 
     pnInpStat = DesignPanel(this, ScrollBox, "pnInpStat", 0, 19, 141, 204);
     pnInpStat->SetAlign(alTop);
@@ -71,21 +47,9 @@ void TfrmDigInp::Design() {
     lbR = DesignExtLabel(this, pnInpStat, "lbR", 6, 66, " Sample Rate:", " Sample Rate:");
     lbRate = DesignExtLabel(this, pnInpStat, "lbRate", 82, 66, "44100 Hz", "44100 Hz");
     lbRate->SetTag(1);
-    const RouteGroup route = DesignRouteGroup(this, pnInpStat, 4, 82, 133, 53, 8);
-    pnRouteParent = route.panel;
-    btnAnaMon = route.btnAnaMon;
-    btnDigMon = route.btnDigMon;
-    const WhenGroup when = DesignWhenGroup(this, pnInpStat, 0, 132, 141, 67);
-    pnWhenToMonParent = when.panel;
-    btnNever = when.btnNever;
-    btnOnRec = when.btnOnRec;
-    btnOnPunch = when.btnOnPunch;
-    bvLine = new TBevel(this);
-    bvLine->SetName("bvLine");
-    bvLine->SetParent(pnInpStat);
-    bvLine->SetAlign(alBottom);
-    bvLine->SetHeight(5);
-    bvLine->SetShape(bsBottomLine);
+    DesignRouteGroup(this, pnInpStat, 4, 82, 133, 53, 8);
+    DesignWhenGroup(this, pnInpStat, 0, 132, 141, 67);
+    DesignBottomLine(this, pnInpStat, 5);
 
     pnLevel = DesignPanel(this, ScrollBox, "pnLevel", 4, 228, 134, 217);
     Panel10 = DesignMeterPanel(this, pnLevel, "Panel10", 4, 4, "PlayLvMeter1", "PlayLvMeter2");

@@ -1,10 +1,7 @@
 #include "windows/DigOut.h"
 
 #include "controls/ExtControls.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/TPanel.h"
-
-#include <exception>
 
 TfrmDigOut* frmDigOut = nullptr;
 
@@ -121,33 +118,12 @@ void TfrmDigOut::btnFormatClick(TObject* Sender) {
 
 // classic behaviour: the driver hears of the new route before the old source is closed, and its
 // answer is not examined.
-void TfrmDigOut::btnRouteClick(TObject* Sender) {
-    auto* button = dynamic_cast<TRadioButton*>(Sender);
-    const int card = CardOf(button);
-    if (!button || !button->Checked() || card < 0)
-        return;
-    PollPause pause(SecTimer);
-    const auto code = static_cast<BYTE>(button->Tag());
-    RouteState next = Route(card);
-    next.b[RouteState::kSource] = code;
-
-    bool abandoned = false;
-    std::exception_ptr error;
-    try {
-        SendRoute(card, next);
-        StopCardMetering(card);
-        CloseSources(card);
-        WriteRouteCode(card, code);
-        OpenSources(card);
-        StartCardMetering(card);
-    } catch (const EAbort&) {
-        abandoned = true;
-    } catch (...) {
-        abandoned = true;
-        error = std::current_exception();
-    }
-    if (abandoned)
-        FallBack(card);
-    if (error)
-        std::rethrow_exception(error);
+bool TfrmDigOut::ChangeRoute(int card, const RouteState& next) {
+    SendRoute(card, next);
+    StopCardMetering(card);
+    CloseSources(card);
+    WriteRouteCode(card, next.b[RouteState::kSource]);
+    OpenSources(card);
+    StartCardMetering(card);
+    return true;
 }

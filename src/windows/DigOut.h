@@ -37,7 +37,6 @@ public:
     DWORD FormatWord(int card) const { return formatWords_.at(card); }
     const SharedBlock& FormatBlock() const { return formatBlock_; }
 
-    void btnRouteClick(TObject* Sender);
     void btnFormatClick(TObject* Sender);
 
 protected:
@@ -47,6 +46,7 @@ protected:
     bool ObtainCardBlocks() override;
     void WireClones() override;
     bool IsRouteButton(const TRadioButton* button) const override;
+    bool ChangeRoute(int card, const RouteState& next) override;
 
 private:
     // The designed layout (DigOutDesign.cpp).

@@ -1,7 +1,10 @@
 #include "windows/InputDesign.h"
 
 #include "controls/ExtControls.h"
+#include "toolkit/TBevel.h"
 #include "toolkit/TPanel.h"
+#include "toolkit/TScrollBox.h"
+#include "windows/InputWindow.h"
 
 namespace {
 
@@ -60,34 +63,49 @@ TExtCheckBox* DesignDisplayCheck(TComponent* owner, TWinControl* parent, const s
     return box;
 }
 
-TPanel* DesignHeader(TComponent* owner, TWinControl* parent, TExtLabel*& lbLabel) {
-    TPanel* header = DesignPanel(owner, parent, "pnHeader", 0, 0, 141, 19);
-    header->SetAlign(alTop);
-    lbLabel = DesignExtLabel(owner, header, "lbLabel", 6, 4, "Karte #1", "Card #1");
-    return header;
+void DesignStripScrollBox(TInputWindow* w, TWinControl* ground, int increment, int margin) {
+    w->ScrollBox = new TScrollBox(w);
+    w->ScrollBox->SetName("ScrollBox");
+    w->ScrollBox->SetParent(ground);
+    w->ScrollBox->SetAlign(alClient);
+    w->ScrollBox->SetBorderStyle(bsNone);
+    w->ScrollBox->VertScrollBar().SetVisible(false);
+    w->ScrollBox->HorzScrollBar().SetIncrement(increment);
+    w->ScrollBox->HorzScrollBar().SetMargin(margin);
 }
 
-RouteGroup DesignRouteGroup(TComponent* owner, TWinControl* parent, int left, int top, int width,
-                            int height, int buttonLeft) {
-    RouteGroup group{};
-    group.panel = DesignPanel(owner, parent, "pnRouteParent", left, top, width, height);
-    DesignExtLabel(owner, group.panel, "lbPunch", 4, 2, " Monitor:", " Monitor:");
-    group.btnAnaMon = DesignRadio(owner, group.panel, "btnAnaMon", buttonLeft, 18,
-                                  " &Analog Ausgang", " &Analog Output");
-    group.btnDigMon = DesignRadio(owner, group.panel, "btnDigMon", buttonLeft, 34,
-                                  " &Digital Ausgang", " &Digital Output");
-    return group;
+void DesignHeader(TInputWindow* w) {
+    w->pnHeader = DesignPanel(w, w->ScrollBox, "pnHeader", 0, 0, 141, 19);
+    w->pnHeader->SetAlign(alTop);
+    w->lbLabel = DesignExtLabel(w, w->pnHeader, "lbLabel", 6, 4, "Karte #1", "Card #1");
 }
 
-WhenGroup DesignWhenGroup(TComponent* owner, TWinControl* parent, int left, int top, int width,
-                          int height) {
-    WhenGroup group{};
-    group.panel = DesignPanel(owner, parent, "pnWhenToMonParent", left, top, width, height);
-    DesignExtLabel(owner, group.panel, "lbWhereToMon", 4, 2, " Aktiv:", " Active:");
-    group.btnNever = DesignRadio(owner, group.panel, "btnNever", 12, 18, "&Niemals", "&Never");
-    group.btnOnRec =
-        DesignRadio(owner, group.panel, "btnOnRec", 12, 32, "bei Au&fnahmen", "while &Record");
-    group.btnOnPunch = DesignRadio(owner, group.panel, "btnOnPunch", 12, 50, "bei &Punch Aufnahmen",
-                                   "while &Punch Record");
-    return group;
+void DesignRouteGroup(TInputWindow* w, TWinControl* parent, int left, int top, int width,
+                      int height, int buttonLeft) {
+    w->pnRouteParent = DesignPanel(w, parent, "pnRouteParent", left, top, width, height);
+    DesignExtLabel(w, w->pnRouteParent, "lbPunch", 4, 2, " Monitor:", " Monitor:");
+    w->btnAnaMon = DesignRadio(w, w->pnRouteParent, "btnAnaMon", buttonLeft, 18, " &Analog Ausgang",
+                               " &Analog Output");
+    w->btnDigMon = DesignRadio(w, w->pnRouteParent, "btnDigMon", buttonLeft, 34,
+                               " &Digital Ausgang", " &Digital Output");
+}
+
+void DesignWhenGroup(TInputWindow* w, TWinControl* parent, int left, int top, int width,
+                     int height) {
+    TPanel* group = DesignPanel(w, parent, "pnWhenToMonParent", left, top, width, height);
+    w->pnWhenToMonParent = group;
+    DesignExtLabel(w, group, "lbWhereToMon", 4, 2, " Aktiv:", " Active:");
+    w->btnNever = DesignRadio(w, group, "btnNever", 12, 18, "&Niemals", "&Never");
+    w->btnOnRec = DesignRadio(w, group, "btnOnRec", 12, 32, "bei Au&fnahmen", "while &Record");
+    w->btnOnPunch =
+        DesignRadio(w, group, "btnOnPunch", 12, 50, "bei &Punch Aufnahmen", "while &Punch Record");
+}
+
+void DesignBottomLine(TInputWindow* w, TWinControl* parent, int height) {
+    w->bvLine = new TBevel(w);
+    w->bvLine->SetName("bvLine");
+    w->bvLine->SetParent(parent);
+    w->bvLine->SetAlign(alBottom);
+    w->bvLine->SetHeight(height);
+    w->bvLine->SetShape(bsBottomLine);
 }

@@ -1,11 +1,26 @@
 #include "windows/InputWindow.h"
 
+#include "controls/ExtControls.h"
 #include "driver/DriverMessages.h"
 #include "toolkit/TPanel.h"
-#include "toolkit/TRadioButton.h"
 
 TInputWindow::TInputWindow(TComponent* owner, const ChannelWindowParams& params)
     : TChannelWindow(owner, params) {}
+
+void TInputWindow::AssignMonitorTags() {
+    btnAnaMon->SetTag(MonitorToAnalogOut);
+    btnDigMon->SetTag(MonitorToDigitalOut);
+    btnNever->SetTag(MonitorNever);
+    btnOnRec->SetTag(MonitorWhileRecording);
+    btnOnPunch->SetTag(MonitorWhilePunch);
+}
+
+void TInputWindow::WireMonitorReactions() {
+    for (TRadioButton* button : {btnAnaMon, btnDigMon})
+        button->OnClick = [this](TObject* s) { ChooseMonitorByte(s, MonitorState::kDestination); };
+    for (TRadioButton* button : {btnNever, btnOnRec, btnOnPunch})
+        button->OnClick = [this](TObject* s) { ChooseMonitorByte(s, MonitorState::kCondition); };
+}
 
 MonitorState TInputWindow::MonitorStateOf(int card) const {
     const SharedBlock& block = monitorBlocks_.at(static_cast<std::size_t>(card));
@@ -35,6 +50,11 @@ void TInputWindow::CheckButtonsFromState(const TPanel* designed, int byteIndex) 
             if (auto* button = dynamic_cast<TRadioButton*>(panel->Controls(c)))
                 button->SetChecked(value == button->Tag());
     }
+}
+
+void TInputWindow::CheckMonitorButtons() {
+    CheckButtonsFromState(pnRouteParent, MonitorState::kDestination);
+    CheckButtonsFromState(pnWhenToMonParent, MonitorState::kCondition);
 }
 
 void TInputWindow::ChooseMonitorByte(TObject* button, int byteIndex) {

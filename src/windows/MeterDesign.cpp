@@ -6,17 +6,6 @@
 
 namespace {
 
-TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
-                    int top, const std::string& caption) {
-    auto* label = new TLabel(owner);
-    label->SetName(name);
-    label->SetParent(parent);
-    label->SetLeft(left);
-    label->SetTop(top);
-    label->SetCaption(caption);
-    return label;
-}
-
 TLevelMeter* DesignMeter(TComponent* owner, TWinControl* parent, const std::string& name,
                          int left) {
     auto* meter = new TLevelMeter(owner);
@@ -33,6 +22,28 @@ TLevelMeter* DesignMeter(TComponent* owner, TWinControl* parent, const std::stri
 
 } // namespace
 
+TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
+                    int top, const std::string& caption) {
+    auto* label = new TLabel(owner);
+    label->SetName(name);
+    label->SetParent(parent);
+    label->SetLeft(left);
+    label->SetTop(top);
+    label->SetCaption(caption);
+    return label;
+}
+
+TLabel* DesignGridLine(TComponent* owner, TWinControl* parent, const std::string& name, int top) {
+    TLabel* grid = DesignLabel(owner, parent, name, 2, top, "");
+    grid->SetAutoSize(false);
+    grid->SetBounds(2, top, 49, 13);
+    grid->SetTransparent(true);
+    grid->Font().SetColor(clGray);
+    grid->Font().SetStyle(fsItalic);
+    grid->SetCaption("-----------");
+    return grid;
+}
+
 TPanel* DesignMeterPanel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
                          int top, const std::string& leftMeter, const std::string& rightMeter) {
     auto* panel = new TPanel(owner);
@@ -42,16 +53,8 @@ TPanel* DesignMeterPanel(TComponent* owner, TWinControl* parent, const std::stri
     panel->SetBevelOuter(bvLowered);
     panel->SetColor(clSilver);
     int line = 0;
-    for (int gridTop : kScaleTops) {
-        TLabel* grid =
-            DesignLabel(owner, panel, name + "Grid" + std::to_string(line++), 2, gridTop, "");
-        grid->SetAutoSize(false);
-        grid->SetBounds(2, gridTop, 49, 13);
-        grid->SetTransparent(true);
-        grid->Font().SetColor(clGray);
-        grid->Font().SetStyle(fsItalic);
-        grid->SetCaption("-----------");
-    }
+    for (int gridTop : kScaleTops)
+        DesignGridLine(owner, panel, name + "Grid" + std::to_string(line++), gridTop);
     DesignMeter(owner, panel, leftMeter, 6);
     DesignMeter(owner, panel, rightMeter, 28);
     return panel;

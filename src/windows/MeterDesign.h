@@ -1,18 +1,25 @@
 #pragma once
-// Building blocks of the channel windows' designed layouts: a silver meter panel with its grey
-// grid lines and two peak meters, the dB scale beside it, and a row of centred channel numbers.
+// Building blocks of the channel windows' designed layouts: plain labels, a silver meter panel
+// with its grey grid lines and two peak meters, the dB scale beside it, and a row of centred
+// channel numbers.
 // Every control gets a name, so that the strip can be copied for further cards.
 
 #include <initializer_list>
 #include <string>
 
 class TComponent;
+class TLabel;
 class TLevelMeter;
 class TPanel;
 class TWinControl;
 
 // The tops of the scale marks "0" .. "-60" in a meter panel 185 pixels high.
 inline constexpr int kScaleTops[] = {3, 24, 48, 96, 128, 144, 156};
+
+TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
+                    int top, const std::string& caption);
+// A grey italic dashed line across a 53-wide silver panel, 13 high at `top`.
+TLabel* DesignGridLine(TComponent* owner, TWinControl* parent, const std::string& name, int top);
 
 // A 53 × 185 silver panel at (left, top) holding grid lines at the scale tops and two meters at
 // (6, 6) and (28, 6), 163 high, with the designed lamps, colours and hold time.

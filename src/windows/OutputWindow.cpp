@@ -12,6 +12,7 @@
 #include "toolkit/TTimer.h"
 
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -366,6 +367,33 @@ MMRESULT TOutputWindow::SendRoute(int card, const RouteState& route) {
     return SendControlMessage(HandleEntry(2 * card), OUTMSG_SET_ROUTE, route.Packed());
 }
 
+void TOutputWindow::btnRouteClick(TObject* Sender) {
+    auto* button = dynamic_cast<TRadioButton*>(Sender);
+    const int card = CardOf(button);
+    if (!button || !button->Checked() || card < 0)
+        return;
+    PollPause pause(SecTimer);
+    const auto code = static_cast<BYTE>(button->Tag());
+    RouteState next = Route(card);
+    next.b[RouteState::kSource] = code;
+    BeforeRouteChange(code);
+
+    bool abandoned = false;
+    std::exception_ptr error;
+    try {
+        abandoned = !ChangeRoute(card, next);
+    } catch (const EAbort&) {
+        abandoned = true;
+    } catch (...) {
+        abandoned = true;
+        error = std::current_exception();
+    }
+    if (abandoned)
+        FallBack(card);
+    if (error)
+        std::rethrow_exception(error);
+}
+
 void TOutputWindow::FallBack(int card) {
     TRadioButton* previous = routes_[card].remembered;
     if (!previous)
@@ -395,16 +423,7 @@ void TOutputWindow::chkPlaybackSelClick(TObject*) {
 
 void TOutputWindow::chkPeakMeterClick(TObject*) {
     UpdateSystemMenuItem(chkPeakMeter);
-    const int height = pnLevel->Height();
-    if (chkPeakMeter->Checked()) {
-        ShowSection(pnLevel, height, {});
-        bvLine->Show();
-        StartMetering();
-    } else {
-        StopMetering();
-        HideSection(pnLevel, height, {}, {pnPlaybackSel, pnLevel});
-        bvLine->Hide();
-    }
+    ToggleLastMeterSection(chkPeakMeter, bvLine, {pnPlaybackSel, pnLevel});
 }
 
 // The button that loses the focus to another route button is the route to fall back on. Only a

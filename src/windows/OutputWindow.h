@@ -56,6 +56,11 @@ public:
     void StartMetering() override;
     void StopMetering() override;
 
+    // A route button's reaction: the card moves to the button's route with the poll paused. A
+    // change that fails (refused, the silent abort or another error) brings back the remembered
+    // route; another error is raised again after that.
+    void btnRouteClick(TObject* Sender);
+
 protected:
     TOutputWindow(TComponent* owner, const ChannelWindowParams& params, int routeCodes);
 
@@ -72,6 +77,10 @@ protected:
         DeviceKind kind = KindAnalog;
     };
     virtual RouteSource SourceOf(int code) const = 0;
+    // What a chosen route settles outside the card, before the change (nothing by default).
+    virtual void BeforeRouteChange(BYTE) {}
+    // The window's own order of the steps that move the card to `next`; false when refused.
+    virtual bool ChangeRoute(int card, const RouteState& next) = 0;
 
     // Binds the reactions every strip shares; the window's constructor calls it after its design.
     void WireReactions();

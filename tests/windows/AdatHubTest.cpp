@@ -1,54 +1,18 @@
 // The ADAT windows opened and closed from the real mixer control window.
 
+#include "ProgramHubFixture.h"
 #include "controls/ExtControls.h"
 #include "controls/TLevelMeter.h"
 #include "driver/CardDiscovery.h"
-#include "forms/AboutBox.h"
-#include "forms/FormsFixture.h"
-#include "platform/CardConnection.h"
-#include "sim/model/CardModel.h"
 #include "toolkit/UserInput.h"
 #include "windows/AdatInp.h"
 #include "windows/AdatOut.h"
-#include "windows/ChannelWindowRegistry.h"
-#include "windows/MixControlWnd.h"
-#include "windows/ProgramWindows.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class AdatHubTest : public FormsTest {
-protected:
-    AdatHubTest() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
-        model = owned.get();
-        InstallCardService(std::move(owned));
-        ClearWindowRegistry();
-        RegisterProgramWindows();
-        TForm* mainForm = nullptr;
-        app.CreateForm(mainForm);
-        app.CreateForm(MixControlWnd);
-        app.CreateForm(AboutBox);
-        hub = MixControlWnd;
-    }
-    ~AdatHubTest() override {
-        app.DestroyComponents();
-        AboutBox = nullptr;
-        ClearWindowRegistry();
-        InstallCardService(nullptr);
-    }
-    void Run(int ms) {
-        for (int t = 0; t < ms; t += 10) {
-            clock->Advance(10);
-            app.ProcessMessages();
-        }
-    }
-
-    simcard::CardModel* model = nullptr;
-    TMixControlWnd* hub = nullptr;
-};
+using AdatHubTest = ProgramHubTest;
 
 TEST_F(AdatHubTest, TheBoxOpensTheMeteringWindowAndItsOwnCloseUnticksTheBox) {
     model->Card(1).input[5] = simcard::Signal::Sine(-6, 1000);

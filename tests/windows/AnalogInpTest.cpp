@@ -23,21 +23,6 @@ std::vector<TSlider*> Faders(const TfrmAnalogInp* w) {
     return faders;
 }
 
-// The radio buttons of the panels lying where `designed` lies, card by card.
-std::vector<std::vector<TRadioButton*>> ButtonsLike(const TfrmAnalogInp* w,
-                                                    const TPanel* designed) {
-    std::vector<std::vector<TRadioButton*>> cards(static_cast<std::size_t>(w->Cards()));
-    for (int i = 0; i < w->ComponentCount(); ++i) {
-        auto* panel = dynamic_cast<TPanel*>(w->Components(i));
-        if (!panel || panel->Parent() != designed->Parent() || panel->Top() != designed->Top())
-            continue;
-        for (int c = 0; c < panel->ControlCount(); ++c)
-            if (auto* b = dynamic_cast<TRadioButton*>(panel->Controls(c)))
-                cards.at(static_cast<std::size_t>(panel->Tag())).push_back(b);
-    }
-    return cards;
-}
-
 class AnalogInpCardsTest : public InputWindowTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(AnalogInpCardsTest, EachCardGetsItsStripFadersNumberedByHandleAndItsOwnLinkBox) {

@@ -14,20 +14,6 @@ namespace {
 
 using simcard::kDigital;
 
-// The radio buttons of the panels lying where `designed` lies, card by card.
-std::vector<std::vector<TRadioButton*>> ButtonsLike(const TfrmDigInp* w, const TPanel* designed) {
-    std::vector<std::vector<TRadioButton*>> cards(static_cast<std::size_t>(w->Cards()));
-    for (int i = 0; i < w->ComponentCount(); ++i) {
-        auto* panel = dynamic_cast<TPanel*>(w->Components(i));
-        if (!panel || panel->Parent() != designed->Parent() || panel->Top() != designed->Top())
-            continue;
-        for (int c = 0; c < panel->ControlCount(); ++c)
-            if (auto* b = dynamic_cast<TRadioButton*>(panel->Controls(c)))
-                cards.at(static_cast<std::size_t>(panel->Tag())).push_back(b);
-    }
-    return cards;
-}
-
 std::vector<std::string> Rates(const TfrmDigInp* w) {
     std::vector<std::string> rates;
     for (int k = 0; k < w->Cards(); ++k)

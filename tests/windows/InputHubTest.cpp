@@ -1,48 +1,18 @@
 // The input windows opened and closed from the real mixer control window.
 
+#include "ProgramHubFixture.h"
 #include "controls/ExtControls.h"
 #include "driver/CardDiscovery.h"
-#include "forms/AboutBox.h"
-#include "forms/FormsFixture.h"
-#include "platform/CardConnection.h"
-#include "sim/model/CardModel.h"
 #include "toolkit/UserInput.h"
 #include "windows/AdatInp.h"
 #include "windows/AnalogInp.h"
-#include "windows/ChannelWindowRegistry.h"
 #include "windows/DigInp.h"
-#include "windows/MixControlWnd.h"
-#include "windows/ProgramWindows.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class InputHubTest : public FormsTest {
-protected:
-    InputHubTest() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
-        model = owned.get();
-        InstallCardService(std::move(owned));
-        ClearWindowRegistry();
-        RegisterProgramWindows();
-        TForm* mainForm = nullptr;
-        app.CreateForm(mainForm);
-        app.CreateForm(MixControlWnd);
-        app.CreateForm(AboutBox);
-        hub = MixControlWnd;
-    }
-    ~InputHubTest() override {
-        app.DestroyComponents();
-        AboutBox = nullptr;
-        ClearWindowRegistry();
-        InstallCardService(nullptr);
-    }
-
-    simcard::CardModel* model = nullptr;
-    TMixControlWnd* hub = nullptr;
-};
+using InputHubTest = ProgramHubTest;
 
 TEST_F(InputHubTest, TheInputBoxesOpenBothInputWindowsAndTheirClosesUntickThem) {
     ASSERT_TRUE(UserInput::Click(hub->chkAnalogInputs));

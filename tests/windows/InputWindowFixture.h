@@ -5,6 +5,8 @@
 
 #include "ChannelWindowFixture.h"
 #include "driver/DriverMessages.h"
+#include "toolkit/TPanel.h"
+#include "toolkit/TRadioButton.h"
 
 #include <algorithm>
 #include <memory>
@@ -95,6 +97,21 @@ protected:
     void ClearSent() { recorder->sent.clear(); }
     void Refuse(int entry, UINT message) {
         recorder->refused.insert({HandleOfEntry(entry), message});
+    }
+
+    // The radio buttons of the panels lying where `designed` lies, card by card.
+    static std::vector<std::vector<TRadioButton*>> ButtonsLike(const TChannelWindow* w,
+                                                               const TPanel* designed) {
+        std::vector<std::vector<TRadioButton*>> cards(static_cast<std::size_t>(w->Cards()));
+        for (int i = 0; i < w->ComponentCount(); ++i) {
+            auto* panel = dynamic_cast<TPanel*>(w->Components(i));
+            if (!panel || panel->Parent() != designed->Parent() || panel->Top() != designed->Top())
+                continue;
+            for (int c = 0; c < panel->ControlCount(); ++c)
+                if (auto* b = dynamic_cast<TRadioButton*>(panel->Controls(c)))
+                    cards.at(static_cast<std::size_t>(panel->Tag())).push_back(b);
+        }
+        return cards;
     }
 
     RecordingCard* recorder = nullptr;

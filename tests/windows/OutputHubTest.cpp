@@ -1,46 +1,20 @@
 // The output windows opened from the real mixer control window, and what their routes do to the
 // hub's other boxes.
 
+#include "ProgramHubFixture.h"
 #include "controls/ExtControls.h"
 #include "driver/CardDiscovery.h"
-#include "forms/AboutBox.h"
-#include "forms/FormsFixture.h"
-#include "platform/CardConnection.h"
-#include "sim/model/CardModel.h"
 #include "toolkit/UserInput.h"
 #include "windows/AdatInp.h"
 #include "windows/AnalogOut.h"
-#include "windows/ChannelWindowRegistry.h"
 #include "windows/DigOut.h"
-#include "windows/MixControlWnd.h"
-#include "windows/ProgramWindows.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class OutputHubTest : public FormsTest {
+class OutputHubTest : public ProgramHubTest {
 protected:
-    OutputHubTest() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
-        model = owned.get();
-        InstallCardService(std::move(owned));
-        ClearWindowRegistry();
-        RegisterProgramWindows();
-        TForm* mainForm = nullptr;
-        app.CreateForm(mainForm);
-        app.CreateForm(MixControlWnd);
-        app.CreateForm(AboutBox);
-        hub = MixControlWnd;
-    }
-    ~OutputHubTest() override {
-        app.DestroyComponents();
-        AboutBox = nullptr;
-        ClearWindowRegistry();
-        InstallCardService(nullptr);
-    }
-
     // Ticked and enabled, one letter per box: digital in, digital out, ADAT in, ADAT out.
     std::string Boxes() const {
         std::string state;
@@ -49,9 +23,6 @@ protected:
             state += std::string(box->Checked() ? "x" : "-") + (box->Enabled() ? "e" : "d") + " ";
         return state;
     }
-
-    simcard::CardModel* model = nullptr;
-    TMixControlWnd* hub = nullptr;
 };
 
 TEST_F(OutputHubTest, RoutesKeepTheOtherFamilyOfDigitalWindowsClosed) {

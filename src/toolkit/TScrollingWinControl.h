@@ -1,7 +1,8 @@
 #pragma once
 // A windowed control whose contents can be larger than its client area: forms and scroll boxes.
-// A visible bar appears when the contents (the non-aligned children and the margin) exceed the
-// area; it then takes its classic 16 pixels off the client area.
+// A visible bar appears when the contents (the children and the margin) exceed the area; it then
+// takes its classic 16 pixels off the client area. Aligned children are laid out over the whole
+// scrolled area and scroll with the others.
 
 #include "toolkit/TWinControl.h"
 
@@ -22,7 +23,8 @@ public:
     void SetIncrement(int value) { increment_ = value; }
     int Margin() const { return margin_; }
     void SetMargin(int value);
-    // The contents' extent: the farthest edge of a non-aligned visible child, plus the margin.
+    // The contents' extent: the farthest edge of a visible child that is not aligned, or aligned
+    // to the near side (left, top), plus the children aligned to the far side, plus the margin.
     int Range() const;
     int Position() const { return position_; }
     // Scrolls the contents; clamped to 0 .. Range − the client extent.
@@ -53,15 +55,18 @@ public:
     const TControlScrollBar& HorzScrollBar() const { return horz_; }
     const TControlScrollBar& VertScrollBar() const { return vert_; }
 
-    // Moves every child by dx, dy (the contents scroll the other way round from the bar).
+    // Moves every child by dx, dy (the contents scroll the other way round from the bar); the
+    // aligned ones are then placed again from the bars' positions.
     void ScrollBy(int dx, int dy);
     // Scrolls so that a child lies inside the client area.
     void ScrollInView(TControl* control);
 
     int ClientWidth() const override;
     int ClientHeight() const override;
+    void AdjustClientRect(TRect& rect) const override;
 
 protected:
+    void AlignControls(TControl* control, TRect& rect) override;
     // The client area before any scroll bar takes its room.
     virtual int FrameClientWidth() const { return Width(); }
     virtual int FrameClientHeight() const { return Height(); }

@@ -239,7 +239,9 @@ void PaintScrollBars(QPainter& p, TScrollingWinControl* control, QPoint origin) 
     const int cw = control->ClientWidth(), ch = control->ClientHeight();
     auto draw = [&](const TControlScrollBar& sb, QRect r, Qt::Orientation o, int page) {
         QStyleOptionSlider opt;
-        opt.rect = r;
+        // The style places the arrows, track and thumb from the origin, not from the rectangle's
+        // corner: the bar is drawn at the origin of a moved painter.
+        opt.rect = QRect(QPoint(0, 0), r.size());
         opt.orientation = o;
         opt.minimum = 0;
         opt.maximum = sb.MaxPosition();
@@ -249,7 +251,10 @@ void PaintScrollBars(QPainter& p, TScrollingWinControl* control, QPoint origin) 
         opt.state = QStyle::State_Enabled |
                     (o == Qt::Horizontal ? QStyle::State_Horizontal : QStyle::State_None);
         opt.palette = ClassicPalette();
+        p.save();
+        p.translate(r.topLeft());
         ClassicStyle()->drawComplexControl(QStyle::CC_ScrollBar, &opt, &p);
+        p.restore();
     };
     if (vert.IsScrollBarShowing())
         draw(vert, QRect(origin.x() + cw, origin.y(), bar, ch), Qt::Vertical, ch);

@@ -62,6 +62,37 @@ void TControlScrollBar::SetPosition(int value) {
         control_.ScrollBy(0, -delta);
 }
 
+void TControlScrollBar::Scroll(TScrollCode code, int pos) {
+    const int page = kind_ == sbHorizontal ? control_.ClientWidth() : control_.ClientHeight();
+    switch (code) {
+    case scLineUp:
+        SetPosition(position_ - increment_);
+        break;
+    case scLineDown:
+        SetPosition(position_ + increment_);
+        break;
+    case scPageUp:
+        SetPosition(position_ - page);
+        break;
+    case scPageDown:
+        SetPosition(position_ + page);
+        break;
+    case scTrack:
+        if (tracking_)
+            SetPosition(pos);
+        break;
+    case scPosition:
+        SetPosition(pos);
+        break;
+    case scTop:
+        SetPosition(0);
+        break;
+    case scBottom:
+        SetPosition(MaxPosition());
+        break;
+    }
+}
+
 TScrollingWinControl::TScrollingWinControl(TComponent* owner) : TWinControl(owner) {}
 
 void TScrollingWinControl::ScrollBy(int dx, int dy) {

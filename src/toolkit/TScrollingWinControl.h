@@ -11,12 +11,27 @@ class TScrollingWinControl;
 enum class TScrollBarKind { sbHorizontal, sbVertical };
 using enum TScrollBarKind;
 
+// What the user did on a bar: an arrow (a line), the track (a page), the thumb moved (scTrack)
+// or let go (scPosition), or a jump to either end.
+enum class TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scTrack,
+    scPosition,
+    scTop,
+    scBottom
+};
+using enum TScrollCode;
+
 class TControlScrollBar {
 public:
     TControlScrollBar(TScrollingWinControl& control, TScrollBarKind kind)
         : control_(control), kind_(kind) {}
 
     TScrollBarKind Kind() const { return kind_; }
+    TScrollingWinControl& Control() const { return control_; }
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
     int Increment() const { return increment_; }
@@ -32,6 +47,13 @@ public:
     int MaxPosition() const;
     // A bar shows when it is visible and the contents do not fit.
     bool IsScrollBarShowing() const;
+    // With tracking the contents follow the thumb while it is dragged; without, they move when
+    // it is let go.
+    bool Tracking() const { return tracking_; }
+    void SetTracking(bool value) { tracking_ = value; }
+    // The user's action on the bar: a line is the increment, a page the client extent; `pos` is
+    // the thumb's position for scTrack and scPosition.
+    void Scroll(TScrollCode code, int pos = 0);
 
     static constexpr int kBarSize = 16;
 
@@ -43,6 +65,7 @@ private:
     int increment_ = 8;
     int margin_ = 0;
     int position_ = 0;
+    bool tracking_ = false;
 };
 
 class TScrollingWinControl : public TWinControl {

@@ -86,3 +86,46 @@ TEST_F(ScrollBars, HorizontalBarIsPaintedBelowTheStrips) {
             above += image.pixelColor(x, y) != face;
     EXPECT_EQ(above, 0) << "nothing of the bar is drawn at the top of the box";
 }
+
+TEST_F(ScrollBars, ArrowsAndTrackScrollByIncrementAndByPage) {
+    const int width = form->box->ClientWidth();
+    QTest::mouseClick(boxWidget, Qt::LeftButton, {}, OnBar(width - 8));
+    EXPECT_EQ(Bar().Position(), 78) << "the right arrow scrolls by the increment";
+    EXPECT_EQ(form->meters->Left(), 2 - 78);
+    QTest::mouseDClick(boxWidget, Qt::LeftButton, {}, OnBar(width - 8));
+    EXPECT_EQ(Bar().Position(), 2 * 78) << "a quick second click scrolls once more";
+
+    QTest::mouseClick(boxWidget, Qt::LeftButton, {}, OnBar(width - 24));
+    EXPECT_EQ(Bar().Position(), 2 * 78 + width) << "the track right of the thumb: a page";
+    QTest::mouseClick(boxWidget, Qt::LeftButton, {}, OnBar(8));
+    EXPECT_EQ(Bar().Position(), 2 * 78 + width - 78);
+
+    const QImage before = window->grab().toImage();
+    QTest::mouseClick(boxWidget, Qt::LeftButton, {}, OnBar(20));
+    EXPECT_EQ(Bar().Position(), 78) << "the track left of the thumb: a page back";
+    PumpQt();
+    EXPECT_NE(window->grab().toImage(), before) << "the thumb and the strips are drawn anew";
+}
+
+TEST_F(ScrollBars, ThumbMovesTheContentsWhenLetGoOrWhileTracking) {
+    const int width = form->box->ClientWidth();
+    // At position 0 the thumb starts right after the left arrow.
+    QTest::mousePress(boxWidget, Qt::LeftButton, {}, OnBar(TControlScrollBar::kBarSize + 2));
+    QTest::mouseMove(boxWidget, OnBar(width + 40));
+    EXPECT_EQ(Bar().Position(), 0) << "without tracking the contents wait for the release";
+    QTest::mouseRelease(boxWidget, Qt::LeftButton, {}, OnBar(width + 40));
+    EXPECT_EQ(Bar().Position(), Bar().MaxPosition()) << "the thumb was dragged to the end";
+    EXPECT_EQ(form->meters->Left(), 2 - Bar().MaxPosition());
+
+    Bar().SetTracking(true);
+    const int thumbEnd = width - TControlScrollBar::kBarSize - 2;
+    QTest::mousePress(boxWidget, Qt::LeftButton, {}, OnBar(thumbEnd));
+    QTest::mouseMove(boxWidget, OnBar(-40));
+    EXPECT_EQ(Bar().Position(), 0) << "with tracking the contents follow the thumb";
+    QTest::mouseRelease(boxWidget, Qt::LeftButton, {}, OnBar(-40));
+    EXPECT_EQ(Bar().Position(), 0);
+
+    form->box->SetEnabled(false);
+    QTest::mouseClick(boxWidget, Qt::LeftButton, {}, OnBar(width - 8));
+    EXPECT_EQ(Bar().Position(), 0) << "a disabled box does not scroll";
+}

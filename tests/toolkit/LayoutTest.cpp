@@ -195,7 +195,13 @@ TEST_F(LayoutTest, ScrollBoxLaysAlignedChildrenOverTheRangeAndScrollsThemWithThe
 TEST_F(LayoutTest, ScrollBoxRangeFollowsItsChildrenAndTheBarsSettings) {
     StripBox s(app, 4);
     auto& bar = s.box->HorzScrollBar();
-    bar.SetPosition(263);
+    bar.Scroll(scBottom);
+    EXPECT_EQ(bar.Position(), 263);
+    bar.Scroll(scPageUp);
+    EXPECT_EQ(bar.Position(), 0) << "a page is the client width";
+    bar.Scroll(scTrack, 100);
+    EXPECT_EQ(bar.Position(), 0) << "without tracking the thumb's drag waits for the release";
+    bar.Scroll(scPosition, 263);
     // A right-aligned child stacks after the strips; it scrolls as well.
     TPanel* tail = s.Child(static_cast<TForm*>(s.box->Parent()), alRight, 0, 0, 30, 10);
     EXPECT_EQ(bar.Range(), 563 + 30);

@@ -17,16 +17,27 @@ void TControlScrollBar::SetMargin(int value) {
 }
 
 int TControlScrollBar::Range() const {
+    // Children aligned along the bar stretch over the whole range and so do not measure it;
+    // those stacked at the far end (right or bottom) add their extent to it.
+    const bool horizontal = kind_ == sbHorizontal;
+    const TAlign nearSide = horizontal ? alLeft : alTop;
+    const TAlign farSide = horizontal ? alRight : alBottom;
     int extent = 0;
+    int alignMargin = 0;
     for (int i = 0; i < control_.ControlCount(); ++i) {
         TControl* c = control_.Controls(i);
-        if (!c->Visible() || c->Align() != alNone)
+        if (!c->Visible())
             continue;
-        // Children sit shifted by the current position; the range is in unscrolled coordinates.
-        int edge = kind_ == sbHorizontal ? c->Left() + c->Width() + position_
-                                         : c->Top() + c->Height() + position_;
-        extent = std::max(extent, edge);
+        if (c->Align() == farSide) {
+            alignMargin += horizontal ? c->Width() : c->Height();
+        } else if (c->Align() == alNone || c->Align() == nearSide) {
+            // Children sit shifted by the current position; the range is in unscrolled
+            // coordinates.
+            const int edge = horizontal ? c->Left() + c->Width() : c->Top() + c->Height();
+            extent = std::max(extent, edge + position_);
+        }
     }
+    extent += alignMargin;
     return extent > 0 ? extent + margin_ : 0;
 }
 
@@ -51,17 +62,68 @@ void TControlScrollBar::SetPosition(int value) {
         control_.ScrollBy(0, -delta);
 }
 
+void TControlScrollBar::Scroll(TScrollCode code, int pos) {
+    const int page = kind_ == sbHorizontal ? control_.ClientWidth() : control_.ClientHeight();
+    switch (code) {
+    case scLineUp:
+        SetPosition(position_ - increment_);
+        break;
+    case scLineDown:
+        SetPosition(position_ + increment_);
+        break;
+    case scPageUp:
+        SetPosition(position_ - page);
+        break;
+    case scPageDown:
+        SetPosition(position_ + page);
+        break;
+    case scTrack:
+        if (tracking_)
+            SetPosition(pos);
+        break;
+    case scPosition:
+        SetPosition(pos);
+        break;
+    case scTop:
+        SetPosition(0);
+        break;
+    case scBottom:
+        SetPosition(MaxPosition());
+        break;
+    }
+}
+
 TScrollingWinControl::TScrollingWinControl(TComponent* owner) : TWinControl(owner) {}
 
 void TScrollingWinControl::ScrollBy(int dx, int dy) {
     DisableAlign();
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);
-        if (c->Align() == alNone)
-            c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+        c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
     }
+    // Aligned children are placed again from the bars' positions as the alignment resumes.
     EnableAlign();
     Invalidate();
+}
+
+void TScrollingWinControl::AdjustClientRect(TRect& rect) const {
+    // Aligned children share the whole scrolled area, so they scroll with the rest. A hidden
+    // bar never scrolls: along it they keep to the client area.
+    if (horz_.Visible()) {
+        rect.Left = -horz_.position_;
+        rect.Right = rect.Left + std::max(horz_.Range(), ClientWidth());
+    }
+    if (vert_.Visible()) {
+        rect.Top = -vert_.position_;
+        rect.Bottom = rect.Top + std::max(vert_.Range(), ClientHeight());
+    }
+}
+
+void TScrollingWinControl::AlignControls(TControl* control, TRect& rect) {
+    // Contents that shrank leave the position inside the new range.
+    horz_.SetPosition(horz_.position_);
+    vert_.SetPosition(vert_.position_);
+    TWinControl::AlignControls(control, rect);
 }
 
 void TScrollingWinControl::ScrollInView(TControl* control) {

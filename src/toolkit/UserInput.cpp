@@ -205,6 +205,13 @@ bool UserInput::MoveTrackBar(TTrackBar* bar, int position) {
     return true;
 }
 
+bool UserInput::Scroll(TControlScrollBar& bar, TScrollCode code, int pos) {
+    if (!CanAct(&bar.Control()))
+        return false;
+    Application->Guard([&] { bar.Scroll(code, pos); }, &bar.Control());
+    return true;
+}
+
 bool UserInput::SelectPage(TPageControl* pages, int index) {
     if (!CanAct(pages))
         return false;

@@ -16,6 +16,8 @@ class TEdit;
 class TComboBox;
 class TTrackBar;
 class TPageControl;
+class TControlScrollBar;
+enum class TScrollCode;
 
 class UserInput {
 public:
@@ -44,6 +46,8 @@ public:
     static bool SelectItem(TComboBox* combo, int index);
     // Drags the track bar's thumb to a position (clamped to the range).
     static bool MoveTrackBar(TTrackBar* bar, int position);
+    // Works a scroll bar of a form or scroll box: an arrow, the track or the thumb.
+    static bool Scroll(TControlScrollBar& bar, TScrollCode code, int pos = 0);
     // Clicks a tab.
     static bool SelectPage(TPageControl* pages, int index);
 

@@ -4,6 +4,9 @@
 #include "toolkit/TScrollBox.h"
 #include "toolkit/WindowPos.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using LayoutTest = ToolkitTest;
@@ -123,6 +126,106 @@ TEST_F(LayoutTest, ScrollBoxScrollsItsContentsAndItsBarTakesRoom) {
     box->HorzScrollBar().SetVisible(false);
     EXPECT_EQ(strip2->Left(), 140);
     EXPECT_EQ(box->ClientHeight(), 100);
+}
+
+// A channel window's scroll box: top-aligned sections over unaligned strips, one per card.
+struct StripBox {
+    TScrollBox* box;
+    TPanel* header;
+    TPanel* section;
+    std::vector<TPanel*> strips;
+
+    StripBox(TApplication& app, int cards) {
+        auto* f = new TForm(&app);
+        box = new TScrollBox(f);
+        box->SetParent(f);
+        box->SetBorderStyle(bsNone);
+        box->SetBounds(0, 0, 300, 120);
+        box->VertScrollBar().SetVisible(false);
+        box->HorzScrollBar().SetIncrement(140);
+        box->HorzScrollBar().SetMargin(2);
+        header = Child(f, alTop, 0, 0, 141, 20);
+        section = Child(f, alTop, 0, 20, 141, 30);
+        for (int card = 0; card < cards; ++card)
+            strips.push_back(Child(f, alNone, 8 + 140 * card, 50, 133, 60));
+    }
+
+    TPanel* Child(TForm* f, TAlign align, int l, int t, int w, int h) {
+        auto* p = new TPanel(f);
+        p->SetParent(box);
+        p->SetBounds(l, t, w, h);
+        p->SetAlign(align);
+        return p;
+    }
+};
+
+TEST_F(LayoutTest, ScrollBoxLaysAlignedChildrenOverTheRangeAndScrollsThemWithTheStrips) {
+    for (int cards = 1; cards <= 4; ++cards) {
+        SCOPED_TRACE(cards);
+        StripBox s(app, cards);
+        auto& bar = s.box->HorzScrollBar();
+        const int range = 8 + 133 + 140 * (cards - 1) + 2;
+        EXPECT_EQ(bar.Range(), range);
+        const bool scrolls = range > 300;
+        EXPECT_EQ(bar.IsScrollBarShowing(), scrolls);
+        EXPECT_EQ(s.box->ClientHeight(), scrolls ? 104 : 120);
+        for (TPanel* aligned : {s.header, s.section})
+            EXPECT_EQ(aligned->Width(), std::max(range, 300)) << "spans every strip";
+        EXPECT_EQ(s.section->Top(), 20);
+
+        bar.SetPosition(bar.Increment());
+        const int step = std::clamp(range - 300, 0, 140);
+        EXPECT_EQ(bar.Position(), step);
+        EXPECT_EQ(s.header->Left(), -step);
+        EXPECT_EQ(s.section->Left(), -step);
+        EXPECT_EQ(s.strips[0]->Left(), 8 - step);
+        EXPECT_EQ(bar.Range(), range) << "scrolling leaves the range alone";
+
+        bar.SetPosition(100000);
+        const int last = bar.Position();
+        EXPECT_EQ(last, std::max(0, range - 300));
+        EXPECT_EQ(s.section->Left(), -last);
+        if (scrolls) {
+            EXPECT_EQ(s.strips.back()->Left() + s.strips.back()->Width() + bar.Margin(), 300)
+                << "the far end shows the last strip and the margin";
+        }
+    }
+}
+
+TEST_F(LayoutTest, ScrollBoxRangeFollowsItsChildrenAndTheBarsSettings) {
+    StripBox s(app, 4);
+    auto& bar = s.box->HorzScrollBar();
+    bar.Scroll(scBottom);
+    EXPECT_EQ(bar.Position(), 263);
+    bar.Scroll(scPageUp);
+    EXPECT_EQ(bar.Position(), 0) << "a page is the client width";
+    bar.Scroll(scTrack, 100);
+    EXPECT_EQ(bar.Position(), 0) << "without tracking the thumb's drag waits for the release";
+    bar.Scroll(scPosition, 263);
+    // A right-aligned child stacks after the strips; it scrolls as well.
+    TPanel* tail = s.Child(static_cast<TForm*>(s.box->Parent()), alRight, 0, 0, 30, 10);
+    EXPECT_EQ(bar.Range(), 563 + 30);
+    EXPECT_EQ(tail->Left(), 563 + 30 - 30 - 263);
+    EXPECT_EQ(tail->Height(), 104 - 50) << "below the top-aligned sections";
+
+    // Fewer strips: the position stays inside the smaller range, the sections shrink with it.
+    s.strips[3]->Hide();
+    s.strips[2]->Hide();
+    EXPECT_EQ(bar.Range(), 283 + 30);
+    EXPECT_EQ(bar.Position(), 13);
+    EXPECT_EQ(s.header->Left(), -13);
+    EXPECT_EQ(s.header->Width(), 313);
+
+    bar.SetMargin(20);
+    EXPECT_EQ(bar.Range(), 331);
+
+    // A hidden bar does not scroll: everything returns and the sections fit the client area.
+    bar.SetVisible(false);
+    EXPECT_EQ(bar.Position(), 0);
+    EXPECT_EQ(s.strips[0]->Left(), 8);
+    EXPECT_EQ(s.header->Left(), 0);
+    EXPECT_EQ(s.header->Width(), 300);
+    EXPECT_EQ(s.box->ClientHeight(), 120);
 }
 
 TEST_F(LayoutTest, AutoSizedLabelTakesTheSizeOfItsTextAfterLoading) {

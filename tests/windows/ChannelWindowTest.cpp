@@ -114,8 +114,8 @@ TEST_F(ChannelWindowTest, FurtherCardsGetNumberedHeadersAndTheirOwnPairs) {
     EXPECT_EQ(w->pnHeader->Controls(1)->Caption(), "Karte #2");
     EXPECT_EQ(w->pnHeader->Controls(2)->Caption(), "Karte #3");
     EXPECT_EQ(w->pnHeader->Controls(2)->Left(), 280);
-    EXPECT_EQ(w->pnHeader->Width(), 141) << "the header is not widened";
     EXPECT_EQ(w->pnMeters->Width(), 133 + 280);
+    EXPECT_EQ(w->pnHeader->Width(), 8 + 133 + 280) << "aligned, it spans the scrolled strips";
     EXPECT_EQ(w->MeterTable().size(), 6u);
 
     model->ClearTrace();

@@ -232,34 +232,58 @@ void PaintImage(QPainter& p, TImage* image) {
     p.drawImage(at, bitmap);
 }
 
-void PaintScrollBars(QPainter& p, TScrollingWinControl* control, QPoint origin) {
-    const auto& horz = control->HorzScrollBar();
-    const auto& vert = control->VertScrollBar();
-    const int bar = TControlScrollBar::kBarSize;
-    const int cw = control->ClientWidth(), ch = control->ClientHeight();
-    auto draw = [&](const TControlScrollBar& sb, QRect r, Qt::Orientation o, int page) {
-        QStyleOptionSlider opt;
-        opt.rect = r;
-        opt.orientation = o;
-        opt.minimum = 0;
-        opt.maximum = sb.MaxPosition();
-        opt.sliderPosition = opt.sliderValue = sb.Position();
-        opt.pageStep = page;
-        opt.singleStep = sb.Increment();
-        opt.state = QStyle::State_Enabled |
-                    (o == Qt::Horizontal ? QStyle::State_Horizontal : QStyle::State_None);
-        opt.palette = ClassicPalette();
-        ClassicStyle()->drawComplexControl(QStyle::CC_ScrollBar, &opt, &p);
-    };
-    if (vert.IsScrollBarShowing())
-        draw(vert, QRect(origin.x() + cw, origin.y(), bar, ch), Qt::Vertical, ch);
-    if (horz.IsScrollBarShowing())
-        draw(horz, QRect(origin.x(), origin.y() + ch, cw, bar), Qt::Horizontal, cw);
-    if (vert.IsScrollBarShowing() && horz.IsScrollBarShowing())
-        p.fillRect(QRect(origin.x() + cw, origin.y() + ch, bar, bar), ToQColor(clBtnFace));
+// Where a showing bar lies in the widget; empty when it does not show.
+QRect ScrollBarRect(const TControlScrollBar& bar, QPoint origin) {
+    if (!bar.IsScrollBarShowing())
+        return QRect();
+    const TScrollingWinControl& control = bar.Control();
+    const int size = TControlScrollBar::kBarSize;
+    const int cw = control.ClientWidth(), ch = control.ClientHeight();
+    return bar.Kind() == sbVertical ? QRect(origin.x() + cw, origin.y(), size, ch)
+                                    : QRect(origin.x(), origin.y() + ch, cw, size);
 }
 
-void PaintScrollBox(QPainter& p, TScrollBox* box) {
+// The style places arrows, track and thumb from the origin, not from the rectangle's corner:
+// the option covers the bar moved to the origin.
+QStyleOptionSlider ScrollBarOption(const TControlScrollBar& bar, QSize size, int position) {
+    const bool horizontal = bar.Kind() == sbHorizontal;
+    QStyleOptionSlider opt;
+    opt.rect = QRect(QPoint(0, 0), size);
+    opt.orientation = horizontal ? Qt::Horizontal : Qt::Vertical;
+    opt.minimum = 0;
+    opt.maximum = bar.MaxPosition();
+    opt.sliderPosition = opt.sliderValue = position;
+    opt.pageStep = horizontal ? bar.Control().ClientWidth() : bar.Control().ClientHeight();
+    opt.singleStep = bar.Increment();
+    opt.state =
+        QStyle::State_Enabled | (horizontal ? QStyle::State_Horizontal : QStyle::State_None);
+    opt.palette = ClassicPalette();
+    return opt;
+}
+
+void PaintScrollBars(QPainter& p, TScrollingWinControl* control, QPoint origin,
+                     const PaintState& state) {
+    for (const TControlScrollBar* bar : {&control->VertScrollBar(), &control->HorzScrollBar()}) {
+        const QRect r = ScrollBarRect(*bar, origin);
+        if (r.isEmpty())
+            continue;
+        const int position = bar == state.draggedBar ? state.draggedPosition : bar->Position();
+        const QStyleOptionSlider opt = ScrollBarOption(*bar, r.size(), position);
+        p.save();
+        p.translate(r.topLeft());
+        ClassicStyle()->drawComplexControl(QStyle::CC_ScrollBar, &opt, &p);
+        p.restore();
+    }
+    if (control->VertScrollBar().IsScrollBarShowing() &&
+        control->HorzScrollBar().IsScrollBarShowing()) {
+        const int bar = TControlScrollBar::kBarSize;
+        p.fillRect(QRect(origin.x() + control->ClientWidth(), origin.y() + control->ClientHeight(),
+                         bar, bar),
+                   ToQColor(clBtnFace));
+    }
+}
+
+void PaintScrollBox(QPainter& p, TScrollBox* box, const PaintState& state) {
     QRect r = ClientQRect(box);
     if (box->BorderStyle() == bsSingle) {
         if (box->Ctl3D())
@@ -268,7 +292,7 @@ void PaintScrollBox(QPainter& p, TScrollBox* box) {
             Frame3D(p, r, Qt::black, Qt::black, 1);
     }
     p.fillRect(r, ToQColor(box->Color()));
-    PaintScrollBars(p, box, r.topLeft());
+    PaintScrollBars(p, box, r.topLeft(), state);
 }
 
 } // namespace
@@ -276,11 +300,11 @@ void PaintScrollBox(QPainter& p, TScrollBox* box) {
 void PaintControl(QPainter& p, TControl* control, const PaintState& state) {
     if (auto* form = dynamic_cast<TCustomForm*>(control)) {
         p.fillRect(QRect(0, 0, form->Width(), form->Height()), ToQColor(form->Color()));
-        PaintScrollBars(p, form, QPoint(0, 0));
+        PaintScrollBars(p, form, QPoint(0, 0), state);
     } else if (auto* panel = dynamic_cast<TCustomPanel*>(control)) {
         PaintPanel(p, panel);
     } else if (auto* box = dynamic_cast<TScrollBox*>(control)) {
-        PaintScrollBox(p, box);
+        PaintScrollBox(p, box, state);
     } else if (auto* shape = dynamic_cast<TShape*>(control)) {
         PaintShape(p, shape);
     } else if (auto* bevel = dynamic_cast<TBevel*>(control)) {
@@ -294,4 +318,39 @@ void PaintControl(QPainter& p, TControl* control, const PaintState& state) {
     } else {
         PaintStandardControl(p, control, state);
     }
+}
+
+ScrollBarHit ScrollBarAt(TScrollingWinControl* control, QPoint origin, QPoint point) {
+    for (TControlScrollBar* bar : {&control->VertScrollBar(), &control->HorzScrollBar()}) {
+        const QRect r = ScrollBarRect(*bar, origin);
+        if (!r.contains(point))
+            continue;
+        const QStyleOptionSlider opt = ScrollBarOption(*bar, r.size(), bar->Position());
+        const QPoint local = point - r.topLeft();
+        ScrollBarHit hit;
+        hit.bar = bar;
+        hit.part = ClassicStyle()->hitTestComplexControl(QStyle::CC_ScrollBar, &opt, local);
+        const QRect thumb =
+            ClassicStyle()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider);
+        hit.grab = bar->Kind() == sbHorizontal ? local.x() - thumb.left() : local.y() - thumb.top();
+        return hit;
+    }
+    return {};
+}
+
+int ScrollBarPositionAt(const TControlScrollBar& bar, QPoint origin, QPoint point, int grab) {
+    const QRect r = ScrollBarRect(bar, origin);
+    if (r.isEmpty())
+        return bar.Position();
+    const QStyleOptionSlider opt = ScrollBarOption(bar, r.size(), bar.Position());
+    QStyle* style = ClassicStyle();
+    const QRect groove =
+        style->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove);
+    const QRect thumb =
+        style->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider);
+    const bool horizontal = bar.Kind() == sbHorizontal;
+    const QPoint local = point - r.topLeft();
+    const int start = (horizontal ? local.x() - groove.left() : local.y() - groove.top()) - grab;
+    const int span = horizontal ? groove.width() - thumb.width() : groove.height() - thumb.height();
+    return QStyle::sliderValueFromPosition(0, bar.MaxPosition(), start, span);
 }

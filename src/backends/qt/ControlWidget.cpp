@@ -71,6 +71,8 @@ void ControlWidget::paintEvent(QPaintEvent* event) {
     auto* form = GetParentForm(control_);
     own.focused = form && form->ActiveControl() == control_ && form->Active();
     own.pressed = pressed_;
+    own.draggedBar = draggedBar_;
+    own.draggedPosition = thumbPosition_;
     PaintControl(p, control_, own);
     const QPoint origin = ClientOrigin();
     const QRegion dirty = event->region();
@@ -153,8 +155,43 @@ bool ControlWidget::HandleOwnPress(QMouseEvent* event, QPoint local) {
     return false;
 }
 
+bool ControlWidget::HandleScrollBarPress(QMouseEvent* event) {
+    auto* scrolling = dynamic_cast<TScrollingWinControl*>(control_);
+    if (!scrolling || event->button() != Qt::LeftButton)
+        return false;
+    const ScrollBarHit hit = ScrollBarAt(scrolling, ClientOrigin(), event->position().toPoint());
+    if (!hit.bar)
+        return false;
+    switch (hit.part) {
+    case QStyle::SC_ScrollBarSubLine:
+        UserInput::Scroll(*hit.bar, scLineUp);
+        break;
+    case QStyle::SC_ScrollBarAddLine:
+        UserInput::Scroll(*hit.bar, scLineDown);
+        break;
+    case QStyle::SC_ScrollBarSubPage:
+        UserInput::Scroll(*hit.bar, scPageUp);
+        break;
+    case QStyle::SC_ScrollBarAddPage:
+        UserInput::Scroll(*hit.bar, scPageDown);
+        break;
+    case QStyle::SC_ScrollBarSlider:
+        if (control_->EnabledInParents()) {
+            draggedBar_ = hit.bar;
+            thumbGrab_ = hit.grab;
+            thumbPosition_ = hit.bar->Position();
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
 void ControlWidget::mousePressEvent(QMouseEvent* event) {
     if (!control_)
+        return;
+    if (HandleScrollBarPress(event))
         return;
     QPoint local;
     TControl* target = TargetAt(event->position().toPoint(), local);
@@ -186,6 +223,13 @@ void ControlWidget::mouseMoveEvent(QMouseEvent* event) {
         UserInput::MoveTrackBar(bar, TrackBarPositionAt(bar, event->position().toPoint()));
         return;
     }
+    if (draggedBar_) {
+        thumbPosition_ = ScrollBarPositionAt(*draggedBar_, ClientOrigin(),
+                                             event->position().toPoint(), thumbGrab_);
+        UserInput::Scroll(*draggedBar_, scTrack, thumbPosition_);
+        update();
+        return;
+    }
     QPoint local;
     TControl* target = TargetAt(event->position().toPoint(), local);
     if (captured_ && event->buttons() != Qt::NoButton) {
@@ -203,6 +247,13 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* event) {
         return;
     if (draggingTrack_) {
         draggingTrack_ = false;
+        return;
+    }
+    if (draggedBar_) {
+        TControlScrollBar* bar = draggedBar_;
+        draggedBar_ = nullptr;
+        UserInput::Scroll(*bar, scPosition, thumbPosition_);
+        update();
         return;
     }
     TMouseButton button;
@@ -226,6 +277,9 @@ void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
         mousePressEvent(event);
         return;
     }
+    // A quick second click on a bar is one more click, not a double click.
+    if (HandleScrollBarPress(event))
+        return;
     QPoint local;
     TControl* target = TargetAt(event->position().toPoint(), local);
     if (target == control_ && HandleOwnPress(event, local))

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class TControl;
+class TControlScrollBar;
 class TWinControl;
 
 class ControlWidget : public QWidget {
@@ -40,10 +41,16 @@ private:
     // point in the target's client coordinates.
     TControl* TargetAt(QPoint point, QPoint& local) const;
     bool HandleOwnPress(QMouseEvent* event, QPoint local);
+    // A left press on a form's or scroll box's bar: an arrow or the track scrolls at once, the
+    // thumb starts a drag.
+    bool HandleScrollBarPress(QMouseEvent* event);
     void PopupComboList();
 
     TWinControl* control_;
     TControl* captured_ = nullptr;
     bool pressed_ = false;
     bool draggingTrack_ = false;
+    TControlScrollBar* draggedBar_ = nullptr;
+    int thumbGrab_ = 0;
+    int thumbPosition_ = 0;
 };

@@ -18,8 +18,11 @@ function(varnel_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1")
+    set(environment "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1")
+    if(VARNEL_SANITIZE)
+        list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "${environment}")
 endfunction()
 
 # varnel_benchmark(<name> SOURCES ... DEPS ...)

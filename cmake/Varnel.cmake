@@ -9,16 +9,17 @@ function(varnel_library name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# varnel_test(<name> SOURCES ... DEPS ...)
-# One GoogleTest executable, its tests registered with ctest one by one.
+# varnel_test(<name> SOURCES ... DEPS ... [ENVIRONMENT VAR=value ...])
+# One GoogleTest executable, its tests registered with ctest one by one. Tests never start a card
+# daemon by accident and run headless unless they say otherwise.
 function(varnel_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
     find_package(GTest REQUIRED)
     include(GoogleTest)
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-    set(environment "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1")
+    set(environment "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1" ${ARG_ENVIRONMENT})
     if(VARNEL_SANITIZE)
         list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     endif()

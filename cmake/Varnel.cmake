@@ -23,7 +23,10 @@ function(varnel_test name)
     if(VARNEL_SANITIZE)
         list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "${environment}")
+    # The environment goes on through env(1) as the tests' launcher: a list given as the
+    # discovered tests' ENVIRONMENT property would reach them cut after its first entry.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${environment}")
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # varnel_benchmark(<name> SOURCES ... DEPS ...)

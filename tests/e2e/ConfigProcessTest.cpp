@@ -3,6 +3,7 @@
 #include "driver/ConfigChannel.h"
 #include "e2e/CardDaemonSupport.h"
 #include "platform/Wow16.h"
+#include "sim/ArenaBlock.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,34 +15,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-struct Block {
-    explicit Block(DWORD size)
-        : size(size), address(WOWGlobalAllocLock16(GMEM_ZEROINIT, size, nullptr)),
-          flat(static_cast<std::uint8_t*>(WOWGetVDMPointer(address, size, TRUE))) {}
-    ~Block() {
-        if (address)
-            WOWGlobalUnlockFree16(address);
-    }
-    bool Zero() const {
-        for (DWORD i = 0; i < size; ++i)
-            if (flat[i])
-                return false;
-        return true;
-    }
-    std::int32_t Int(std::size_t at = 0) const {
-        std::int32_t v;
-        std::memcpy(&v, flat + at, 4);
-        return v;
-    }
-    std::string Arg(char prefix) const {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%08X", prefix, static_cast<unsigned>(address));
-        return text;
-    }
-    DWORD size;
-    DWORD address;
-    std::uint8_t* flat;
-};
+using Block = simcard::test::ArenaBlock;
 
 std::string Hex(const std::uint8_t* bytes, std::size_t n) {
     std::string text;

@@ -3,6 +3,7 @@
 
 #include "platform/SharedArena.h"
 #include "platform/Wow16.h"
+#include "sim/ArenaBlock.h"
 #include "sim/model/CardModel.h"
 
 #include <cstdio>
@@ -45,34 +46,7 @@ private:
 
 struct Played {}; // thrown by the hang and crash hooks, which must not return
 
-struct Block {
-    explicit Block(DWORD size)
-        : size(size), address(WOWGlobalAllocLock16(GMEM_ZEROINIT, size, nullptr)),
-          flat(static_cast<std::uint8_t*>(WOWGetVDMPointer(address, size, TRUE))) {}
-    ~Block() {
-        if (address)
-            WOWGlobalUnlockFree16(address);
-    }
-    bool Zero() const {
-        for (DWORD i = 0; i < size; ++i)
-            if (flat[i])
-                return false;
-        return true;
-    }
-    std::int32_t Int(std::size_t at) const {
-        std::int32_t v;
-        std::memcpy(&v, flat + at, 4);
-        return v;
-    }
-    std::string Arg(char prefix) const {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%08X", prefix, static_cast<unsigned>(address));
-        return text;
-    }
-    DWORD size;
-    DWORD address;
-    std::uint8_t* flat;
-};
+using Block = simcard::test::ArenaBlock;
 
 class ConfigProcessTest : public ::testing::Test {
 protected:

@@ -4,7 +4,7 @@ BUILD_DIR := $(if $(SANITIZE),build-sanitize,build)
 CMAKE_FLAGS := -G Ninja $(if $(SANITIZE),-DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug,)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz format clean
+.PHONY: all deps configure build run test bench soak fuzz format clean
 
 all: build
 
@@ -29,6 +29,13 @@ bench:
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@cd build-bench && ctest -L bench --verbose | sed -n "s/^[0-9]*: //p"
+
+# Hours of use on a private Xvfb: a scripted user on four cards while the manager's and the
+# daemon's memory, descriptors and CPU are recorded each minute (build/soak/soak.csv, soak.png).
+SOAK_SECONDS ?= 3600
+soak: build
+	@scripts/install-deps.sh soak
+	@SOAK_SECONDS=$(SOAK_SECONDS) tests/soak/soak.sh $(BUILD_DIR)
 
 # Runs every fuzz target for FUZZ_SECONDS each, starting from its committed corpus; new inputs
 # are kept in build-fuzz/corpus, crashes in build-fuzz/artifacts.

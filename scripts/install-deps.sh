@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, only when something is missing.
 # Idempotent and quiet when all is present. `install-deps.sh bench` adds what the benchmarks
-# need beyond building and testing (make bench passes it).
+# need beyond building and testing (make bench passes it), `install-deps.sh soak` what make soak needs.
 set -euo pipefail
 
 packages=(
@@ -15,6 +15,10 @@ packages=(
 if [ "${1:-}" = bench ]; then
     # bench/metering.sh: a sound server, the peer mixer and the tools that drive them
     packages+=(pulseaudio pavucontrol sox dbus-x11 xdotool)
+fi
+if [ "${1:-}" = soak ]; then
+    # tests/soak/soak.sh plots its figures
+    packages+=(gnuplot-nox)
 fi
 
 missing=()

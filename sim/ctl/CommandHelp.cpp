@@ -46,11 +46,12 @@ const Entry kHelp[] = {
     {"format", "varnelctl format <card> <word>\n"
                "  Sets the digital output's format word as another program would.\n"},
     {"fault", "varnelctl fault meter-on <card> <device> on|off\n"
+              "varnelctl fault meter-read <card> <device> on|off\n"
               "varnelctl fault open <card> <device> on|off\n"
               "varnelctl fault config hang|crash|off\n"
               "varnelctl fault config slow <ms>\n"
-              "  Refuses meter-on on a device, fails every open of a device, or makes the\n"
-              "  configuration process hang, crash or answer slowly.\n"},
+              "  Refuses meter-on or every meter read on a device, fails every open of a\n"
+              "  device, or makes the configuration process hang, crash or answer slowly.\n"},
     {"unplug", "varnelctl unplug <card> [--no-wait]\n"
                "  Asks every client whether the card may go and removes it once all have\n"
                "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},

@@ -88,7 +88,10 @@ int Meter(simcard::CardClient& client, const std::vector<std::string>& args) {
                                              read.block[at + 2] << 16 |
                                              std::uint32_t(read.block[at + 3]) << 24);
         };
-        std::printf("peak=%d,%d\n", value(0), value(4));
+        if (read.result != MMSYSERR_NOERROR)
+            status = Fail("meter: meter read refused (result " + std::to_string(read.result) + ")");
+        else
+            std::printf("peak=%d,%d\n", value(0), value(4));
         client.Message(direction, open.handle, in ? INMSG_METER_OFF : OUTMSG_METER_OFF, 0, 0, {});
     }
     client.Close(direction, open.handle);

@@ -237,6 +237,8 @@ std::string Command::Status() const {
                     out << p << "busy." << dev << "=1\n";
                 if (card.meterOnRefused[d][k])
                     out << p << "fault.meter-on." << dev << "=1\n";
+                if (card.meterReadRefused[d][k])
+                    out << p << "fault.meter-read." << dev << "=1\n";
                 if (card.openFails[d][k])
                     out << p << "fault.open." << dev << "=1\n";
             }
@@ -332,8 +334,9 @@ void Command::SetSignal() {
 }
 
 void Command::Fault() {
-    int what = Choice(1, "meter-on|open|config", {"meter-on", "open", "config"});
-    if (what == 2) {
+    int what =
+        Choice(1, "meter-on|meter-read|open|config", {"meter-on", "meter-read", "open", "config"});
+    if (what == 3) {
         int kind = Choice(2, "hang|crash|off|slow", {"hang", "crash", "off", "slow"});
         if (kind == 3) {
             auto ms = static_cast<std::uint32_t>(Number(3, "ms", 0, 600000));
@@ -351,7 +354,10 @@ void Command::Fault() {
     bool on = OnOff(4);
     NoMoreThan(5);
     SimulatedCard& target = model_.Card(card);
-    (what == 0 ? target.meterOnRefused : target.openFails)[int(d.direction)][d.device] = on;
+    auto& faults = what == 0   ? target.meterOnRefused
+                   : what == 1 ? target.meterReadRefused
+                               : target.openFails;
+    faults[int(d.direction)][d.device] = on;
 }
 
 void Command::Unplug() {

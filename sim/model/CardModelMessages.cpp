@@ -88,7 +88,7 @@ MessageReply CardModel::CardMessage(Handle& handle, SimulatedCard& card, std::ui
         break;
     case INMSG_METER_READ | 0x10000:
     case OUTMSG_METER_READ: {
-        if (!handle.meterOn) {
+        if (!handle.meterOn || card.meterReadRefused[way][dev]) {
             reply.result = kRefused;
             break;
         }

@@ -41,6 +41,7 @@ struct SimulatedCard {
     std::array<Signal, kDevicesPerDirection> playback; // from applications on the playback devices
     std::array<PerDevice, 2> busy{};                   // [direction][device]
     std::array<PerDevice, 2> meterOnRefused{};
+    std::array<PerDevice, 2> meterReadRefused{};
     std::array<PerDevice, 2> openFails{};
     ConfigRecord config;
     bool removing = false;

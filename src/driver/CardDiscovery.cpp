@@ -87,7 +87,7 @@ int DevNameChannelPairToCardId(const std::string& name, int channelsPerCard, int
     if (dash == std::string::npos)
         throw EConvertError("DevNameChannelPairToCardId: Separator not found.");
     if (channelsPerCard <= 0)
-        throw EConvertError("DevNameChannelPairToCardId: no channels per card.");
+        throw EConvertError("DevNameChannelPairToCardId: keine Kanäle je Karte.");
     // In 64 bits, so that a channel number near the int limits cannot overflow.
     const std::int64_t index = std::int64_t{StrToInt(name.substr(dash + 1))} - 2;
     pair = static_cast<int>((index % channelsPerCard) / 2);

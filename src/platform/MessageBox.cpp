@@ -75,7 +75,8 @@ public:
         auto& queue = MessageQueue::Instance();
         while (!finished()) {
             if (!queue.Step() && ModalLoopStalled() && !finished())
-                throw std::logic_error("modal loop stalled: nothing pending and no timer left");
+                throw std::logic_error(
+                    "Modale Schleife steht: nichts steht an und kein Timer läuft");
         }
     }
 };

@@ -2,15 +2,21 @@
 
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <linux/futex.h>
+#include <mutex>
+#include <pthread.h>
+#include <set>
 #include <spawn.h>
 #include <string>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +25,82 @@ extern char** environ;
 namespace {
 
 thread_local pid_t lastStarted = 0;
+
+// The processes ShellExecuteA started that have not ended yet. Each one gets a thread of its own
+// that waits for its end and reaps it, so that no started process stays a zombie, whichever way
+// its caller leaves it (done, failed, abandoned after a time limit), and no caller ever waits
+// for a reap.
+class StartedProcesses {
+public:
+    // False when no reaper could be started: the process is then ended and reaped at once.
+    bool Add(pid_t pid) {
+        {
+            std::lock_guard lock(mutex_);
+            running_.insert(pid);
+        }
+        // The reaper starts with every signal blocked, so that signals meant for the program
+        // reach the program's own threads.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &previous);
+        bool started = true;
+        try {
+            std::thread([this, pid] { Reap(pid); }).detach();
+        } catch (const std::system_error&) {
+            started = false;
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        if (!started) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+            std::lock_guard lock(mutex_);
+            running_.erase(pid);
+        }
+        return started;
+    }
+
+    bool Ended(pid_t pid) {
+        std::lock_guard lock(mutex_);
+        return running_.count(pid) == 0;
+    }
+
+    // Kills the process and returns once it has stopped running. While it is listed it has not
+    // been reaped, so its pid cannot have been given to another process.
+    void End(pid_t pid) {
+        std::unique_lock lock(mutex_);
+        if (running_.count(pid) == 0)
+            return;
+        kill(pid, SIGKILL);
+        ended_.wait(lock, [&] { return running_.count(pid) == 0; });
+    }
+
+private:
+    void Reap(pid_t pid) {
+        siginfo_t info{};
+        // Waits for the end without reaping, so that End can still signal the pid safely.
+        while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0 &&
+               errno == EINTR) {
+        }
+        {
+            std::lock_guard lock(mutex_);
+            running_.erase(pid);
+        }
+        ended_.notify_all();
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    std::set<pid_t> running_;
+};
+
+// Never destroyed: a reaper may still run while the program ends.
+StartedProcesses& Started() {
+    static auto* started = new StartedProcesses;
+    return *started;
+}
 
 } // namespace
 
@@ -87,6 +169,8 @@ HINSTANCE ShellExecuteA(HWND, const char* verb, const char* file, const char* pa
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return SE_ERR_FNF;
+    if (!Started().Add(pid))
+        return SE_ERR_OOM;
     lastStarted = pid;
     return SHELL_STARTED;
 }
@@ -96,18 +180,11 @@ pid_t LastShellProcess() {
 }
 
 bool ShellProcessEnded(pid_t pid) {
-    if (pid <= 0)
-        return true;
-    int status = 0;
-    pid_t r = waitpid(pid, &status, WNOHANG);
-    return r == pid || (r < 0 && errno == ECHILD);
+    return Started().Ended(pid);
 }
 
 void EndShellProcess(pid_t pid) {
-    if (pid <= 0 || ShellProcessEnded(pid))
-        return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    Started().End(pid);
 }
 
 void WaitSharedWord(const volatile std::int32_t* word, std::int32_t expected,

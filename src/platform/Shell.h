@@ -10,6 +10,7 @@
 
 constexpr int SW_SHOWDEFAULT = 10;
 constexpr HINSTANCE SE_ERR_FNF = 2;
+constexpr HINSTANCE SE_ERR_OOM = 8;
 constexpr HINSTANCE SE_ERR_NOASSOC = 31;
 // What a successful start returns; any value above 32 means success.
 constexpr HINSTANCE SHELL_STARTED = 42;
@@ -21,15 +22,16 @@ std::string ProgramDirectory();
 
 // Starts `file` (a trailing ".exe" is dropped) from the program directory, with `parameters`
 // split at blanks as its arguments. Returns a value above 32 when the process started, 2 when
-// the file does not exist, 31 for a verb other than the default "open".
+// the file does not exist, 31 for a verb other than the default "open", 8 when the system has no
+// room for the process. Every started process is reaped when it ends, whatever its caller does.
 HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                         const char* directory, int show);
 
 // The process that the last successful ShellExecuteA of this thread started (0 before any).
 pid_t LastShellProcess();
-// True once that process has ended (it is then reaped); also for a pid that is not our child.
+// True once that process has ended; also for a pid that ShellExecuteA did not start.
 bool ShellProcessEnded(pid_t pid);
-// Ends a started process that no longer answers and reaps it.
+// Ends a started process that no longer answers; returns once it has stopped running.
 void EndShellProcess(pid_t pid);
 
 // Waits at most timeoutMs while *word still equals `expected`; a process that writes the word

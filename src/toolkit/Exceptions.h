@@ -12,7 +12,7 @@ public:
 
 class EAbort : public Exception {
 public:
-    explicit EAbort(const std::string& message = "Operation aborted") : Exception(message) {}
+    explicit EAbort(const std::string& message = "Vorgang abgebrochen") : Exception(message) {}
 };
 
 class EConvertError : public Exception {

@@ -7,7 +7,8 @@
 namespace {
 void CheckIndex(int index, int count) {
     if (index < 0 || index >= count)
-        throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+        throw EInvalidOperation("Listenindex außerhalb des gültigen Bereichs (" +
+                                std::to_string(index) + ")");
 }
 } // namespace
 
@@ -24,7 +25,8 @@ int TStrings::Add(const std::string& text) {
 
 void TStrings::Insert(int index, const std::string& text) {
     if (index < 0 || index > Count())
-        throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+        throw EInvalidOperation("Listenindex außerhalb des gültigen Bereichs (" +
+                                std::to_string(index) + ")");
     items_.insert(items_.begin() + index, text);
     Changed();
 }

@@ -3,7 +3,10 @@
 #include "platform/MessageQueue.h"
 #include "toolkit/Exceptions.h"
 
+#include <cstdio>
+#include <new>
 #include <stdexcept>
+#include <string>
 
 // Lives to the end of the process: the queue and the forms it refers to may go first at exit.
 TApplication* Application = new TApplication();
@@ -81,8 +84,19 @@ void TApplication::HandleException(TObject* sender) {
     }
 }
 
+// The program's own exceptions carry German texts for the user. What the standard library raises
+// is English and technical: the user reads a German sentence, the detail goes to stderr.
 void TApplication::ShowException(const std::exception& error) {
-    MessageBoxA(0, error.what(), title_.c_str(), MB_OK | MB_ICONERROR);
+    std::string text;
+    if (dynamic_cast<const Exception*>(&error)) {
+        text = error.what();
+    } else if (dynamic_cast<const std::bad_alloc*>(&error)) {
+        text = "Nicht genügend Arbeitsspeicher.";
+    } else {
+        std::fprintf(stderr, "internal error: %s\n", error.what());
+        text = "Interner Programmfehler.";
+    }
+    MessageBoxA(0, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool TApplication::Guard(const std::function<void()>& action, TObject* sender) {
@@ -109,6 +123,6 @@ void TApplication::RunModal(const std::function<bool()>& finished) {
     while (!finished()) {
         HandleMessage();
         if (!finished() && ModalLoopStalled())
-            throw std::logic_error("modal loop stalled: nothing pending and no timer left");
+            throw std::logic_error("Modale Schleife steht: nichts steht an und kein Timer läuft");
     }
 }

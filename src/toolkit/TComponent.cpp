@@ -67,7 +67,8 @@ TComponent::~TComponent() {
 
 TComponent* TComponent::Components(int index) const {
     if (index < 0 || index >= ComponentCount())
-        throw EComponentError("Component index out of bounds (" + std::to_string(index) + ")");
+        throw EComponentError("Komponentenindex außerhalb des gültigen Bereichs (" +
+                              std::to_string(index) + ")");
     return components_[static_cast<std::size_t>(index)];
 }
 
@@ -91,11 +92,11 @@ void TComponent::SetName(const std::string& name) {
     if (name == name_)
         return;
     if (!name.empty() && !IsValidIdent(name))
-        throw EComponentError("'" + name + "' is not a valid component name");
+        throw EComponentError("'" + name + "' ist kein gültiger Komponentenname");
     if (owner_ && !name.empty()) {
         auto* other = owner_->FindComponent(name);
         if (other && other != this)
-            throw EComponentError("A component named " + name + " already exists");
+            throw EComponentError("Eine Komponente namens " + name + " existiert bereits");
     }
     name_ = name;
 }
@@ -149,7 +150,7 @@ void TComponent::EndLoading() {
     auto it = std::find_if(runs.rbegin(), runs.rend(),
                            [this](const LoadingRun& r) { return r.root == this; });
     if (it == runs.rend())
-        throw EComponentError(std::string(ClassName()) + ": EndLoading without BeginLoading");
+        throw EComponentError(std::string(ClassName()) + ": Ende des Ladens ohne dessen Beginn");
     std::vector<TComponent*> loaded{this};
     loaded.insert(loaded.end(), it->created.begin(), it->created.end());
     runs.erase(std::next(it).base());

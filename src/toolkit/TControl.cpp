@@ -21,7 +21,8 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_)
         return;
     if (parent == this)
-        throw EInvalidOperation("A control cannot have itself as its parent");
+        throw EInvalidOperation(
+            "Ein Steuerelement kann nicht sein eigenes übergeordnetes Element sein");
     if (parent_)
         parent_->RemoveControl(this);
     if (parent)

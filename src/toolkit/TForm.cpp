@@ -299,7 +299,7 @@ void TCustomForm::CloseModal() {
 
 TModalResult TCustomForm::ShowModal() {
     if (Visible() || !Enabled() || modal_)
-        throw EInvalidOperation("Cannot make a visible window modal");
+        throw EInvalidOperation("Ein sichtbares Fenster kann nicht modal gemacht werden");
     TCustomForm* previous = Screen->ActiveForm();
     auto disabled = Screen->DisableOtherForms(this);
     modal_ = true;
@@ -331,7 +331,7 @@ TModalResult TCustomForm::ShowModal() {
             break;
         if (ModalLoopStalled())
             throw std::logic_error(std::string(ClassName()) +
-                                   ": modal loop stalled, nothing pending and no timer left");
+                                   ": modale Schleife steht, nichts steht an und kein Timer läuft");
     }
     return modalResult_;
 }
@@ -349,13 +349,14 @@ bool TCustomForm::Active() const {
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
     if (control && (!ContainsControl(control) || control == this))
-        throw EInvalidOperation("Invalid active control");
+        throw EInvalidOperation("Ungültiges aktives Steuerelement");
     if (!control) {
         activeControl_ = nullptr;
         return;
     }
     if (!Loading() && !control->CanFocus())
-        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+        throw EInvalidOperation(
+            "Ein deaktiviertes oder unsichtbares Fenster kann nicht den Fokus erhalten");
     FocusControl(control);
 }
 

@@ -50,7 +50,8 @@ TPageControl::~TPageControl() {
 
 TTabSheet* TPageControl::Pages(int index) const {
     if (index < 0 || index >= PageCount())
-        throw EInvalidOperation("Page index out of bounds (" + std::to_string(index) + ")");
+        throw EInvalidOperation("Seitenindex außerhalb des gültigen Bereichs (" +
+                                std::to_string(index) + ")");
     return pages_[static_cast<std::size_t>(index)];
 }
 

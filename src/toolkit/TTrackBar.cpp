@@ -13,7 +13,7 @@ void TTrackBar::SetMin(int value) {
     if (value == min_)
         return;
     if (!Loading() && value > max_)
-        throw EInvalidOperation("TTrackBar: Min must not exceed Max");
+        throw EInvalidOperation("TTrackBar: Min darf nicht größer als Max sein");
     min_ = value;
     Changed(TControlProperty::Style);
     Apply(position_);
@@ -23,7 +23,7 @@ void TTrackBar::SetMax(int value) {
     if (value == max_)
         return;
     if (!Loading() && value < min_)
-        throw EInvalidOperation("TTrackBar: Max must not be below Min");
+        throw EInvalidOperation("TTrackBar: Max darf nicht kleiner als Min sein");
     max_ = value;
     Changed(TControlProperty::Style);
     Apply(position_);

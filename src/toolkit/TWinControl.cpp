@@ -46,7 +46,8 @@ TWinControl::~TWinControl() {
 
 TControl* TWinControl::Controls(int index) const {
     if (index < 0 || index >= ControlCount())
-        throw EInvalidOperation("Control index out of bounds (" + std::to_string(index) + ")");
+        throw EInvalidOperation("Steuerelementindex außerhalb des gültigen Bereichs (" +
+                                std::to_string(index) + ")");
     return controls_[static_cast<std::size_t>(index)];
 }
 
@@ -54,7 +55,7 @@ void TWinControl::InsertControl(TControl* control) {
     if (!control || control->parent_ == this)
         return;
     if (auto* win = dynamic_cast<TWinControl*>(control); win && win->ContainsControl(this))
-        throw EInvalidOperation("A control cannot be placed inside itself");
+        throw EInvalidOperation("Ein Steuerelement kann nicht in sich selbst liegen");
     if (control->parent_)
         control->parent_->RemoveControl(control);
     controls_.push_back(control);
@@ -256,7 +257,8 @@ bool TWinControl::Focused() const {
 void TWinControl::SetFocus() {
     auto* form = GetParentForm(this);
     if (!form || !CanFocus())
-        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+        throw EInvalidOperation(
+            "Ein deaktiviertes oder unsichtbares Fenster kann nicht den Fokus erhalten");
     form->FocusControl(this);
 }
 

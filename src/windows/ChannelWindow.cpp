@@ -241,19 +241,25 @@ void TChannelWindow::KillTimers() {
         }
 }
 
-// One peak block serves every pair: all reads run on this thread, one after the other. A failed
-// read leaves the block as it was, and its values are shown again.
+// One peak block serves every pair: all reads run on this thread, one after the other.
 void TChannelWindow::PollMeters() {
     if (!peakBlock_.Usable())
         return;
     const int pairs = cards_ * params_.pairsPerCard;
     const auto meterCount = static_cast<int>(meters_.size());
     for (int pair = 0; pair < pairs && 2 * pair + 1 < meterCount; ++pair) {
-        SendControlMessage(handles_[2 * pair], MeterReadMessage(), peakBlock_.Address());
-        const PeakValues peaks = ReadPeakBlock(peakBlock_.Flat());
+        const PeakValues peaks = ReadPeaks(handles_[2 * pair], MeterReadMessage());
         meters_[2 * pair]->SetLevel(peaks.left);
         meters_[2 * pair + 1]->SetLevel(peaks.right);
     }
+}
+
+// A refused read leaves in the block what the pair read before it measured; the pair shows
+// silence instead of its neighbour's peaks.
+PeakValues TChannelWindow::ReadPeaks(ControlHandle handle, UINT message) {
+    if (SendControlMessage(handle, message, peakBlock_.Address()) != DRIVER_DONE)
+        return {};
+    return ReadPeakBlock(peakBlock_.Flat());
 }
 
 void TChannelWindow::DecayMeters(TMessage& message) {

@@ -16,6 +16,7 @@
 
 #include "driver/CardDiscovery.h"
 #include "driver/ControlHandles.h"
+#include "driver/DriverMessages.h"
 #include "driver/SharedBlock.h"
 #include "forms/CloneComponents.h"
 #include "toolkit/TForm.h"
@@ -140,6 +141,9 @@ protected:
     UINT MeterOnMessage() const;
     UINT MeterOffMessage() const;
     UINT MeterReadMessage() const;
+    // One meter read into the peak block: the pair's two peaks, or silence when the read is
+    // refused.
+    PeakValues ReadPeaks(ControlHandle handle, UINT message);
     // Starts each timer that does not run; kills each that does.
     void StartTimers();
     void KillTimers();

@@ -260,12 +260,11 @@ void TOutputWindow::PollMeters() {
         PollCard(card);
 }
 
-void TOutputWindow::ReadInto(ControlHandle handle, UINT message, int meter, int offset) {
+void TOutputWindow::ReadInto(ControlHandle handle, UINT message, int meter, int channel) {
     const auto& meters = MeterTable();
     if (handle == 0 || meter >= static_cast<int>(meters.size()))
         return;
-    SendControlMessage(handle, message, peakBlock_.Address());
-    meters[meter]->SetLevel(ReadInt32(peakBlock_.Flat(), offset));
+    meters[meter]->SetLevel(ReadPeaks(handle, message).OfChannel(channel));
 }
 
 void TOutputWindow::PollCard(int card) {
@@ -285,9 +284,7 @@ void TOutputWindow::PollCard(int card) {
         if (handle == 0)
             return;
         const bool output = own || state.sourceIsOutput[0];
-        SendControlMessage(handle, output ? OUTMSG_METER_READ : INMSG_METER_READ,
-                           peakBlock_.Address());
-        const PeakValues peaks = ReadPeakBlock(peakBlock_.Flat());
+        const PeakValues peaks = ReadPeaks(handle, output ? OUTMSG_METER_READ : INMSG_METER_READ);
         meters[left]->SetLevel(peaks.left);
         meters[right]->SetLevel(peaks.right);
         break;
@@ -295,9 +292,9 @@ void TOutputWindow::PollCard(int card) {
     case SourceKind::AdatRecording:
         // Each side reads the pair that holds its channel and takes that channel's value.
         ReadInto(state.source[0], INMSG_METER_READ, left,
-                 AdatChannel(route.b[RouteState::kAdatLeft]) % 2 == 0 ? 0 : 4);
+                 AdatChannel(route.b[RouteState::kAdatLeft]));
         ReadInto(state.source[1], INMSG_METER_READ, right,
-                 AdatChannel(route.b[RouteState::kAdatRight]) % 2 == 0 ? 0 : 4);
+                 AdatChannel(route.b[RouteState::kAdatRight]));
         break;
     case SourceKind::Unknown:
         break;
@@ -394,12 +391,15 @@ void TOutputWindow::btnRouteClick(TObject* Sender) {
         std::rethrow_exception(error);
 }
 
+// The poll may find a refused route while the routing section is hidden or a modal box disables
+// the window; the old button then cannot take the focus and is only checked again.
 void TOutputWindow::FallBack(int card) {
     TRadioButton* previous = routes_[card].remembered;
     if (!previous)
         return;
     previous->SetChecked(true);
-    previous->SetFocus();
+    if (previous->CanFocus())
+        previous->SetFocus();
 }
 
 TOutputWindow::PollPause::PollPause(TTimer* timer) : timer_(timer), wasEnabled_(timer->Enabled()) {

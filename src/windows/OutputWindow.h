@@ -117,7 +117,8 @@ protected:
     void WriteRouteCode(int card, BYTE code);
     void WriteRoute(int card, const RouteState& route);
     MMRESULT SendRoute(int card, const RouteState& route);
-    // Checks the card's remembered route button again (which runs its reaction) and focuses it.
+    // Checks the card's remembered route button again (which runs its reaction) and focuses it
+    // where it can take the focus.
     void FallBack(int card);
     // The card a strip control belongs to: the tag of its panel or group box.
     int CardOf(const TControl* control) const;
@@ -155,7 +156,8 @@ private:
     void SecTimerTimer(TObject* Sender);
     void MeterOffByRoute(int card);
     void PollCard(int card);
-    void ReadInto(ControlHandle handle, UINT message, int meter, int offset);
+    // Reads the pair on `handle` into one meter: the value of ADAT channel `channel`.
+    void ReadInto(ControlHandle handle, UINT message, int meter, int channel);
 
     int routeCodes_;
     std::array<CardRoute, kMaxCards> routes_;

@@ -1,6 +1,6 @@
 // The ADAT Inputs window of four cards, headless, against a real daemon, driven only through
-// `varnelctl ui` and `varnelctl signal` as a user's script would: its meters follow the signals
-// at the cards' inputs, and closing it gives the cards' devices back.
+// `varnelctl ui`, `varnelctl signal` and `varnelctl fault` as a user's script would: its meters
+// follow the signals at the cards' inputs, and closing it gives the cards' devices back.
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
@@ -80,24 +80,32 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
     ASSERT_TRUE(allLit) << litOnce.size() << " meters lit:\n" << dump;
     EXPECT_GT(std::stoi(daemon.Status()["handles.open"]), std::stoi(handlesBefore));
 
-    // The third ADAT pair of the third card goes quiet: its two meters fall dark, peak hold
-    // included, while the pair beside it keeps showing its tone.
-    const int card = 2, pair = 3;
-    ASSERT_TRUE(
-        daemon.Ctl({"signal", std::to_string(card), "adat-in-" + std::to_string(pair), "silence"}));
-    const std::size_t left = card * kMetersPerCard + (pair - 1) * 2;
-    bool neighbourLit = false;
+    // The third ADAT pair of the third card goes quiet, and the device of the third pair of the
+    // second card refuses every read: the meters of both fall dark, peak hold included, while
+    // the pairs read just before them keep showing their tones.
+    const std::size_t quiet = 2 * kMetersPerCard + 2 * 2;
+    const std::size_t refused = 1 * kMetersPerCard + 2 * 2;
+    ASSERT_TRUE(daemon.Ctl({"signal", "2", "adat-in-3", "silence"}));
+    ASSERT_TRUE(daemon.Ctl({"fault", "meter-read", "1", "adat-in-3", "on"}));
+    bool neighboursLit[2] = {false, false};
     const bool dark = PollUntil(seconds(5), [&] {
         dump = ui({"dump", "ADAT Inputs"});
         const auto meters = MetersOf(dump);
         if (meters.size() != kCards * kMetersPerCard)
             return false;
-        neighbourLit = neighbourLit || meters[left - 2].lit > 0 || meters[left - 1].lit > 0;
-        return meters[left].lit == 0 && meters[left + 1].lit == 0 && meters[left].peak == 0 &&
-               meters[left + 1].peak == 0;
+        bool allDark = true;
+        for (int i = 0; i < 2; ++i) {
+            const std::size_t left = i == 0 ? quiet : refused;
+            neighboursLit[i] =
+                neighboursLit[i] || meters[left - 2].lit > 0 || meters[left - 1].lit > 0;
+            allDark = allDark && meters[left].lit == 0 && meters[left + 1].lit == 0 &&
+                      meters[left].peak == 0 && meters[left + 1].peak == 0;
+        }
+        return allDark;
     });
     EXPECT_TRUE(dark) << dump;
-    EXPECT_TRUE(neighbourLit) << "the silence reached another input:\n" << dump;
+    EXPECT_TRUE(neighboursLit[0] && neighboursLit[1]) << "a pair's change reached another:\n"
+                                                      << dump;
 
     // Closing the window closes every device it opened, and the hub's box follows.
     ASSERT_EQ(ui({"close", "ADAT Inputs"}), "ok\n");

@@ -3,11 +3,14 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/UiScript.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -146,6 +149,79 @@ TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {
               std::string::npos);
     EXPECT_TRUE(ok) << "still serving, and the hub was never opened";
     EXPECT_FALSE(manager.Wait(std::chrono::milliseconds(0)).has_value()) << "still running";
+}
+
+// The state letters of the processes whose parent is `parent`.
+std::string ChildStates(pid_t parent) {
+    std::string states;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t ppid = 0;
+        if (fields >> state >> ppid && ppid == parent)
+            states += state;
+    }
+    return states;
+}
+
+std::size_t OpenDescriptors(pid_t pid) {
+    const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(fds),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+TEST_F(ManagerAutomationTest, ConfigurationProcessesLeaveNothingBehind) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    const std::string hub = "set \"Varnel PRO\" chkSettings ";
+    const std::string dialog = "click \"Zq40Pro Einstellungen Karte #1\" ";
+    // Each opening runs getconfig; each apply reconfigurable, setconfig and getconfig.
+    auto openings = [&](int times) {
+        std::string script;
+        for (int i = 0; i < times; ++i)
+            script += hub + "1\n" + hub + "0\n";
+        return script;
+    };
+    auto applies = [&](int times) {
+        std::string script = hub + "1\n";
+        for (int i = 0; i < times; ++i)
+            script += dialog + "chkMaster\n" + dialog + "btnApply\n";
+        return script + hub + "0\n";
+    };
+    const std::size_t descriptors = OpenDescriptors(manager.Pid());
+    ASSERT_TRUE(daemon.Ctl({"trace", "--clear"}));
+
+    // Fifty openings, the last one for the applies.
+    ASSERT_EQ(Raw("tray dblclick\n" + openings(49) + applies(50), 201),
+              std::vector<std::string>(201, "ok"));
+    std::string children;
+    EXPECT_TRUE(e2e::PollUntil(std::chrono::seconds(2),
+                               [&] {
+                                   children = ChildStates(manager.Pid());
+                                   return children.empty();
+                               }))
+        << "children in states " << children;
+    // The request connection closes a moment after its last answer.
+    std::size_t now = 0;
+    EXPECT_TRUE(e2e::PollUntil(std::chrono::seconds(2),
+                               [&] {
+                                   now = OpenDescriptors(manager.Pid());
+                                   return now == descriptors;
+                               }))
+        << now << " descriptors open, " << descriptors << " before";
+    const auto trace = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+    std::size_t processes = 0;
+    for (auto at = trace.find(" config "); at != std::string::npos;
+         at = trace.find(" config ", at + 1))
+        ++processes;
+    EXPECT_EQ(processes, 50u + 3 * 50u);
+    EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }
 
 TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {

@@ -1,11 +1,14 @@
 #include "platform/Shell.h"
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -63,6 +66,36 @@ TEST_F(ShellTest, MissingProgramsAndOtherVerbsAreRefused) {
     EXPECT_EQ(ShellExecuteA(0, nullptr, "rundll.exe", "x", "", SW_SHOWDEFAULT), SE_ERR_FNF);
     EXPECT_EQ(ShellExecuteA(0, nullptr, "../recorder", "x", "", SW_SHOWDEFAULT), SE_ERR_FNF);
     EXPECT_EQ(ShellExecuteA(0, "print", "recorder", "x", "", SW_SHOWDEFAULT), SE_ERR_NOASSOC);
+}
+
+// True once `pid` has been reaped, by whoever did it; waits at most two seconds.
+bool ReapedSoon(pid_t pid) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return errno == ECHILD;
+}
+
+TEST_F(ShellTest, EveryStartedProcessIsReapedUnaskedAndAHungOneCanBeEnded) {
+    std::ofstream script(dir / "hang");
+    script << "#!/bin/sh\nexec sleep 60\n";
+    script.close();
+    fs::permissions(dir / "hang", fs::perms::owner_all);
+
+    ASSERT_GT(ShellExecuteA(0, nullptr, "recorder", "", "", SW_SHOWDEFAULT), 32);
+    const pid_t quick = LastShellProcess();
+    ASSERT_GT(ShellExecuteA(0, nullptr, "hang", "", "", SW_SHOWDEFAULT), 32);
+    const pid_t hung = LastShellProcess();
+    EXPECT_TRUE(ReapedSoon(quick)) << "nobody asked whether it ended";
+    EXPECT_FALSE(ShellProcessEnded(hung));
+    EndShellProcess(hung);
+    EXPECT_TRUE(ShellProcessEnded(hung)) << "it no longer runs once EndShellProcess returns";
+    EXPECT_TRUE(ReapedSoon(hung));
+    EXPECT_TRUE(ShellProcessEnded(quick));
 }
 
 TEST(SharedWordTest, AWriterWakesTheWaiter) {

@@ -143,7 +143,8 @@ TEST_F(VarnelctlTest, BadArgumentsAreNamedAndExitNonZero) {
     }
     CtlResult ui = Ctl({"ui", "windows"});
     EXPECT_NE(ui.status, 0);
-    EXPECT_NE(ui.err.find("VARNEL_AUTOMATION"), std::string::npos) << "without the manager's socket";
+    EXPECT_NE(ui.err.find("VARNEL_AUTOMATION"), std::string::npos)
+        << "without the manager's socket";
     CtlResult help = Ctl({"unplug", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("varnelctl unplug <card>"), std::string::npos);
@@ -172,6 +173,11 @@ TEST_F(VarnelctlTest, MeterReadsThroughAControlHandleAsTheManagerDoes) {
     CtlResult refused = Ctl({"meter", "0", "digital-in", "0"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("refused"), std::string::npos);
+    EXPECT_EQ(Ctl({"fault", "meter-read", "1", "adat-in-2", "on"}).status, 0);
+    EXPECT_EQ(Fact(Status(), "card.1.fault.meter-read.adat-in-2"), "1");
+    refused = Ctl({"meter", "1", "adat-in-2", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("meter read refused"), std::string::npos) << refused.err;
     EXPECT_EQ(Fact(Status(), "handles.open"), "0");
 }
 

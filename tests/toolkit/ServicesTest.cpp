@@ -4,6 +4,7 @@
 #include "toolkit/TPanel.h"
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,23 @@ TEST_F(ServicesTest, ScriptedBoxesRecordAndAnswerFromTheScript) {
 TEST_F(ServicesTest, AModalWaitThatCanNeverEndFailsLoudly) {
     boxes->AnswerWhen([] { return false; }, IDOK);
     EXPECT_THROW(MessageBoxA(0, "t", "c", MB_OK), std::logic_error);
+}
+
+// The standard report shows German only: the toolkit's own texts, and a German sentence for what
+// the standard library raises.
+TEST_F(ServicesTest, TheStandardReportSpeaksGerman) {
+    auto* f = new TForm(&app);
+    auto* chk = new TCheckBox(f);
+    chk->SetParent(f);
+    f->Show();
+    chk->SetVisible(false);
+    Application->Guard([&] { chk->SetFocus(); });
+    Application->Guard([] { throw std::out_of_range("vector::_M_range_check"); });
+    ASSERT_EQ(boxes->History().size(), 2u);
+    EXPECT_EQ(boxes->History()[0].request.text,
+              "Ein deaktiviertes oder unsichtbares Fenster kann nicht den Fokus erhalten");
+    EXPECT_EQ(boxes->History()[1].request.text, "Interner Programmfehler.");
+    EXPECT_EQ(boxes->History()[1].request.style, MB_OK | MB_ICONERROR);
 }
 
 struct RecordingObserver : IBackendObserver {

@@ -173,6 +173,43 @@ TEST_F(OutputWindowTest, ARefusedRouteIsReportedAndThePreviousOneRestoredAndFocu
     EXPECT_EQ(MeteringOn(1, WaveDirection::In, 2), 2) << "channels 1 and 2 both on pair 1-2";
 }
 
+// The poll meets a refused route where the old button cannot take the focus: with the routing
+// section hidden, and with the window disabled under a modal window. The fall-back still happens,
+// no further box appears, and the same poll goes on to the next card.
+TEST_F(OutputWindowTest, ARefusedRouteFromThePollFallsBackWhereNoButtonCanTakeTheFocus) {
+    UseCards(2);
+    auto* w = Open<TfrmAnalogOut>();
+    ASSERT_NE(w, nullptr);
+    model->Card(0).busy[int(WaveDirection::Out)][kAnalog] = true;
+    ASSERT_TRUE(UserInput::Click(w->chkPlaybackSel));
+    ASSERT_FALSE(w->pnPlaybackSel->Visible());
+    SetRoute(0, kAnalog, {4, 0, 1, 0}); // refused when the window sends it back
+    SetRoute(1, kAnalog, {2, 0, 1, 0});
+    Run(1000);
+    ASSERT_EQ(boxes->History().size(), 1u);
+    EXPECT_EQ(boxes->History()[0].request.caption, "Varnel PRO Fehler");
+    EXPECT_TRUE(w->RouteButton(0, 0)->Checked());
+    EXPECT_EQ(model->Card(0).route[kAnalog][0], 0) << "the old route sent again";
+    EXPECT_TRUE(w->RouteButton(1, 2)->Checked()) << "card 1 followed in the same poll";
+    EXPECT_EQ(MeteringOn(1, WaveDirection::In, kAnalog), 2);
+
+    ASSERT_TRUE(UserInput::Click(w->chkPlaybackSel));
+    SetRoute(0, kAnalog, {4, 0, 1, 0});
+    SetRoute(1, kAnalog, {3, 0, 1, 0});
+    bool disabledDuringBox = false;
+    AboutBox->SetMessageHandler(WM_USER + 5, [](TMessage&) { AboutBox->SetModalResult(mrOk); });
+    boxes->OnNextShow([&] {
+        disabledDuringBox = !w->Enabled();
+        PostMessageA(AboutBox->Handle(), WM_USER + 5, 0, 0);
+    });
+    EXPECT_EQ(AboutBox->ShowModal(), mrOk);
+    EXPECT_TRUE(disabledDuringBox);
+    ASSERT_EQ(boxes->History().size(), 2u);
+    EXPECT_EQ(boxes->History()[1].request.caption, "Varnel PRO Fehler");
+    EXPECT_TRUE(w->RouteButton(0, 0)->Checked());
+    EXPECT_TRUE(w->RouteButton(1, 3)->Checked());
+}
+
 TEST_F(OutputWindowTest, TheRoutePollFollowsAnotherProgramWithinASecond) {
     UseCards(2);
     Silence();
@@ -250,6 +287,28 @@ TEST_F(OutputWindowTest, ARefusedMeterOnStopsReadingButLetsTheMetersFallAndClose
     app.ProcessMessages();
     EXPECT_EQ(window, nullptr);
     EXPECT_TRUE(model->Handles().empty());
+}
+
+// A refused read shows silence on that card or side, never what the block held from the read
+// before: card 1 reads after card 0's loud playback, and card 2's right side after its left.
+TEST_F(OutputWindowTest, ARefusedMeterReadShowsSilence) {
+    UseCards(3);
+    Silence();
+    model->Card(0).playback[kAnalog] = simcard::Signal::Sine(-3, 1000);
+    model->Card(1).playback[kAnalog] = simcard::Signal::Sine(-3, 1000);
+    model->Card(1).meterReadRefused[int(WaveDirection::Out)][kAnalog] = true;
+    model->Card(2).input[3] = simcard::Signal::Sine(-3, 1000); // pair 3-4
+    model->Card(2).input[5] = simcard::Signal::Sine(-3, 1000); // pair 7-8
+    model->Card(2).meterReadRefused[int(WaveDirection::In)][5] = true;
+    SetRoute(2, kAnalog, {4, 2, 7, 0}); // left "3", right "8"
+    auto* w = Open<TfrmAnalogOut>();
+    ASSERT_NE(w, nullptr);
+    Run(300);
+    const auto& meters = w->MeterTable();
+    EXPECT_GT(meters[0]->LitCount(), 0);
+    EXPECT_GT(meters[4]->LitCount(), 0);
+    for (int m : {2, 3, 5})
+        EXPECT_EQ(meters[m]->LitCount(), 0) << "meter " << m;
 }
 
 TEST_F(OutputWindowTest, SectionsMoveTheMetersAndTheirStateIsKept) {

@@ -7,8 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QStringList>
-#include <QVariantMap>
 #include <cstdio>
 
 namespace {
@@ -23,64 +21,32 @@ public:
             "<interface name=\"org.kde.StatusNotifierWatcher\">"
             "<method name=\"RegisterStatusNotifierItem\">"
             "<arg name=\"service\" type=\"s\" direction=\"in\"/></method>"
-            "<method name=\"RegisterStatusNotifierHost\">"
-            "<arg name=\"service\" type=\"s\" direction=\"in\"/></method>"
-            "<property name=\"RegisteredStatusNotifierItems\" type=\"as\" access=\"read\"/>"
             "<property name=\"IsStatusNotifierHostRegistered\" type=\"b\" access=\"read\"/>"
-            "<property name=\"ProtocolVersion\" type=\"i\" access=\"read\"/>"
-            "<signal name=\"StatusNotifierItemRegistered\"><arg type=\"s\"/></signal>"
             "</interface>");
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override {
         const QString member = message.member();
-        if (message.interface() == QStringLiteral("org.freedesktop.DBus.Properties")) {
-            if (member == QStringLiteral("Get")) {
-                const QVariant value = Properties().value(message.arguments().value(1).toString());
-                if (!value.isValid())
-                    return false;
-                bus.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
-                return true;
-            }
-            if (member == QStringLiteral("GetAll")) {
-                bus.send(message.createReply(Properties()));
-                return true;
-            }
+        if (member == QStringLiteral("Get") &&
+            message.arguments().value(1).toString() ==
+                QStringLiteral("IsStatusNotifierHostRegistered")) {
+            bus.send(message.createReply(QVariant::fromValue(QDBusVariant(true))));
+            return true;
+        }
+        if (member != QStringLiteral("RegisterStatusNotifierItem"))
             return false;
+        // An item names its bus name, or only its object path on the caller's connection.
+        QString service = message.arguments().value(0).toString();
+        QString path = QStringLiteral("/StatusNotifierItem");
+        if (service.startsWith(QLatin1Char('/'))) {
+            path = service;
+            service = message.service();
         }
-        if (member == QStringLiteral("RegisterStatusNotifierItem")) {
-            // An item names its bus name, or only its object path on the caller's connection.
-            QString service = message.arguments().value(0).toString();
-            QString path = QStringLiteral("/StatusNotifierItem");
-            if (service.startsWith(QLatin1Char('/'))) {
-                path = service;
-                service = message.service();
-            }
-            items_ << service + path;
-            std::printf("registered %s %s\n", qPrintable(service), qPrintable(path));
-            std::fflush(stdout);
-            bus.send(message.createReply());
-            QDBusMessage registered =
-                QDBusMessage::createSignal(kPath, kWatcher, "StatusNotifierItemRegistered");
-            registered << service + path;
-            bus.send(registered);
-            return true;
-        }
-        if (member == QStringLiteral("RegisterStatusNotifierHost")) {
-            bus.send(message.createReply());
-            return true;
-        }
-        return false;
+        std::printf("registered %s %s\n", qPrintable(service), qPrintable(path));
+        std::fflush(stdout);
+        bus.send(message.createReply());
+        return true;
     }
-
-private:
-    QVariantMap Properties() const {
-        return {{QStringLiteral("RegisteredStatusNotifierItems"), items_},
-                {QStringLiteral("IsStatusNotifierHostRegistered"), true},
-                {QStringLiteral("ProtocolVersion"), 0}};
-    }
-
-    QStringList items_;
 };
 
 } // namespace

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     xvfb xauth fonts-liberation
+    dbus
     libsndfile1-dev
     clang libclang-rt-14-dev
 )

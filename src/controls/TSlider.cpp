@@ -52,6 +52,32 @@ private:
     TSlider* slider_;
 };
 
+// The knob's centre line is part of the knob for the mouse: a press on its rows grabs the knob as
+// a press anywhere else on it does. This departs from the classic rule on purpose: there the line,
+// a control of its own, took the press, and nothing moved where a user naturally grabs a fader.
+class TSliderKnobLine : public TBevel {
+public:
+    TSliderKnobLine(TPanel* knob, TSlider* slider) : TBevel(knob), slider_(slider) {}
+
+protected:
+    // The knob's coordinates are the line's shifted by the line's top.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+        TBevel::MouseDown(button, shift, x, y);
+        slider_->KnobMouseDown(y + Top());
+    }
+    void MouseMove(TShiftState shift, int x, int y) override {
+        TBevel::MouseMove(shift, x, y);
+        slider_->KnobMouseMove(y + Top());
+    }
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+        TBevel::MouseUp(button, shift, x, y);
+        slider_->KnobMouseUp();
+    }
+
+private:
+    TSlider* slider_;
+};
+
 TSlider::TSlider(TComponent* owner) : TCustomPanel(owner) {
     SetBevelOuter(bvNone);
     SetBevelInner(bvLowered);
@@ -68,7 +94,7 @@ TSlider::TSlider(TComponent* owner) : TCustomPanel(owner) {
     knob_->SetParentCtl3D(false);
     knob_->SetCtl3D(false);
 
-    knobLine_ = new TBevel(knob_);
+    knobLine_ = new TSliderKnobLine(knob_, this);
     knobLine_->SetParent(knob_);
     knobLine_->SetShape(bsTopLine);
     knobLine_->SetStyle(bsLowered);
@@ -204,24 +230,19 @@ void TSlider::Loaded() {
     LayOut();
 }
 
-void TSlider::Paint() {
-    TCustomPanel::Paint();
+void TSlider::LayOutForShow() {
     if (!laidOut_)
         LayOut();
-    if (!knob_)
-        return;
-    knob_->SetLeft(KnobLeft());
-    if (knob_->Top() != KnobTop())
-        knob_->SetTop(KnobTop());
 }
 
 void TSlider::SetBounds(int left, int top, int width, int height) {
     const bool resized = width != Width() || height != Height();
     TCustomPanel::SetBounds(left, top, 4, height);
-    if (!resized)
-        return;
-    ComputeTravel();
-    ApplyFractionToOffset();
+    if (resized) {
+        ComputeTravel();
+        ApplyFractionToOffset();
+    }
+    // The knob follows the groove wherever it goes.
     if (knob_) {
         knob_->SetLeft(KnobLeft());
         knob_->SetTop(KnobTop());

@@ -5,14 +5,15 @@
 // (knob at the bottom) and Max (knob at the top); every repositioning raises OnChange.
 //
 // While the slider is being read from a window description nothing is positioned, so properties
-// may arrive in any order; the layout after loading (or at the first paint) places the knob and
-// raises OnChange once.
+// may arrive in any order; the layout after loading (or, for a slider made in code, when its
+// window is shown) places the knob and raises OnChange once.
 
 #include "toolkit/TPanel.h"
 
 class TBevel;
 class TCheckBox;
 class TSliderKnob;
+class TSliderKnobLine;
 
 class TSlider : public TCustomPanel {
 public:
@@ -59,14 +60,15 @@ public:
     // The width is always 4: a resize to any other width comes back to it.
     void SetBounds(int left, int top, int width, int height) override;
     void SetParent(TWinControl* parent) override;
-    void Paint() override;
 
 protected:
     void Loaded() override;
+    void LayOutForShow() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
     friend class TSliderKnob;
+    friend class TSliderKnobLine;
     void LayOut();
     void ComputeTravel();
     void ApplyFractionToOffset();

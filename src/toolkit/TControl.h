@@ -126,6 +126,10 @@ protected:
     void RequestAlign();
     // Font, colour, hint flag and 3-D look taken from the parent.
     virtual void ParentPropertiesChanged();
+    // The control's window is being shown, or the control entered a shown window: a control that
+    // places parts of itself (the slider its knob) does so here, before the window's OnShow runs.
+    // Runs at every show, with or without a backend.
+    virtual void LayOutForShow() {}
 
     // Reactions to state set from code run only once loading is over.
     bool Reacting() const { return !Loading() && !Destroying(); }
@@ -136,6 +140,7 @@ private:
     friend class TWinControl;
     friend void CreatePeers(TControl* control);
     friend void DestroyPeers(TControl* control);
+    friend void LayOutShownControls(TControl* control);
     void FontChanged();
 
     TWinControl* parent_ = nullptr;

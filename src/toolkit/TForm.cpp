@@ -235,6 +235,8 @@ void TCustomForm::SetVisible(bool visible) {
     if (visible) {
         PlaceOnFirstShow();
         TScrollingWinControl::SetVisible(true);
+        // Laid out before the peers are made, so the desktop shows the result at once.
+        LayOutShownControls(this);
         if (!HasPeer())
             CreatePeers(this);
         DoShow();

@@ -23,8 +23,6 @@ public:
     void SetAlignment(TAlignment value);
 
     void AdjustClientRect(TRect& rect) const override;
-    // The hook the backend calls to draw the panel.
-    virtual void Paint() {}
 
 private:
     void StyleChanged();

@@ -63,6 +63,8 @@ void TWinControl::InsertControl(TControl* control) {
     control->ParentPropertiesChanged();
     if (auto* win = dynamic_cast<TWinControl*>(control); win && win->parentCtl3D_)
         win->ParentPropertiesChanged();
+    if (auto* form = GetParentForm(this); form && form->Visible() && !Loading())
+        LayOutShownControls(control);
     if (HasPeer())
         CreatePeers(control);
     control->Changed(TControlProperty::Parent);
@@ -374,6 +376,17 @@ void CreatePeers(TControl* control) {
     if (auto* win = dynamic_cast<TWinControl*>(control))
         for (int i = 0; i < win->ControlCount(); ++i)
             CreatePeers(win->Controls(i));
+}
+
+void LayOutShownControls(TControl* control) {
+    if (control->Loading() || control->Destroying())
+        return;
+    Application->Guard([control] { control->LayOutForShow(); }, control);
+    // By index: a layout may add controls to its parent (the slider's knob), and they are laid
+    // out too.
+    if (auto* win = dynamic_cast<TWinControl*>(control))
+        for (int i = 0; i < win->ControlCount(); ++i)
+            LayOutShownControls(win->Controls(i));
 }
 
 void DestroyPeers(TControl* control) {

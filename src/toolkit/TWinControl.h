@@ -107,3 +107,7 @@ private:
 void CreatePeers(TControl* control);
 // Tells the backend the peers of a control and everything inside it are gone.
 void DestroyPeers(TControl* control);
+// Lays a control and everything inside it out for a shown window (parents first, hidden ones too,
+// so that showing a section later needs nothing more). An error of one control goes to the
+// application's standard report and the others are still laid out: the window shows regardless.
+void LayOutShownControls(TControl* control);

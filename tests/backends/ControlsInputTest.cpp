@@ -2,6 +2,8 @@
 
 #include "BackendFixture.h"
 #include "backends/qt/ControlWidget.h"
+#include "controls/TSlider.h"
+#include "toolkit/TBevel.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TForm.h"
@@ -114,6 +116,40 @@ TEST_F(ControlsInput, SpeedButtonGroupIsPaintedAndClickedThroughItsParent) {
     EXPECT_TRUE(buttons[2]->Down());
     PumpQt();
     EXPECT_NE(Picture(host), before);
+}
+
+// A gain fader as the analog input window has it; made in code, it is laid out when shown.
+TEST_F(ControlsInput, APressOnEveryRowOfAFaderKnobGrabsItTheCentreLineIncluded) {
+    auto* form = new DesignedForm(&app);
+    auto* strip = new TPanel(form);
+    strip->SetParent(form);
+    strip->SetBounds(0, 0, 53, 160);
+    auto* slider = new TSlider(form);
+    slider->SetParent(strip);
+    slider->SetBounds(12, 12, 4, 112);
+    slider->SetMin(108);
+    slider->SetMax(255);
+    slider->SetBtnHeight(26);
+    slider->SetBtnWidth(18);
+    slider->SetMoveRestriction(6);
+    ShowForm(form);
+
+    auto* knob = backend.WidgetOf(slider->Knob());
+    ASSERT_NE(knob, nullptr);
+    ASSERT_EQ(knob->height(), 26);
+    const QRect line = knob->RectOf(slider->KnobLine());
+    ASSERT_TRUE(line.top() > 0 && line.bottom() < knob->height() - 1) << "the line lies inside";
+    const int x = knob->width() / 2;
+    for (int y = 0; y < knob->height(); ++y) {
+        SCOPED_TRACE(y);
+        const int offset = slider->Offset();
+        QTest::mousePress(knob, Qt::LeftButton, {}, QPoint(x, y));
+        EXPECT_TRUE(slider->Dragging());
+        QTest::mouseMove(knob, QPoint(x, y - 2));
+        QTest::mouseRelease(knob, Qt::LeftButton, {}, QPoint(x, y - 2));
+        EXPECT_FALSE(slider->Dragging());
+        EXPECT_EQ(slider->Offset(), offset + 2) << "two pixels up";
+    }
 }
 
 TEST_F(ControlsInput, TypedKeysReachTheFocusedEdit) {

@@ -62,7 +62,6 @@ protected:
 
 TEST_F(SliderTest, CreationGivesAFourPixelGrooveAndAKnobThatOnlyTheLayoutPlaces) {
     auto* s = new TSlider(form);
-    s->SetParent(strip);
     EXPECT_EQ(s->Width(), 4);
     EXPECT_EQ(s->Height(), 149);
     EXPECT_EQ(s->Travel(), 141) << "149 less a margin of 4 at each end";
@@ -71,8 +70,37 @@ TEST_F(SliderTest, CreationGivesAFourPixelGrooveAndAKnobThatOnlyTheLayoutPlaces)
     EXPECT_EQ(s->Knob()->Parent(), nullptr);
     EXPECT_EQ(s->KnobLine()->Owner(), s->Knob());
     EXPECT_EQ(s->KnobLine()->Parent(), s->Knob());
-    s->Paint();
-    EXPECT_EQ(s->Knob()->Parent(), strip) << "the first paint lays a slider out";
+    s->SetParent(strip);
+    EXPECT_EQ(s->Knob()->Parent(), strip) << "entering a shown window lays a slider out";
+}
+
+// A slider made in code (a cloned fader) is laid out when its window is shown, with no backend,
+// before the window's OnShow: its first OnChange comes before anything the window does at show.
+TEST_F(SliderTest, AShownWindowLaysItsSlidersOutBeforeItsOnShowHiddenOnesToo) {
+    auto* window = new TForm(&app);
+    auto* section = new TPanel(window);
+    section->SetParent(window);
+    section->SetVisible(false);
+    auto* s = new TSlider(window);
+    s->SetParent(section);
+    s->SetBounds(12, 12, 4, 112);
+    s->SetMin(108);
+    s->SetMax(255);
+    s->SetPosition(200);
+    s->OnChange = [this](TObject* sender) {
+        changes.push_back(static_cast<TSlider*>(sender)->Position());
+    };
+    EXPECT_FALSE(s->LaidOut());
+    std::vector<int> seenAtShow;
+    window->OnShow = [&](TObject*) { seenAtShow = changes; };
+    window->Show();
+    EXPECT_EQ(seenAtShow, std::vector<int>{200});
+    EXPECT_EQ(s->Knob()->Parent(), section);
+    EXPECT_EQ(s->Knob()->Top(), 12 + 112 - 7 - 65 - 4) << "travel 104 at 92 / 147";
+
+    window->Hide();
+    window->Show();
+    EXPECT_EQ(changes, std::vector<int>{200}) << "laid out once";
 }
 
 TEST_F(SliderTest, ReadingADescriptionRaisesOnChangeOnceInTheLayoutThatPlacesTheKnobAtMin) {
@@ -94,7 +122,8 @@ TEST_F(SliderTest, ReadingADescriptionRaisesOnChangeOnceInTheLayoutThatPlacesThe
     EXPECT_EQ(s->KnobLine()->Width(), 18 - 5);
 
     changes.clear();
-    s->Paint();
+    form->Hide();
+    form->Show();
     EXPECT_TRUE(changes.empty()) << "the layout runs once";
 }
 
@@ -173,17 +202,18 @@ TEST_F(SliderTest, WritingABoundReappliesTheOldFractionFirst) {
     EXPECT_EQ(s->Position(), 228) << "recomputed from the bounds before the write";
 }
 
-TEST_F(SliderTest, AFirstLayoutAfterMinRoseAbovePositionIsARangeError) {
-    auto* s = new TSlider(form);
-    s->SetParent(strip);
+TEST_F(SliderTest, AFirstLayoutAfterMinRoseAbovePositionIsReportedAndTheWindowShowsRegardless) {
+    auto* window = new TForm(&app);
+    auto* s = new TSlider(window);
+    s->SetParent(window);
     s->SetPosition(50);
     s->SetMin(60);
-    try {
-        s->Paint();
-        ADD_FAILURE() << "laid out with a position below Min";
-    } catch (const ERangeError& e) {
-        EXPECT_EQ(e.Message(), kRangeMessage);
-    }
+    bool shown = false;
+    window->OnShow = [&](TObject*) { shown = true; };
+    window->Show();
+    ASSERT_EQ(boxes->History().size(), 1u);
+    EXPECT_EQ(boxes->History()[0].request.text, kRangeMessage);
+    EXPECT_TRUE(shown);
     EXPECT_FALSE(s->LaidOut());
     EXPECT_EQ(s->Position(), 50);
 }
@@ -200,6 +230,9 @@ TEST_F(SliderTest, ResizingKeepsTheGrooveFourWideAndTheKnobAtItsFraction) {
     EXPECT_EQ(s->Knob()->Top(), 12 + 6 - 13);
     s->SetMoveRestriction(0);
     EXPECT_EQ(s->Travel(), 212);
+    EXPECT_EQ(s->Knob()->Top(), 12 - 13);
+    s->SetLeft(40); // moved, not resized: the knob goes along
+    EXPECT_EQ(s->Knob()->Left(), 40 + 2 - 9);
     EXPECT_EQ(s->Knob()->Top(), 12 - 13);
     s->SetHeight(8); // shorter than both margins: no room to travel, and no negative room
     s->SetMoveRestriction(6);
@@ -279,7 +312,7 @@ TEST_F(SliderTest, TheKnobGoesWithTheSliderAndAParentMayFreeItFirst) {
     again->SetPosition(200);
     again->SetBtnHeight(20);
     again->SetBtnWidth(20);
-    again->Paint();
+    again->SetBounds(20, 20, 4, 112);
     EXPECT_EQ(again->Position(), 200);
     strip->Free();
 }

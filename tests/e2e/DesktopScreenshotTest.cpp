@@ -1,7 +1,8 @@
 // varnel-manager on a desktop (a private Xvfb) against a real daemon of two cards, driven through
 // `varnelctl ui`: the hub, the ADAT Inputs window and the about box are shown with their designed
 // captions, and their pictures (kept under the build's screenshots/ for a human to look at) are
-// real drawings of the right size, the meters' lamps among them.
+// real drawings of the right size, the meters' lamps among them. On a desktop whose panel hosts
+// StatusNotifierItems the icon is one, and the host's opening gesture opens the hub.
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
@@ -28,6 +29,15 @@ using e2e::MetersOf;
 using e2e::PollUntil;
 using e2e::XvfbServer;
 using std::chrono::seconds;
+
+// `dbus-send` calling a method of the StatusNotifierItem interface with the coordinates (0, 0),
+// waiting for its answer, so that the program has handled the call when it returns.
+bool CallItem(const std::string& service, const std::string& path, const std::string& method) {
+    ManagerProcess send({"dbus-send", "--session", "--print-reply", "--dest=" + service, path,
+                         "org.kde.StatusNotifierItem." + method, "int32:0", "int32:0"},
+                        1);
+    return send.Wait() == 0;
+}
 
 // Sets environment variables for the test and puts back what was there before.
 class ScopedEnvironment {
@@ -227,3 +237,36 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
 }
 
 } // namespace
+
+TEST_F(DesktopScreenshotTest, OnAStatusNotifierTrayTheHostsActivateOpensTheHub) {
+    // A private session bus, and a panel's watcher on it before the program starts.
+    ManagerProcess bus({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                        "--address=unix:path=" + dir_ + "/bus", "--print-address=1"},
+                       1);
+    ASSERT_TRUE(bus.WaitForLine("unix:")) << "no dbus-daemon";
+    env_.Set("DBUS_SESSION_BUS_ADDRESS", bus.Lines().back());
+    ManagerProcess watcher({VARNEL_TRAY_WATCHER_PATH}, 1);
+    ASSERT_TRUE(watcher.WaitForLine("ready"));
+
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(watcher.WaitForLine("registered ", seconds(15)))
+        << "the icon never registered as a StatusNotifierItem";
+    const std::string item = watcher.LinesStartingWith("registered ").front();
+    const std::string service = item.substr(11, item.find(' ', 11) - 11);
+    const std::string path = item.substr(item.find(' ', 11) + 1);
+    auto hubShown = [&] {
+        return LineWith(e2e::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
+                   .find(" visible=1 ") != std::string::npos;
+    };
+
+    // The middle and the right button's gestures are single clicks: they open nothing.
+    ASSERT_TRUE(CallItem(service, path, "SecondaryActivate"));
+    ASSERT_TRUE(CallItem(service, path, "ContextMenu"));
+    ASSERT_EQ(e2e::Ui(daemon.Socket(), {"idle"}), "ok\n");
+    EXPECT_FALSE(hubShown());
+
+    ASSERT_TRUE(CallItem(service, path, "Activate"));
+    EXPECT_TRUE(PollUntil(seconds(5), hubShown)) << "Activate did not open the hub";
+}

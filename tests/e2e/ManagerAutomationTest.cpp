@@ -126,6 +126,47 @@ TEST_F(ManagerAutomationTest, TheHubOpensByTheIconAndItsBoxesAreTickedAsAUserWou
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }
 
+// The lines of the daemon's trace that hold `what`.
+std::vector<std::string> TracedLines(const CardDaemon& daemon, const std::string& what) {
+    const std::string trace = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < trace.size(); start = end + 1) {
+        end = trace.find('\n', start);
+        if (end == std::string::npos)
+            end = trace.size();
+        std::string line = trace.substr(start, end - start);
+        if (line.find(what) != std::string::npos)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGainOnlyThen) {
+    CardDaemon daemon(2);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAnalogInputs", "1"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"idle"}), "ok\n");
+    EXPECT_TRUE(TracedLines(daemon, " INMSG_SET_GAIN ").empty()) << "opening sends no gain";
+
+    // 152 lies 30 of the groove's 100 pixels up; the pair is linked, so both words follow.
+    EXPECT_EQ(Ui(daemon, {"set", "Analog Input", "Slider2", "152"}), "ok\n");
+    const std::string dump = Ui(daemon, {"dump", "Analog Input"});
+    EXPECT_NE(LineWith(dump, " Slider2 ").find(" position=152"), std::string::npos) << dump;
+    EXPECT_NE(LineWith(dump, " Slider3 ").find(" position=152"), std::string::npos) << dump;
+    const auto sent = TracedLines(daemon, " INMSG_SET_GAIN ");
+    ASSERT_EQ(sent.size(), 1u);
+    const auto status = daemon.Status();
+    EXPECT_NE(sent[0].find(" dev=" + status.at("card.1.device.analog-in") +
+                           " INMSG_SET_GAIN p1=0x98009800 "),
+              std::string::npos)
+        << sent[0];
+    EXPECT_EQ(status.at("card.1.gain"), "38912,38912");
+    EXPECT_NE(status.at("card.0.gain"), "38912,38912") << "card 0 untouched";
+}
+
 TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {
     CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());

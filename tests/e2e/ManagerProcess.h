@@ -1,7 +1,7 @@
 #pragma once
 // varnel-manager run as a user starts it, in the background: its stderr lines as they come, and
-// its end. Every wait has a deadline, so a program that hangs fails the test instead of blocking
-// it.
+// its end; or a program the test needs beside it, with its stdout. Every wait has a deadline, so
+// a program that hangs fails the test instead of blocking it.
 
 #include <chrono>
 #include <optional>
@@ -15,6 +15,9 @@ class ManagerProcess {
 public:
     // Starts build/bin/varnel-manager with this process's environment.
     ManagerProcess();
+    // Starts another program the same way (`argv[0]` looked up in PATH unless it holds a slash),
+    // reading its file descriptor `output` (1 or 2) as the lines.
+    ManagerProcess(std::vector<std::string> argv, int output);
     // Kills the program if it still runs.
     ~ManagerProcess();
     ManagerProcess(const ManagerProcess&) = delete;

@@ -2,7 +2,6 @@
 
 #include "backends/qt/FormWindow.h"
 #include "toolkit/TForm.h"
-#include "toolkit/TPanel.h"
 
 namespace {
 QtBackend* g_instance = nullptr;
@@ -60,9 +59,6 @@ void QtBackend::ControlCreated(TControl* control) {
     widget->SyncVisible();
     if (parent)
         SyncChildOrder(control->Parent());
-    // Panels lay their contents out at their first paint (the slider places its knob).
-    if (auto* panel = dynamic_cast<TCustomPanel*>(control))
-        panel->Paint();
 }
 
 void QtBackend::ControlDestroyed(TControl* control) {

@@ -3,6 +3,9 @@
 #include "backends/qt/QtIcons.h"
 
 #include <QCloseEvent>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,6 +20,18 @@ QString TipText(const NOTIFYICONDATAA& data) {
 QIcon IconOf(const NOTIFYICONDATAA& data) {
     const QIcon icon = IconFromHandle(data.hIcon);
     return icon.isNull() ? ProgramIcon() : icon;
+}
+
+// Whether the session bus has a StatusNotifierWatcher with a host: the condition under which Qt
+// shows the icon as a StatusNotifierItem rather than in an XEmbed tray.
+bool StatusNotifierHostRegistered() {
+    const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() ||
+        !bus.interface()->isServiceRegistered(watcherName))
+        return false;
+    QDBusInterface watcher(watcherName, QStringLiteral("/StatusNotifierWatcher"), watcherName, bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
 } // namespace
@@ -71,6 +86,32 @@ void TrayStandIn::closeEvent(QCloseEvent* event) {
     showMinimized();
 }
 
+void QtTrayIcon::Activated(QSystemTrayIcon::ActivationReason reason, bool activateOpens) {
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        UserMouse(WM_LBUTTONDBLCLK);
+        break;
+    case QSystemTrayIcon::Trigger:
+        if (activateOpens) {
+            UserMouse(WM_LBUTTONDBLCLK);
+            break;
+        }
+        UserMouse(WM_LBUTTONDOWN);
+        UserMouse(WM_LBUTTONUP);
+        break;
+    case QSystemTrayIcon::MiddleClick:
+        UserMouse(WM_MBUTTONDOWN);
+        UserMouse(WM_MBUTTONUP);
+        break;
+    case QSystemTrayIcon::Context:
+        UserMouse(WM_RBUTTONDOWN);
+        UserMouse(WM_RBUTTONUP);
+        break;
+    default:
+        break;
+    }
+}
+
 QtTrayIcon::~QtTrayIcon() {
     Remove();
 }
@@ -90,23 +131,13 @@ BOOL QtTrayIcon::Show(DWORD message, const NOTIFYICONDATAA& data) {
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
             tray_ = new QSystemTrayIcon(icon);
             tray_->setToolTip(TipText(data));
+            // A StatusNotifierItem host sends Activate on a left click and never a double
+            // click; Qt reports it as a single click. Activate is that desktop's gesture for
+            // opening, so it reaches the program as the double click an XEmbed tray delivers.
+            const bool activateOpens = StatusNotifierHostRegistered();
             QObject::connect(tray_, &QSystemTrayIcon::activated,
-                             [this](QSystemTrayIcon::ActivationReason reason) {
-                                 switch (reason) {
-                                 case QSystemTrayIcon::DoubleClick:
-                                     UserMouse(WM_LBUTTONDBLCLK);
-                                     break;
-                                 case QSystemTrayIcon::Trigger:
-                                     UserMouse(WM_LBUTTONDOWN);
-                                     UserMouse(WM_LBUTTONUP);
-                                     break;
-                                 case QSystemTrayIcon::Context:
-                                     UserMouse(WM_RBUTTONDOWN);
-                                     UserMouse(WM_RBUTTONUP);
-                                     break;
-                                 default:
-                                     break;
-                                 }
+                             [this, activateOpens](QSystemTrayIcon::ActivationReason reason) {
+                                 Activated(reason, activateOpens);
                              });
             tray_->show();
         } else {

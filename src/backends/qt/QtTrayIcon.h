@@ -2,6 +2,8 @@
 // The notification icon on the desktop: Qt's tray support (StatusNotifierItem where the desktop
 // offers it, else the X11 tray). Where no tray exists the add still succeeds and a small window
 // holding the icon stands in for it; both pass the user's clicks back as the icon's callback.
+// A StatusNotifierItem host's Activate arrives as a double click, its SecondaryActivate and
+// ContextMenu as clicks of the middle and the right button.
 
 #include "platform/NotifyIcon.h"
 
@@ -39,6 +41,9 @@ protected:
 
 private:
     void Remove();
+    // What Qt reports of the icon, as the callback's mouse messages; `activateOpens` when the
+    // icon is a StatusNotifierItem, whose host reports a left click as a single Activate.
+    void Activated(QSystemTrayIcon::ActivationReason reason, bool activateOpens);
 
     QPointer<QSystemTrayIcon> tray_;
     QPointer<TrayStandIn> standIn_;

@@ -3,22 +3,19 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ProcessFacts.h"
 #include "e2e/UiScript.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
 using e2e::CardDaemon;
+using e2e::ChildStates;
 using e2e::ManagerProcess;
+using e2e::OpenDescriptors;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 
@@ -53,32 +50,7 @@ protected:
 
     // Sends raw bytes and reads the answers to `answers` lines, on a connection of its own.
     std::vector<std::string> Raw(const std::string& bytes, int answers) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socket_.c_str(), sizeof address.sun_path - 1);
-        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        std::vector<std::string> lines;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-                static_cast<ssize_t>(bytes.size())) {
-            std::string pending;
-            char buffer[4096];
-            while (static_cast<int>(lines.size()) < answers) {
-                ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-                if (n <= 0)
-                    break;
-                pending.append(buffer, static_cast<std::size_t>(n));
-                for (auto eol = pending.find('\n'); eol != std::string::npos;
-                     eol = pending.find('\n')) {
-                    std::string line = pending.substr(0, eol);
-                    pending.erase(0, eol + 1);
-                    if (line == "ok" || line.starts_with("error: "))
-                        lines.push_back(line);
-                }
-            }
-        }
-        close(fd);
-        return lines;
+        return e2e::UiBatch(socket_, bytes, answers);
     }
 
     std::string dir_;
@@ -190,29 +162,6 @@ TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {
               std::string::npos);
     EXPECT_TRUE(ok) << "still serving, and the hub was never opened";
     EXPECT_FALSE(manager.Wait(std::chrono::milliseconds(0)).has_value()) << "still running";
-}
-
-// The state letters of the processes whose parent is `parent`.
-std::string ChildStates(pid_t parent) {
-    std::string states;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
-            continue;
-        std::istringstream fields(line.substr(line.rfind(')') + 1));
-        char state = 0;
-        pid_t ppid = 0;
-        if (fields >> state >> ppid && ppid == parent)
-            states += state;
-    }
-    return states;
-}
-
-std::size_t OpenDescriptors(pid_t pid) {
-    const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(fds),
-                                                  std::filesystem::directory_iterator{}));
 }
 
 TEST_F(ManagerAutomationTest, ConfigurationProcessesLeaveNothingBehind) {

@@ -2,8 +2,12 @@
 
 #include "sim/DaemonProcess.h"
 
+#include <cstring>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace e2e {
 
@@ -14,6 +18,36 @@ std::string Ui(const std::string& cardSocket, const std::vector<std::string>& wo
     if (ok)
         *ok = result.status == 0;
     return result.out + result.err;
+}
+
+std::vector<std::string> UiBatch(const std::string& automationSocket, const std::string& bytes,
+                                 int answers) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, automationSocket.c_str(), sizeof address.sun_path - 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::vector<std::string> lines;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
+        std::string pending;
+        char buffer[4096];
+        while (static_cast<int>(lines.size()) < answers) {
+            ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            pending.append(buffer, static_cast<std::size_t>(n));
+            for (auto eol = pending.find('\n'); eol != std::string::npos;
+                 eol = pending.find('\n')) {
+                std::string line = pending.substr(0, eol);
+                pending.erase(0, eol + 1);
+                if (line == "ok" || line.starts_with("error: "))
+                    lines.push_back(line);
+            }
+        }
+    }
+    if (fd >= 0)
+        close(fd);
+    return lines;
 }
 
 bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& done) {

@@ -14,6 +14,12 @@ namespace e2e {
 std::string Ui(const std::string& cardSocket, const std::vector<std::string>& words,
                bool* ok = nullptr);
 
+// Sends `bytes` (request lines) to the automation socket on a connection of its own and reads
+// the answers to `answers` requests: each "ok" or "error: ..." line, in order. Fewer when the
+// connection ends first.
+std::vector<std::string> UiBatch(const std::string& automationSocket, const std::string& bytes,
+                                 int answers);
+
 // Asks `done` until it answers true or the deadline has passed; true when it did. Between two
 // questions it waits a short while, so a poll does not starve the program it watches.
 bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& done);

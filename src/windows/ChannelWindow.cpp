@@ -242,15 +242,17 @@ void TChannelWindow::KillTimers() {
 }
 
 // One peak block serves every pair: all reads run on this thread, one after the other. A failed
-// read leaves the block as it was, and its values are shown again.
+// read leaves the block as it was; its values would show a signal the driver no longer reports
+// (the driver may be gone), so the pair gets level 0 and its lamps fall by the meters' own rules.
 void TChannelWindow::PollMeters() {
     if (!peakBlock_.Usable())
         return;
     const int pairs = cards_ * params_.pairsPerCard;
     const auto meterCount = static_cast<int>(meters_.size());
     for (int pair = 0; pair < pairs && 2 * pair + 1 < meterCount; ++pair) {
-        SendControlMessage(handles_[2 * pair], MeterReadMessage(), peakBlock_.Address());
-        const PeakValues peaks = ReadPeakBlock(peakBlock_.Flat());
+        const bool read = SendControlMessage(handles_[2 * pair], MeterReadMessage(),
+                                             peakBlock_.Address()) == DRIVER_DONE;
+        const PeakValues peaks = read ? ReadPeakBlock(peakBlock_.Flat()) : PeakValues{0, 0};
         meters_[2 * pair]->SetLevel(peaks.left);
         meters_[2 * pair + 1]->SetLevel(peaks.right);
     }

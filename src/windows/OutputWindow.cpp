@@ -264,8 +264,9 @@ void TOutputWindow::ReadInto(ControlHandle handle, UINT message, int meter, int 
     const auto& meters = MeterTable();
     if (handle == 0 || meter >= static_cast<int>(meters.size()))
         return;
-    SendControlMessage(handle, message, peakBlock_.Address());
-    meters[meter]->SetLevel(ReadInt32(peakBlock_.Flat(), offset));
+    // A failed read shows level 0, as in every channel window.
+    const bool read = SendControlMessage(handle, message, peakBlock_.Address()) == DRIVER_DONE;
+    meters[meter]->SetLevel(read ? ReadInt32(peakBlock_.Flat(), offset) : 0);
 }
 
 void TOutputWindow::PollCard(int card) {
@@ -285,9 +286,9 @@ void TOutputWindow::PollCard(int card) {
         if (handle == 0)
             return;
         const bool output = own || state.sourceIsOutput[0];
-        SendControlMessage(handle, output ? OUTMSG_METER_READ : INMSG_METER_READ,
-                           peakBlock_.Address());
-        const PeakValues peaks = ReadPeakBlock(peakBlock_.Flat());
+        const bool read = SendControlMessage(handle, output ? OUTMSG_METER_READ : INMSG_METER_READ,
+                                             peakBlock_.Address()) == DRIVER_DONE;
+        const PeakValues peaks = read ? ReadPeakBlock(peakBlock_.Flat()) : PeakValues{0, 0};
         meters[left]->SetLevel(peaks.left);
         meters[right]->SetLevel(peaks.right);
         break;

@@ -21,6 +21,7 @@ public:
     ManagerProcess& operator=(const ManagerProcess&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     // Reads stderr until a line starting with `prefix` has arrived; false at the deadline or
     // when the program ended first.
     bool WaitForLine(const std::string& prefix,

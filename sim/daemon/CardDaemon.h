@@ -56,7 +56,7 @@ private:
     void Drop(int fd);
     // Whether the socket path still names the socket this daemon bound.
     bool OwnsSocketPath() const;
-    // Milliseconds until the next thing due (removal, idle end, socket check); -1 for none.
+    // Milliseconds until the next thing due: a removal, the idle end, the socket check.
     int PollTimeout(std::uint64_t now) const;
 
     CardModel& model_;

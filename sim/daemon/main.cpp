@@ -148,8 +148,8 @@ int main(int argc, char** argv) {
             dup2(null, 2);
         }
     }
-    daemon.Run(gStopPipe[0]);
+    const auto end = daemon.Run(gStopPipe[0]);
     if (keepsState && !simcard::SaveState(model, statePath, &error))
         return Fail(error);
-    return 0;
+    return end == simcard::CardDaemon::End::Failed ? Fail("cannot wait for requests") : 0;
 }

@@ -40,6 +40,7 @@ void CardConnection::Install(std::unique_ptr<simcard::ICardService> service) {
         triedDaemon_ = false;
         lastTryMs_ = 0;
         retryPauseMs_ = kFirstRetryPauseMs;
+        ++epoch_;
         if (installed_)
             Subscribe(*installed_, generation);
     }
@@ -68,8 +69,26 @@ simcard::ICardService* CardConnection::ServiceLocked(bool mayConnect) {
         return nullptr;
     }
     Subscribe(*daemon_, ++generation_);
+    daemon_->SetLostHandler([this, epoch = ++epoch_] { ScheduleRetry(epoch, kFirstRetryPauseMs); });
     ReopenHandlesLocked();
     return daemon_.get();
+}
+
+void CardConnection::ScheduleRetry(std::uint64_t epoch, std::uint64_t delayMs) {
+    Clock().Schedule(static_cast<std::uint32_t>(delayMs), false,
+                     [this, epoch] { RetryDue(epoch); });
+}
+
+void CardConnection::RetryDue(std::uint64_t epoch) {
+    std::lock_guard lock(mutex_);
+    if (epoch != epoch_ || installed_)
+        return;
+    ServiceLocked(true);
+    if (epoch != epoch_)
+        return; // connected anew
+    const std::uint64_t now = Clock().NowMs();
+    const std::uint64_t due = lastTryMs_ + retryPauseMs_;
+    ScheduleRetry(epoch, due > now ? due - now : 1);
 }
 
 // The handles of the lost connection stay known until they are closed: they fail with

@@ -9,7 +9,9 @@
 // Calls try to connect again, first kFirstRetryPauseMs after the loss and then backing off to one
 // attempt every kMaxRetryPauseMs; in between they fail without trying. Only the very first
 // connection may start a daemon: one that went away later was ended on purpose (or failed), and
-// starting a fresh card behind the program's back would hide that. When a daemon answers again,
+// starting a fresh card behind the program's back would hide that. A lost connection is also
+// retried on the clock's timer, so that a program making no calls (no window open) gets its
+// device-change subscription back as well. When a daemon answers again,
 // the handles the program holds are opened anew on the same devices with the same formats, and
 // each gets the meter-on it had (the only state a handle carries in the driver), so a window goes
 // on metering without noticing. A handle whose device is gone stays failed.
@@ -74,6 +76,10 @@ private:
     simcard::ICardService* ServiceLocked(bool mayConnect);
     void DropDaemonLocked();
     void ReopenHandlesLocked();
+    // The timer's retries of a lost connection; `epoch` names the connection that was lost, and a
+    // retry of an earlier one does nothing.
+    void ScheduleRetry(std::uint64_t epoch, std::uint64_t delayMs);
+    void RetryDue(std::uint64_t epoch);
     void Subscribe(simcard::ICardService& service, std::uint64_t generation);
     void OnDeviceChange(std::uint64_t generation, const simcard::DeviceChangeEvent& event);
     void Answer(std::uint64_t generation, std::uint32_t eventId);
@@ -87,6 +93,8 @@ private:
     bool triedDaemon_ = false;
     std::uint64_t lastTryMs_ = 0;
     std::uint64_t retryPauseMs_ = kFirstRetryPauseMs;
+    // Counts daemon connections and installs.
+    std::uint64_t epoch_ = 0;
     std::map<std::uintptr_t, HandleEntry> handles_;
     std::uintptr_t nextHandle_ = 1;
 };

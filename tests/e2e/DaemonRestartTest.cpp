@@ -127,6 +127,20 @@ TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnsw
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }
 
+TEST_F(DaemonRestartTest, WithNoWindowOpenTheProgramStillHearsOfARemovalAfterARestart) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
+    const std::string clients = daemon.Status()["clients"]; // the manager and varnelctl
+    daemon.Kill();
+    ASSERT_TRUE(daemon.Restart());
+    EXPECT_TRUE(PollUntil(5s, [&] { return daemon.Status()["clients"] == clients; }))
+        << "the manager did not come back";
+    ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+    EXPECT_EQ(manager.Wait(), 0) << "the removal did not reach the program";
+}
+
 TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     CardDaemon daemon(1, {"--exit-idle", "1"});
     ASSERT_TRUE(daemon.Started());

@@ -11,8 +11,8 @@ endfunction()
 
 # varnel_test(<name> SOURCES ... DEPS ... [ENVIRONMENT VAR=value ...] [LABELS label ...])
 # One GoogleTest executable, its tests registered with ctest one by one (with the ctest labels
-# given, for `ctest -L`). Tests never start a card daemon by accident and run headless unless
-# they say otherwise.
+# given, for `ctest -L`). Tests never start a card daemon by accident, run headless unless they
+# say otherwise, and keep whatever a daemon saves of the cards' state inside the build tree.
 function(varnel_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT;LABELS" ${ARGN})
     find_package(GTest REQUIRED)
@@ -20,7 +20,8 @@ function(varnel_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-    set(environment "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1" ${ARG_ENVIRONMENT})
+    set(environment "VARNEL_NO_AUTOSPAWN=1;VARNEL_HEADLESS=1"
+        "XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state" ${ARG_ENVIRONMENT})
     if(VARNEL_SANITIZE)
         list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     endif()

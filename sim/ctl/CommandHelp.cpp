@@ -55,6 +55,9 @@ const Entry kHelp[] = {
     {"unplug", "varnelctl unplug <card> [--no-wait]\n"
                "  Asks every client whether the card may go and removes it once all have\n"
                "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},
+    {"plug", "varnelctl plug <card>\n"
+             "  Puts the card last unplugged as <card> back, with its state. Programs are not\n"
+             "  told; the next one to start finds it.\n"},
     {"meter", "varnelctl meter <card> <device> [<ms>]\n"
               "  Meters a device as the manager does: opens a control handle, switches its meter\n"
               "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"

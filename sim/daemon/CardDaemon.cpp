@@ -48,8 +48,16 @@ CardDaemon::~CardDaemon() {
         close(fd);
     if (listenFd_ >= 0) {
         close(listenFd_);
-        unlink(path_.c_str());
+        // Never the socket of a daemon that took our path over.
+        if (OwnsSocketPath())
+            unlink(path_.c_str());
     }
+}
+
+bool CardDaemon::OwnsSocketPath() const {
+    struct stat st {};
+    return lstat(path_.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_dev == socketDevice_ &&
+           st.st_ino == socketInode_;
 }
 
 bool CardDaemon::Listen(std::string* error) {
@@ -84,25 +92,46 @@ bool CardDaemon::Listen(std::string* error) {
         listenFd_ = -1;
         return false;
     }
+    struct stat own {};
+    if (lstat(path_.c_str(), &own) == 0) {
+        socketDevice_ = own.st_dev;
+        socketInode_ = own.st_ino;
+    }
     return true;
 }
 
-void CardDaemon::Run(int stopFd) {
+int CardDaemon::PollTimeout(std::uint64_t now) const {
+    std::uint64_t due = lastSocketCheck_ + kSocketCheckMs;
+    if (auto deadline = model_.NextDeadline())
+        due = std::min(due, *deadline);
+    if (exitIdleMs_ > 0 && connections_.empty())
+        due = std::min(due, idleSince_ + exitIdleMs_);
+    return due <= now ? 0 : static_cast<int>(due - now);
+}
+
+CardDaemon::End CardDaemon::Run(int stopFd) {
+    // The clock is first asked here, after a detaching daemon has forked: its timer thread
+    // would not survive the fork.
+    idleSince_ = lastSocketCheck_ = model_.Now();
     for (;;) {
         std::vector<pollfd> fds{{stopFd, POLLIN, 0}, {listenFd_, POLLIN, 0}};
         for (auto& [fd, c] : connections_)
             fds.push_back({fd, static_cast<short>(POLLIN | (c->output.empty() ? 0 : POLLOUT)), 0});
-        int timeout = -1;
-        if (auto deadline = model_.NextDeadline()) {
-            std::uint64_t now = model_.Now();
-            timeout = *deadline <= now
-                          ? 0
-                          : static_cast<int>(std::min<std::uint64_t>(*deadline - now, 60000));
-        }
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
-            return;
+        if (poll(fds.data(), fds.size(), PollTimeout(model_.Now())) < 0 && errno != EINTR)
+            return End::Failed;
         if (fds[0].revents)
-            return;
+            return End::Stopped;
+        const std::uint64_t now = model_.Now();
+        if (now >= lastSocketCheck_ + kSocketCheckMs) {
+            lastSocketCheck_ = now;
+            if (!OwnsSocketPath())
+                return End::SocketGone;
+        }
+        // A device that follows a real sound source or sink keeps the daemon, client or none.
+        if (model_.FollowsRealStreams())
+            idleSince_ = now;
+        if (exitIdleMs_ > 0 && connections_.empty() && now >= idleSince_ + exitIdleMs_)
+            return End::Idle;
         model_.Tick();
         if (fds[1].revents & POLLIN)
             Accept();
@@ -154,6 +183,8 @@ void CardDaemon::Drop(int fd) {
     close(fd);
     connections_.erase(it);
     model_.Disconnect(client);
+    if (connections_.empty())
+        idleSince_ = model_.Now();
 }
 
 void CardDaemon::Queue(Connection& c, const std::vector<std::uint8_t>& frame) {

@@ -2,7 +2,9 @@
 // Serves the card model on a local socket: one thread, poll(), many clients. Each client's
 // requests are answered in order; a client that goes away loses its handles. A request that
 // cannot be taken gets an Error frame and everyone else is served on. Peers of another user are
-// refused.
+// refused. It stops serving when told, when its socket path no longer names its own socket
+// (deleted, or taken over by another daemon), and, with an idle exit, once no client has been
+// connected for that long.
 
 #include "sim/model/CardModel.h"
 #include "sim/protocol/Wire.h"
@@ -18,6 +20,10 @@ namespace simcard {
 class CardDaemon {
 public:
     static constexpr std::size_t kMaxPendingOutput = 64 * 1024 * 1024;
+    // How often the socket path is checked: a daemon whose socket is gone ends within twice that.
+    static constexpr std::uint64_t kSocketCheckMs = 1000;
+
+    enum class End { Stopped, Idle, SocketGone, Failed };
 
     CardDaemon(CardModel& model, std::string socketPath, uid_t allowedUid);
     ~CardDaemon();
@@ -26,8 +32,10 @@ public:
 
     // Binds the socket; a stale socket of a dead daemon is replaced, a live one is an error.
     bool Listen(std::string* error);
-    // Serves until `stopFd` becomes readable.
-    void Run(int stopFd);
+    // 0: never end for want of clients.
+    void SetExitIdle(std::uint64_t ms) { exitIdleMs_ = ms; }
+    // Serves until `stopFd` becomes readable or another end comes.
+    End Run(int stopFd);
 
 private:
     struct Connection {
@@ -46,11 +54,20 @@ private:
     void Handle(Connection& c, const wire::FrameHeader& header,
                 std::span<const std::uint8_t> payload);
     void Drop(int fd);
+    // Whether the socket path still names the socket this daemon bound.
+    bool OwnsSocketPath() const;
+    // Milliseconds until the next thing due: a removal, the idle end, the socket check.
+    int PollTimeout(std::uint64_t now) const;
 
     CardModel& model_;
     std::string path_;
     uid_t allowedUid_;
     int listenFd_ = -1;
+    dev_t socketDevice_ = 0;
+    ino_t socketInode_ = 0;
+    std::uint64_t exitIdleMs_ = 0;
+    std::uint64_t idleSince_ = 0;
+    std::uint64_t lastSocketCheck_ = 0;
     std::map<int, std::unique_ptr<Connection>> connections_;
 };
 

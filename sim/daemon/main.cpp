@@ -1,8 +1,10 @@
 // varnel-cardd: the simulated card daemon.
 #include "sim/daemon/CardDaemon.h"
 #include "sim/model/ExtraDevices.h"
+#include "sim/model/SavedState.h"
 #include "sim/protocol/SocketPath.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,13 +24,19 @@ void OnStopSignal(int) {
 }
 
 const char kUsage[] =
-    "usage: varnel-cardd [--cards N] [--devices FILE] [--foreground]\n"
-    "  --cards N       number of simulated cards, 0 to 4 (default 1)\n"
-    "  --devices FILE  extra wave devices, one per line:\n"
-    "                  in|out <manufacturer id> <product id> <name>\n"
-    "  --foreground    stay in the foreground (default: detach once listening)\n"
+    "usage: varnel-cardd [--cards N] [--devices FILE] [--foreground] [--exit-idle SECONDS]\n"
+    "  --cards N            number of simulated cards, 0 to 4 (default 1)\n"
+    "  --devices FILE       extra wave devices, one per line:\n"
+    "                       in|out <manufacturer id> <product id> <name>\n"
+    "  --foreground         stay in the foreground (default: detach once listening)\n"
+    "  --exit-idle SECONDS  end once no client has been connected for that long\n"
+    "                       (default 0: never); such a daemon keeps the cards' state in\n"
+    "                       $XDG_STATE_HOME/varnel-pro/ across its runs\n"
     "The socket is $VARNEL_CARD_SOCKET, else $XDG_RUNTIME_DIR/varnel-pro/card.sock,\n"
-    "else /tmp/varnel-pro-<uid>/card.sock.\n";
+    "else /tmp/varnel-pro-<uid>/card.sock. Any daemon ends when its socket is deleted or\n"
+    "replaced.\n";
+
+constexpr unsigned long kMaxExitIdleSeconds = 24 * 3600;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "varnel-cardd: %s\n", message.c_str());
@@ -40,6 +48,7 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     int cards = 1;
     bool foreground = false;
+    unsigned long exitIdleSeconds = 0;
     std::string devicesFile;
     uid_t allowedUid = geteuid();
     for (int i = 1; i < argc; ++i) {
@@ -57,6 +66,15 @@ int main(int argc, char** argv) {
                 cards = n[0] - '0';
             } else if (arg == "--devices") {
                 devicesFile = value("FILE");
+            } else if (arg == "--exit-idle") {
+                std::string n = value("SECONDS");
+                char* end = nullptr;
+                errno = 0;
+                exitIdleSeconds = std::strtoul(n.c_str(), &end, 10);
+                if (n.empty() || n[0] < '0' || n[0] > '9' || *end || errno ||
+                    exitIdleSeconds > kMaxExitIdleSeconds)
+                    return Fail("--exit-idle \"" + n + "\" is not 0 to " +
+                                std::to_string(kMaxExitIdleSeconds));
             } else if (arg == "--foreground") {
                 foreground = true;
             } else if (arg == "--test-allow-uid") {
@@ -89,6 +107,17 @@ int main(int argc, char** argv) {
             model.AddExtraDevice(extra);
     }
 
+    // A daemon that ends when idle stands in for a driver that is always there: what the cards
+    // held must outlive it. A damaged file is no reason not to serve.
+    const bool keepsState = exitIdleSeconds > 0;
+    const std::string statePath = simcard::SavedStatePath();
+    if (keepsState) {
+        std::string stateError;
+        if (!simcard::LoadState(model, statePath, &stateError))
+            std::fprintf(stderr, "varnel-cardd: %s; the cards start from their defaults\n",
+                         stateError.c_str());
+    }
+
     std::signal(SIGPIPE, SIG_IGN);
     if (pipe2(gStopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return Fail("cannot create a pipe");
@@ -99,6 +128,7 @@ int main(int argc, char** argv) {
 
     std::string path = simcard::CardSocketPath();
     simcard::CardDaemon daemon(model, path, allowedUid);
+    daemon.SetExitIdle(exitIdleSeconds * 1000);
     std::string error;
     if (!daemon.Listen(&error))
         return Fail(error);
@@ -118,6 +148,8 @@ int main(int argc, char** argv) {
             dup2(null, 2);
         }
     }
-    daemon.Run(gStopPipe[0]);
-    return 0;
+    const auto end = daemon.Run(gStopPipe[0]);
+    if (keepsState && !simcard::SaveState(model, statePath, &error))
+        return Fail(error);
+    return end == simcard::CardDaemon::End::Failed ? Fail("cannot wait for requests") : 0;
 }

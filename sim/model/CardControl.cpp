@@ -68,6 +68,7 @@ private:
     void SetSignal();
     void Fault();
     void Unplug();
+    void Plug();
     // Another program's change: a control handle of our own, one message, closed again.
     std::uint32_t AsProgram(int card, WaveDirection direction, int device, std::uint32_t message,
                             std::uint32_t value, std::vector<std::uint8_t>* block = nullptr);
@@ -193,6 +194,8 @@ std::string Command::Run() {
         Fault();
     else if (verb == "unplug")
         Unplug();
+    else if (verb == "plug")
+        Plug();
     else
         throw UsageError("unknown command \"" + verb + "\"");
     return {};
@@ -365,6 +368,14 @@ void Command::Unplug() {
     NoMoreThan(2);
     if (!model_.Unplug(card))
         throw Refusal("card " + args_[1] + " is already being removed");
+}
+
+void Command::Plug() {
+    const auto number = static_cast<int>(Number(1, "card", 0, kMaxCards - 1));
+    NoMoreThan(2);
+    if (!model_.Plug(number))
+        throw Refusal(model_.CardCount() >= kMaxCards ? "every place for a card is taken"
+                                                      : "no card " + args_[1] + " was unplugged");
 }
 
 std::uint32_t Command::AsProgram(int card, WaveDirection direction, int device,

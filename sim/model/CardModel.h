@@ -98,6 +98,10 @@ public:
     // Asks every subscriber whether the card may go; false when there is no such card or it is
     // already on its way out.
     bool Unplug(int card);
+    // Puts back the card last unplugged as card `number`, with the state it had, at that position
+    // (or after the last card); no client is told, as no arrival is announced. False when no card
+    // was unplugged under that number or every place is taken.
+    bool Plug(int number);
     std::size_t PendingRemovals() const { return removals_.size(); }
     // Device id of a card's device within its direction's list.
     std::uint32_t DeviceIdOf(int card, WaveDirection direction, int device) const;
@@ -109,6 +113,13 @@ public:
     const std::deque<std::string>& Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     const ConfigRecord& SpareConfig(int record) const { return spareConfig_.at(record); }
+    // The record getconfig reports at position `record`: the card's own, or the spare one kept
+    // for a card that is not there.
+    const ConfigRecord& RecordAt(int record) const;
+    void SetRecordAt(int record, const ConfigRecord& value);
+    // Whether a device follows a real sound source or sink of this machine, whose sound would stop
+    // with the daemon: it must then not end for want of clients. No device can follow one yet.
+    bool FollowsRealStreams() const { return false; }
 
 private:
     struct DeviceEntry {
@@ -155,6 +166,8 @@ private:
 
     ModelClock clock_;
     std::vector<SimulatedCard> cards_;
+    // Unplugged cards with the number they had, oldest first, ready to be plugged back.
+    std::vector<std::pair<int, SimulatedCard>> unplugged_;
     std::uint32_t nextDevnode_ = 0x00C5A010;
     std::vector<DeviceEntry> devices_[2];
     std::vector<ExtraDevice> extras_;

@@ -55,14 +55,15 @@ void CardModel::RunConfig(std::uint32_t code, std::span<std::uint8_t> data, std:
     }
     case CONFIG_GETCONFIG:
         for (int r = 0; r < kMaxCards; ++r) {
-            const ConfigRecord& record = r < CardCount() ? cards_[r].config : spareConfig_[r];
+            const ConfigRecord& record = RecordAt(r);
             std::copy(record.begin(), record.end(), data.begin() + r * kConfigRecordSize);
         }
         break;
     case CONFIG_SETCONFIG:
         for (int r = 0; r < kMaxCards; ++r) {
-            ConfigRecord& record = r < CardCount() ? cards_[r].config : spareConfig_[r];
+            ConfigRecord record;
             std::copy_n(data.begin() + r * kConfigRecordSize, kConfigRecordSize, record.begin());
+            SetRecordAt(r, record);
         }
         break;
     }
@@ -137,8 +138,30 @@ void CardModel::RemoveCard(std::uint32_t devnode) {
     if (index < 0)
         return;
     std::erase_if(handles_, [&](const auto& entry) { return entry.second.devnode == devnode; });
+    unplugged_.emplace_back(index, std::move(cards_[index]));
+    unplugged_.back().second.removing = false;
     cards_.erase(cards_.begin() + index);
     RebuildDevices();
+}
+
+bool CardModel::Plug(int number) {
+    auto it = std::find_if(unplugged_.rbegin(), unplugged_.rend(),
+                           [&](const auto& entry) { return entry.first == number; });
+    if (it == unplugged_.rend() || CardCount() >= kMaxCards)
+        return false;
+    const int position = std::min(number, CardCount());
+    cards_.insert(cards_.begin() + position, std::move(it->second));
+    unplugged_.erase(std::next(it).base());
+    RebuildDevices();
+    return true;
+}
+
+const ConfigRecord& CardModel::RecordAt(int record) const {
+    return record < CardCount() ? cards_[record].config : spareConfig_.at(record);
+}
+
+void CardModel::SetRecordAt(int record, const ConfigRecord& value) {
+    (record < CardCount() ? cards_[record].config : spareConfig_.at(record)) = value;
 }
 
 } // namespace simcard

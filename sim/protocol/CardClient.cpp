@@ -66,6 +66,7 @@ void CardClient::Disconnect() {
     {
         std::lock_guard lock(mutex_);
         fd = fd_;
+        disconnecting_ = true;
     }
     if (fd >= 0)
         shutdown(fd, SHUT_RDWR);
@@ -76,6 +77,7 @@ void CardClient::Disconnect() {
         close(fd_);
     fd_ = -1;
     lost_ = true;
+    disconnecting_ = false;
 }
 
 bool CardClient::Connected() const {
@@ -159,11 +161,18 @@ void CardClient::ReadLoop() {
         if (broken)
             break;
     }
-    std::lock_guard lock(mutex_);
-    lost_ = true;
-    if (lastError_.empty())
-        lastError_ = "the connection to the card daemon was lost";
-    replied_.notify_all();
+    std::function<void()> lost;
+    {
+        std::lock_guard lock(mutex_);
+        lost_ = true;
+        if (lastError_.empty())
+            lastError_ = "the connection to the card daemon was lost";
+        replied_.notify_all();
+        if (!disconnecting_)
+            lost = lostHandler_;
+    }
+    if (lost)
+        lost();
 }
 
 void CardClient::Dispatch(const std::vector<std::uint8_t>& frame) {
@@ -290,6 +299,11 @@ void CardClient::SetDeviceChangeHandler(DeviceChangeHandler handler) {
         handler_ = std::move(handler);
     }
     Request(static_cast<std::uint8_t>(FrameType::Subscribe), Body(Writer()));
+}
+
+void CardClient::SetLostHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    lostHandler_ = std::move(handler);
 }
 
 void CardClient::AnswerDeviceChange(std::uint32_t eventId) {

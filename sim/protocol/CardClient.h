@@ -7,6 +7,7 @@
 #include "sim/protocol/CardService.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -48,6 +49,9 @@ public:
     ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override;
     void SetDeviceChangeHandler(DeviceChangeHandler handler) override;
     void AnswerDeviceChange(std::uint32_t eventId) override;
+    // Called on the reader thread when the daemon hangs up or the connection breaks (not after
+    // Disconnect). It must not wait for anything that may be waiting for this client.
+    void SetLostHandler(std::function<void()> handler);
 
     // A varnelctl command, carried out by the daemon.
     ControlReply Control(const std::vector<std::string>& args);
@@ -76,6 +80,8 @@ private:
     std::string lastError_;
     std::mutex writeMutex_;
     DeviceChangeHandler handler_;
+    std::function<void()> lostHandler_;
+    bool disconnecting_ = false;
 };
 
 } // namespace simcard

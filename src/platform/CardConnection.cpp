@@ -6,6 +6,20 @@
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/CardService.h"
 
+#include <algorithm>
+
+namespace {
+
+std::uint32_t MeterOnMessage(simcard::WaveDirection dir) {
+    return dir == simcard::WaveDirection::In ? simcard::INMSG_METER_ON : simcard::OUTMSG_METER_ON;
+}
+
+std::uint32_t MeterOffMessage(simcard::WaveDirection dir) {
+    return dir == simcard::WaveDirection::In ? simcard::INMSG_METER_OFF : simcard::OUTMSG_METER_OFF;
+}
+
+} // namespace
+
 CardConnection& CardConnection::Instance() {
     // Never destroyed: the daemon connection's reader and the device-change delivery may still
     // run while the process ends.
@@ -25,6 +39,8 @@ void CardConnection::Install(std::unique_ptr<simcard::ICardService> service) {
         const std::uint64_t generation = ++generation_;
         triedDaemon_ = false;
         lastTryMs_ = 0;
+        retryPauseMs_ = kFirstRetryPauseMs;
+        ++epoch_;
         if (installed_)
             Subscribe(*installed_, generation);
     }
@@ -40,26 +56,82 @@ simcard::ICardService* CardConnection::ServiceLocked(bool mayConnect) {
     if (!mayConnect)
         return nullptr;
     const std::uint64_t now = Clock().NowMs();
-    if (triedDaemon_ && now - lastTryMs_ < kRetryPauseMs)
+    if (triedDaemon_ && now - lastTryMs_ < retryPauseMs_)
         return nullptr;
-    // Only the first attempt may start a daemon: one that went away later was ended on purpose
-    // (or failed), and starting a fresh card behind the program's back would hide that.
     const bool mayStart = !triedDaemon_;
     triedDaemon_ = true;
     lastTryMs_ = now;
     std::string error;
     daemon_ = ConnectCardDaemon(mayStart, &error);
-    if (!daemon_)
+    if (!daemon_) {
+        retryPauseMs_ =
+            mayStart ? kFirstRetryPauseMs : std::min(2 * retryPauseMs_, kMaxRetryPauseMs);
         return nullptr;
+    }
     Subscribe(*daemon_, ++generation_);
+    daemon_->SetLostHandler([this, epoch = ++epoch_] { ScheduleRetry(epoch, kFirstRetryPauseMs); });
+    ReopenHandlesLocked();
     return daemon_.get();
 }
 
-// The handles of the lost connection stay known until they are closed, so that they fail with
-// MMSYSERR_NODRIVER rather than look like handles that were never opened.
+void CardConnection::ScheduleRetry(std::uint64_t epoch, std::uint64_t delayMs) {
+    Clock().Schedule(static_cast<std::uint32_t>(delayMs), false,
+                     [this, epoch] { RetryDue(epoch); });
+}
+
+void CardConnection::RetryDue(std::uint64_t epoch) {
+    std::lock_guard lock(mutex_);
+    if (epoch != epoch_ || installed_)
+        return;
+    ServiceLocked(true);
+    if (epoch != epoch_)
+        return; // connected anew
+    const std::uint64_t now = Clock().NowMs();
+    const std::uint64_t due = lastTryMs_ + retryPauseMs_;
+    ScheduleRetry(epoch, due > now ? due - now : 1);
+}
+
+// The handles of the lost connection stay known until they are closed: they fail with
+// MMSYSERR_NODRIVER meanwhile and are opened again once a daemon answers. The first attempt to
+// reach one comes kFirstRetryPauseMs after the loss.
 void CardConnection::DropDaemonLocked() {
     daemon_.reset();
     ++generation_;
+    lastTryMs_ = Clock().NowMs();
+    retryPauseMs_ = kFirstRetryPauseMs;
+}
+
+// The device a handle was opened on is found again by its identity: at the same id when it is
+// still there, else wherever the driver lists it now.
+void CardConnection::ReopenHandlesLocked() {
+    std::optional<std::vector<simcard::WaveDeviceCaps>> lists[2];
+    for (auto& [handle, entry] : handles_) {
+        auto& list = lists[int(entry.direction)];
+        if (!list)
+            list = daemon_->ListDevices(entry.direction);
+        const auto same = [&](const simcard::WaveDeviceCaps& caps) {
+            return caps.manufacturerId == entry.device.manufacturerId &&
+                   caps.productId == entry.device.productId && caps.name == entry.device.name;
+        };
+        std::size_t id = entry.deviceId;
+        if (id >= list->size() || !same((*list)[id]))
+            id = static_cast<std::size_t>(std::find_if(list->begin(), list->end(), same) -
+                                          list->begin());
+        if (id >= list->size())
+            continue;
+        simcard::OpenReply reply =
+            daemon_->Open(entry.direction, static_cast<std::uint32_t>(id), entry.format);
+        if (reply.result != MMSYSERR_NOERROR)
+            continue;
+        entry.generation = generation_;
+        entry.driverHandle = reply.handle;
+        entry.deviceId = static_cast<std::uint32_t>(id);
+        if (entry.meterOn)
+            entry.meterOn = daemon_
+                                ->Message(entry.direction, reply.handle,
+                                          MeterOnMessage(entry.direction), 0, 0, {})
+                                .result == MMSYSERR_NOERROR;
+    }
 }
 
 void CardConnection::Subscribe(simcard::ICardService& service, std::uint64_t generation) {
@@ -112,14 +184,23 @@ MMRESULT CardConnection::Open(simcard::WaveDirection dir, std::uint32_t deviceId
     simcard::OpenReply reply = service->Open(dir, deviceId, format);
     if (reply.result != MMSYSERR_NOERROR)
         return reply.result;
+    simcard::WaveDeviceCaps device;
+    if (auto devices = service->ListDevices(dir); deviceId < devices.size())
+        device = devices[deviceId];
     handle = nextHandle_++;
-    handles_[handle] = HandleEntry{dir, generation_, reply.handle, window};
+    handles_[handle] = HandleEntry{dir,
+                                   generation_,
+                                   reply.handle,
+                                   window,
+                                   deviceId,
+                                   std::move(device),
+                                   {format.begin(), format.end()}};
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT CardConnection::Close(simcard::WaveDirection dir, std::uintptr_t handle, HWND& window) {
     std::lock_guard lock(mutex_);
-    simcard::ICardService* service = ServiceLocked(false);
+    simcard::ICardService* service = ServiceLocked(true);
     HandleEntry* entry = FindLocked(dir, handle);
     if (!entry)
         return MMSYSERR_INVALHANDLE;
@@ -139,7 +220,7 @@ MMRESULT CardConnection::Message(simcard::WaveDirection dir, std::uintptr_t hand
                                  std::uint32_t param1, std::uint32_t param2,
                                  std::span<std::uint8_t> block) {
     std::lock_guard lock(mutex_);
-    simcard::ICardService* service = ServiceLocked(false);
+    simcard::ICardService* service = ServiceLocked(true);
     HandleEntry* entry = FindLocked(dir, handle);
     if (!entry)
         return MMSYSERR_INVALHANDLE;
@@ -147,6 +228,10 @@ MMRESULT CardConnection::Message(simcard::WaveDirection dir, std::uintptr_t hand
         return MMSYSERR_NODRIVER;
     simcard::MessageReply reply =
         service->Message(dir, entry->driverHandle, message, param1, param2, block);
+    if (message == MeterOnMessage(dir) && reply.result == MMSYSERR_NOERROR)
+        entry->meterOn = true;
+    else if (message == MeterOffMessage(dir))
+        entry->meterOn = false;
     if (reply.block.size() == block.size())
         std::copy(reply.block.begin(), reply.block.end(), block.begin());
     return reply.result;

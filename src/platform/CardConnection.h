@@ -5,9 +5,16 @@
 // driver's handle on the connection that opened it, so a handle of a connection that has been
 // lost fails at once and is never confused with a handle of the next connection.
 //
-// When the daemon goes away, every call on an existing handle fails at once with
-// MMSYSERR_NODRIVER. Listing devices and opening try to connect again, at most once every
-// kRetryPauseMs; in between they fail at once as well.
+// When the daemon goes away, every call fails at once with MMSYSERR_NODRIVER (lists are empty).
+// Calls try to connect again, first kFirstRetryPauseMs after the loss and then backing off to one
+// attempt every kMaxRetryPauseMs; in between they fail without trying. Only the very first
+// connection may start a daemon: one that went away later was ended on purpose (or failed), and
+// starting a fresh card behind the program's back would hide that. A lost connection is also
+// retried on the clock's timer, so that a program making no calls (no window open) gets its
+// device-change subscription back as well. When a daemon answers again,
+// the handles the program holds are opened anew on the same devices with the same formats, and
+// each gets the meter-on it had (the only state a handle carries in the driver), so a window goes
+// on metering without noticing. A handle whose device is gone stays failed.
 
 #include "platform/MmResults.h"
 #include "sim/protocol/CardService.h"
@@ -26,7 +33,8 @@ class CardClient;
 
 class CardConnection {
 public:
-    static constexpr std::uint64_t kRetryPauseMs = 100;
+    static constexpr std::uint64_t kFirstRetryPauseMs = 100;
+    static constexpr std::uint64_t kMaxRetryPauseMs = 1000;
 
     static CardConnection& Instance();
 
@@ -57,11 +65,21 @@ private:
         std::uint64_t generation;
         std::uint32_t driverHandle;
         HWND window;
+        // What it takes to open it again on another connection.
+        std::uint32_t deviceId;
+        simcard::WaveDeviceCaps device;
+        std::vector<std::uint8_t> format;
+        bool meterOn = false;
     };
 
     // The driver to call, or null when none is reachable; connects when allowed and due.
     simcard::ICardService* ServiceLocked(bool mayConnect);
     void DropDaemonLocked();
+    void ReopenHandlesLocked();
+    // The timer's retries of a lost connection; `epoch` names the connection that was lost, and a
+    // retry of an earlier one does nothing.
+    void ScheduleRetry(std::uint64_t epoch, std::uint64_t delayMs);
+    void RetryDue(std::uint64_t epoch);
     void Subscribe(simcard::ICardService& service, std::uint64_t generation);
     void OnDeviceChange(std::uint64_t generation, const simcard::DeviceChangeEvent& event);
     void Answer(std::uint64_t generation, std::uint32_t eventId);
@@ -74,6 +92,9 @@ private:
     std::uint64_t generation_ = 1;
     bool triedDaemon_ = false;
     std::uint64_t lastTryMs_ = 0;
+    std::uint64_t retryPauseMs_ = kFirstRetryPauseMs;
+    // Counts daemon connections and installs.
+    std::uint64_t epoch_ = 0;
     std::map<std::uintptr_t, HandleEntry> handles_;
     std::uintptr_t nextHandle_ = 1;
 };

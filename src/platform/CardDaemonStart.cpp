@@ -33,7 +33,9 @@ bool StartDaemon(std::string* error) {
     }
     char cards[] = "--cards";
     char one[] = "1";
-    char* argv[] = {program.data(), cards, one, nullptr};
+    char exitIdle[] = "--exit-idle";
+    std::string idleSeconds = kCardDaemonExitIdleSeconds;
+    char* argv[] = {program.data(), cards, one, exitIdle, idleSeconds.data(), nullptr};
     // The daemon outlives us: it must not hold on to our files (a pipe a caller reads to its end).
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

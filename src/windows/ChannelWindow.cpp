@@ -254,8 +254,9 @@ void TChannelWindow::PollMeters() {
     }
 }
 
-// A refused read leaves in the block what the pair read before it measured; the pair shows
-// silence instead of its neighbour's peaks.
+// A refused read leaves in the block what the pair read before it measured, or a signal a driver
+// that has gone no longer reports: the pair shows silence instead, and its lamps fall by the
+// meters' own rules.
 PeakValues TChannelWindow::ReadPeaks(ControlHandle handle, UINT message) {
     if (SendControlMessage(handle, message, peakBlock_.Address()) != DRIVER_DONE)
         return {};

@@ -41,9 +41,9 @@ CardDaemon::~CardDaemon() {
     InstallCardService(nullptr);
 }
 
-std::map<std::string, std::string> CardDaemon::Status() const {
+std::map<std::string, std::string> CardDaemon::StatusOf(const std::string& socket) {
     std::map<std::string, std::string> facts;
-    std::istringstream lines(simcard::test::RunVarnelctl(Socket(), {"status"}).out);
+    std::istringstream lines(simcard::test::RunVarnelctl(socket, {"status"}).out);
     for (std::string line; std::getline(lines, line);)
         if (auto eq = line.find('='); eq != std::string::npos)
             facts[line.substr(0, eq)] = line.substr(eq + 1);

@@ -21,11 +21,15 @@ public:
     bool Started() const { return daemon_.Started(); }
     const std::string& Socket() const { return daemon_.Socket(); }
     // `varnelctl status` as key → value.
-    std::map<std::string, std::string> Status() const;
+    std::map<std::string, std::string> Status() const { return StatusOf(Socket()); }
+    static std::map<std::string, std::string> StatusOf(const std::string& socket);
     // Runs varnelctl; true when it exits 0.
     bool Ctl(const std::vector<std::string>& args) const;
     // Ends the daemon at once, as a crash would.
     void Kill();
+    // Starts it again on the same socket, once it has ended.
+    bool Restart() { return daemon_.Restart(); }
+    simcard::test::DaemonProcess& Process() { return daemon_; }
 
 private:
     simcard::test::DaemonProcess daemon_;

@@ -157,41 +157,64 @@ TEST(WaveServicesTest, EveryBlockMessageIsAnsweredThroughTheBlock) {
     EXPECT_EQ(daemon.Status()["handles.open"], "0");
 }
 
-TEST(WaveServicesTest, ADaemonThatDiesFailsEveryCallAtOnceAndANewOneIsFoundAgain) {
+TEST(WaveServicesTest, ADaemonThatDiesFailsEveryCallAtOnceAndANewOneGetsTheHandlesBack) {
     ScopedVirtualClock clock;
-    auto daemon = std::make_unique<e2e::CardDaemon>(1);
+    auto daemon = std::make_unique<e2e::CardDaemon>(2);
     ASSERT_TRUE(daemon->Started());
-    HWAVEIN in = OpenIn(1);
+    HWAVEIN metered = OpenIn(1), quiet = OpenIn(2), secondCard = OpenIn(7);
     HWAVEOUT out = OpenOut(1);
-    Block word(4);
+    Block word(4), peak(8);
+    ASSERT_EQ(waveInMessage(metered, 0x4038, 0, 0), MMSYSERR_NOERROR) << "INMSG_METER_ON";
+    ASSERT_EQ(waveInMessage(quiet, 0x4038, 0, 0), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveInMessage(quiet, 0x4039, 0, 0), MMSYSERR_NOERROR) << "and off again";
+    ASSERT_EQ(waveInMessage(secondCard, 0x4038, 0, 0), MMSYSERR_NOERROR);
     daemon->Kill();
 
     const auto start = Clock::now();
-    EXPECT_EQ(waveInMessage(in, 0x4032, word.address, 0), MMSYSERR_NODRIVER);
+    EXPECT_EQ(waveInMessage(metered, 0x403A, peak.address, 0), MMSYSERR_NODRIVER);
     EXPECT_EQ(waveOutMessage(out, 0x4011, word.address, 0), MMSYSERR_NODRIVER);
     EXPECT_EQ(waveInGetNumDevs(), 0u);
     WAVEOUTCAPSA caps{};
     EXPECT_EQ(waveOutGetDevCapsA(0, &caps, sizeof caps), MMSYSERR_NODRIVER);
     HWAVEIN none = nullptr;
     EXPECT_EQ(waveInOpen(&none, 1, &kControl.format, 0, 0, 0), MMSYSERR_NODRIVER);
-    EXPECT_EQ(waveInClose(in), MMSYSERR_NODRIVER);
-    EXPECT_EQ(waveInClose(in), MMSYSERR_INVALHANDLE) << "forgotten after its close";
+    EXPECT_EQ(waveOutClose(out), MMSYSERR_NODRIVER);
+    EXPECT_EQ(waveOutClose(out), MMSYSERR_INVALHANDLE) << "forgotten after its close";
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500)) << "no call waits";
 
-    // A daemon comes back (on the socket this process looks at).
+    // While none answers, the attempts to reach one back off to one a second: a daemon that
+    // comes after a while is found at the next attempt, not at the next call.
+    const std::uint64_t lost = clock->NowMs();
+    while (clock->NowMs() - lost < 3000) {
+        clock->Advance(10);
+        EXPECT_EQ(waveInMessage(metered, 0x403A, peak.address, 0), MMSYSERR_NODRIVER);
+    }
+    // A daemon of one card comes back (on the socket this process looks at).
     simcard::test::DaemonProcess again({"--cards", "1"});
     ASSERT_TRUE(again.Started());
     setenv("VARNEL_CARD_SOCKET", again.Socket().c_str(), 1);
-    clock->Advance(CardConnection::kRetryPauseMs - 1);
-    EXPECT_EQ(waveInOpen(&none, 1, &kControl.format, 0, 0, 0), MMSYSERR_NODRIVER)
-        << "too soon after the last try";
-    EXPECT_EQ(waveOutMessage(out, 0x4011, word.address, 0), MMSYSERR_NODRIVER)
-        << "a handle of the lost connection never comes back";
-    clock->Advance(1);
-    ASSERT_EQ(waveInOpen(&none, 1, &kControl.format, 0, 0, 0), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveInMessage(none, 0x4032, word.address, 0), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveInClose(none), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutClose(out), MMSYSERR_NODRIVER);
+    const std::uint64_t back = clock->NowMs();
+    while (waveInMessage(metered, 0x403A, peak.address, 0) != MMSYSERR_NOERROR &&
+           clock->NowMs() - back <= 2 * CardConnection::kMaxRetryPauseMs)
+        clock->Advance(10);
+    const std::uint64_t waited = clock->NowMs() - back;
+    EXPECT_GT(waited, CardConnection::kFirstRetryPauseMs) << "attempts back off";
+    EXPECT_LE(waited, CardConnection::kMaxRetryPauseMs) << "but to one a second at most";
+
+    // The handles the program holds were opened again, and only the metered one meters; the one
+    // on the card that is gone stays failed.
+    auto facts = e2e::CardDaemon::StatusOf(again.Socket());
+    EXPECT_EQ(facts["handles.open"], "2");
+    int meters = 0;
+    for (const auto& [key, value] : facts)
+        meters += key.starts_with("handle.") && value.ends_with(" meter=on");
+    EXPECT_EQ(meters, 1);
+    EXPECT_EQ(waveInMessage(quiet, 0x403A, peak.address, 0), MMSYSERR_ERROR) << "meter is off";
+    EXPECT_EQ(waveInMessage(quiet, 0x4034, word.address, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveInMessage(secondCard, 0x4032, word.address, 0), MMSYSERR_NODRIVER);
+    EXPECT_EQ(waveInClose(secondCard), MMSYSERR_NODRIVER);
+    EXPECT_EQ(waveInClose(metered), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveInClose(quiet), MMSYSERR_NOERROR);
     InstallCardService(nullptr);
 }
 
@@ -249,9 +272,26 @@ TEST(WaveServicesTest, TheFirstCallStartsADaemonWhenNoneAnswers) {
     EXPECT_EQ(waveOutGetNumDevs(), 7u) << "a daemon with one card";
     EXPECT_TRUE(CardConnection::Instance().DaemonConnected());
     const auto pids = e2e::DaemonsServing(socket);
-    EXPECT_EQ(pids.size(), 1u);
-    for (int pid : pids)
-        kill(pid, SIGTERM);
+    ASSERT_EQ(pids.size(), 1u);
+    std::ifstream cmdline("/proc/" + std::to_string(pids[0]) + "/cmdline");
+    std::string args((std::istreambuf_iterator<char>(cmdline)), {});
+    EXPECT_NE(args.find(std::string("--exit-idle\0", 12) + kCardDaemonExitIdleSeconds),
+              std::string::npos)
+        << "it ends once no client is left";
+    // Once that daemon is gone, the platform looks for one again but never starts another.
+    kill(pids[0], SIGKILL);
+    const auto killed = Clock::now();
+    while (CardConnection::Instance().DaemonConnected() &&
+           Clock::now() - killed < std::chrono::seconds(3))
+        std::this_thread::yield();
+    {
+        ScopedVirtualClock clock;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            clock->Advance(CardConnection::kMaxRetryPauseMs);
+            EXPECT_EQ(waveOutGetNumDevs(), 0u);
+        }
+    }
+    EXPECT_TRUE(e2e::DaemonsServing(socket).empty());
     setenv(kNoAutospawnEnvironment, "1", 1);
     InstallCardService(nullptr);
     std::filesystem::remove_all(dir);

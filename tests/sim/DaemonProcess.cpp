@@ -64,30 +64,66 @@ std::string ReadAll(int fd) {
 
 } // namespace
 
-DaemonProcess::DaemonProcess(std::vector<std::string> args) {
+DaemonProcess::DaemonProcess(std::vector<std::string> args) : args_(std::move(args)) {
     char pattern[] = "/tmp/varnel-cardd-test-XXXXXX";
     dir_ = mkdtemp(pattern);
     socket_ = dir_ + "/card.sock";
-    args.push_back("--foreground");
-    pid_ = Spawn(VARNEL_CARDD_PATH, args, socket_);
+    args_.push_back("--foreground");
+    Start();
+}
+
+bool DaemonProcess::Start() {
+    const int err =
+        open((dir_ + "/stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    pid_ = Spawn(VARNEL_CARDD_PATH, args_, socket_, -1, err);
+    close(err);
     // Waiting for a process to come up, not for a timer: bounded, and done as soon as it listens.
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < until) {
-        if (CanConnect(socket_)) {
-            started_ = true;
-            return;
-        }
+        if (CanConnect(socket_))
+            return started_ = true;
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = -1;
-            return;
+            return started_ = false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    return started_ = false;
+}
+
+bool DaemonProcess::Restart() {
+    Stop();
+    return Start();
+}
+
+std::optional<int> DaemonProcess::WaitForExit(std::chrono::milliseconds deadline) {
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (pid_ > 0) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (std::chrono::steady_clock::now() >= until)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::nullopt;
+}
+
+std::string DaemonProcess::ErrorOutput() const {
+    const int fd = open((dir_ + "/stderr").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string text = ReadAll(fd);
+    close(fd);
+    return text;
 }
 
 DaemonProcess::~DaemonProcess() {
     Stop();
     unlink(socket_.c_str());
+    unlink((dir_ + "/stderr").c_str());
     rmdir(dir_.c_str());
 }
 

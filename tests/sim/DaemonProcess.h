@@ -2,6 +2,7 @@
 // A real varnel-cardd on a private socket in a fresh temporary directory, and the tools to talk
 // to it as clients do: the card client, raw frames, and varnelctl.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,10 +23,19 @@ public:
     bool Started() const { return started_; }
     // SIGTERM, then the exit status (or -1 when it did not end normally).
     int Stop();
+    // Starts the daemon again on the same socket, with the same arguments, once it has ended.
+    bool Restart();
+    // The exit status once it has ended by itself, or nullopt at the deadline.
+    std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
+    // What it wrote to stderr so far.
+    std::string ErrorOutput() const;
     // Starts another daemon on the same socket and returns its exit status once it ends.
     int RunSecond(std::vector<std::string> args) const;
 
 private:
+    bool Start();
+
+    std::vector<std::string> args_;
     std::string dir_;
     std::string socket_;
     pid_t pid_ = -1;

@@ -151,7 +151,7 @@ TEST_F(VarnelctlTest, BadArgumentsAreNamedAndExitNonZero) {
     EXPECT_EQ(Ctl({"--help"}).status, 0);
 }
 
-TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListens) {
+TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListensAndPlugPutsItBack) {
     std::string devnode0 = Fact(Status(), "card.0.devnode");
     CtlResult r = Ctl({"unplug", "1"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -161,6 +161,23 @@ TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListens) {
     EXPECT_EQ(Fact(s, "card.0.devnode"), devnode0);
     EXPECT_EQ(Fact(s, "card.1.devnode"), "(missing)");
     EXPECT_EQ(Ctl({"unplug", "1"}).status, 2);
+
+    // The first card goes too, then comes back first, with what it held and its own devices.
+    ASSERT_EQ(Ctl({"gain", "0", "0x9000", "0xA000"}).status, 0);
+    ASSERT_EQ(Ctl({"unplug", "0"}).status, 0);
+    EXPECT_EQ(Fact(Status(), "cards"), "0");
+    r = Ctl({"plug", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Ctl({"plug", "0"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    s = Status();
+    EXPECT_EQ(Fact(s, "cards"), "2");
+    EXPECT_EQ(Fact(s, "card.0.devnode"), devnode0);
+    EXPECT_EQ(Fact(s, "card.0.gain"), "36864,40960");
+    EXPECT_EQ(Fact(s, "device.in.1"), "mid=190 pid=8 name=\"Analog Record \"");
+    r = Ctl({"plug", "0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no card 0 was unplugged"), std::string::npos) << r.err;
 }
 
 TEST_F(VarnelctlTest, MeterReadsThroughAControlHandleAsTheManagerDoes) {

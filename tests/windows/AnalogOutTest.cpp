@@ -125,6 +125,13 @@ TEST_F(OutputWindowTest, AdatRouteMetersEachSideFromThePairHoldingItsChannel) {
     ASSERT_NE(last.left, last.right) << "the two channels of pair 7-8 differ";
     EXPECT_EQ(w->MeterTable()[1]->Level(), last.right) << "channel 8 is the pair's second value";
     EXPECT_GT(w->MeterTable()[0]->Level(), 4 * w->MeterTable()[1]->Level()) << "from pair 3-4";
+
+    // Once the driver is gone the reads fail, and the sides show no signal rather than the last.
+    model = nullptr;
+    InstallCardService(std::make_unique<simcard::CardModel>(1));
+    Run(100);
+    EXPECT_EQ(w->MeterTable()[0]->Level(), 0);
+    EXPECT_EQ(w->MeterTable()[1]->Level(), 0);
 }
 
 TEST_F(OutputWindowTest, ARefusedRouteIsReportedAndThePreviousOneRestoredAndFocused) {

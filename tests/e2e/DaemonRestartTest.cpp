@@ -1,0 +1,182 @@
+// The manager while its card daemon comes and goes, headless, driven through `varnelctl ui`: the
+// meters of an open window fall dark while no daemon answers and light again when one does, and
+// the cards' configuration outlives a daemon that ended when idle.
+
+#include "e2e/CardDaemonSupport.h"
+#include "e2e/ManagerProcess.h"
+#include "e2e/UiScript.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using e2e::CardDaemon;
+using e2e::LineWith;
+using e2e::ManagerProcess;
+using e2e::MetersOf;
+using e2e::PollUntil;
+using namespace std::chrono_literals;
+
+constexpr int kCards = 2;
+constexpr std::size_t kMeters = kCards * 8;
+const char* const kAdat = "ADAT Inputs";
+const char* const kSettings = "Zq40Pro Einstellungen Karte #1";
+
+// CPU seconds the process has used so far, all its threads together.
+double CpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14)
+            ticks += std::stol(field);
+    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+class DaemonRestartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnel-restart-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
+        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("VARNEL_AUTOMATION");
+        ::unsetenv("XDG_CONFIG_HOME");
+        ::unsetenv("XDG_STATE_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words) {
+        return e2e::Ui(daemon.Socket(), words);
+    }
+    // Polls the window's meters until `done` holds for all of them.
+    bool MetersUntil(const CardDaemon& daemon, std::chrono::milliseconds deadline,
+                     const std::function<bool(const e2e::MeterState&)>& done, std::string& dump) {
+        return PollUntil(deadline, [&] {
+            dump = Ui(daemon, {"dump", kAdat});
+            const auto meters = MetersOf(dump);
+            return meters.size() == kMeters && std::all_of(meters.begin(), meters.end(), done);
+        });
+    }
+    // Every meter lit at least once (a swell's trough may leave one dark in a single poll).
+    bool AllLitOnce(const CardDaemon& daemon, std::chrono::milliseconds deadline,
+                    std::string& dump) {
+        std::set<std::size_t> lit;
+        return PollUntil(deadline, [&] {
+            dump = Ui(daemon, {"dump", kAdat});
+            const auto meters = MetersOf(dump);
+            for (std::size_t i = 0; i < meters.size(); ++i)
+                if (meters[i].lit > 0)
+                    lit.insert(i);
+            return meters.size() == kMeters && lit.size() == kMeters;
+        });
+    }
+
+    std::string dir_;
+};
+
+TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnswers) {
+    CardDaemon daemon(kCards);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    std::string dump;
+    ASSERT_TRUE(AllLitOnce(daemon, 2s, dump)) << dump;
+
+    daemon.Kill();
+    EXPECT_TRUE(MetersUntil(
+        daemon, 1s, [](const e2e::MeterState& m) { return m.level == 0; }, dump))
+        << "a signal is shown that is not there:\n"
+        << dump;
+    EXPECT_TRUE(MetersUntil(
+        daemon, 5s, [](const e2e::MeterState& m) { return m.lit == 0 && m.peak == 0; }, dump))
+        << dump;
+
+    // Without a daemon the program waits quietly: a measurement window, not a wait for a timer.
+    const double cpuBefore = CpuSeconds(manager.Pid());
+    const auto measured = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(5s);
+    const double busy =
+        (CpuSeconds(manager.Pid()) - cpuBefore) /
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - measured).count();
+    EXPECT_LT(busy, 0.10) << "share of a core while no daemon answers";
+
+    const std::string windows = Ui(daemon, {"windows"});
+    EXPECT_NE(LineWith(windows, "\"ADAT Inputs\"").find(" visible=1 "), std::string::npos)
+        << windows;
+
+    ASSERT_TRUE(daemon.Restart());
+    EXPECT_TRUE(AllLitOnce(daemon, 5s, dump)) << "metering did not resume:\n" << dump;
+    EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
+}
+
+TEST_F(DaemonRestartTest, WithNoWindowOpenTheProgramStillHearsOfARemovalAfterARestart) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
+    const std::string clients = daemon.Status()["clients"]; // the manager and varnelctl
+    daemon.Kill();
+    ASSERT_TRUE(daemon.Restart());
+    EXPECT_TRUE(PollUntil(5s, [&] { return daemon.Status()["clients"] == clients; }))
+        << "the manager did not come back";
+    ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+    EXPECT_EQ(manager.Wait(), 0) << "the removal did not reach the program";
+}
+
+TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
+    CardDaemon daemon(1, {"--exit-idle", "1"});
+    ASSERT_TRUE(daemon.Started());
+    auto settings = [&](ManagerProcess& manager) {
+        EXPECT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
+        EXPECT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+        EXPECT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkSettings", "1"}), "ok\n");
+        return LineWith(Ui(daemon, {"dump", kSettings}), " chkMaster ");
+    };
+    {
+        ManagerProcess manager;
+        const std::string master = settings(manager);
+        ASSERT_TRUE(master.ends_with(" checked=0")) << "the default record: " << master;
+        ASSERT_EQ(Ui(daemon, {"click", kSettings, "chkMaster"}), "ok\n");
+        ASSERT_EQ(Ui(daemon, {"click", kSettings, "btnApply"}), "ok\n");
+        EXPECT_EQ(daemon.Status()["card.0.config.CardIsMaster"], "-1");
+        kill(manager.Pid(), SIGTERM);
+        ASSERT_TRUE(manager.Wait().has_value());
+    }
+    // No client is left: the daemon ends by itself and a new start brings one up on demand.
+    ASSERT_TRUE(daemon.Process().WaitForExit(5s).has_value()) << "the daemon did not idle out";
+    ::unsetenv("VARNEL_NO_AUTOSPAWN");
+    {
+        ManagerProcess manager;
+        const std::string master = settings(manager);
+        EXPECT_TRUE(master.ends_with(" checked=1")) << "the record was lost: " << master;
+        kill(manager.Pid(), SIGTERM);
+        manager.Wait();
+    }
+    ::setenv("VARNEL_NO_AUTOSPAWN", "1", 1);
+    const auto started = e2e::DaemonsServing(daemon.Socket());
+    EXPECT_EQ(started.size(), 1u);
+    for (int pid : started)
+        kill(pid, SIGTERM);
+    EXPECT_TRUE(PollUntil(5s, [&] { return e2e::DaemonsServing(daemon.Socket()).empty(); }))
+        << "the daemon started on demand did not end";
+}
+
+} // namespace

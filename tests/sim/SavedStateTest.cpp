@@ -1,0 +1,61 @@
+// The cards' state as a daemon that ends when idle keeps it: what a description carries into a
+// daemon of another card count, and that a damaged text changes nothing.
+#include "sim/model/SavedState.h"
+
+#include <gtest/gtest.h>
+
+namespace simcard {
+namespace {
+
+TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
+    CardModel two(2);
+    SimulatedCard& card = two.Card(1);
+    card.gain = {0x8000, 0xFF00};
+    card.monitor = {{{0, 2, 1, 0}, {3, 1, 2, 0}}};
+    card.route = {{{4, 7, 0, 0}, {1, 0, 0, 9}}};
+    card.format = 0xDEADBEEF;
+    card.rates = {96000, 0, 32000};
+    ConfigRecord record = DefaultConfigRecord(1);
+    record[199] = 0xAB;
+    two.SetRecordAt(1, record);
+    record[0] = 0x5A;
+    two.SetRecordAt(3, record); // the spare record of a fourth card
+
+    CardModel again(2);
+    std::string error;
+    ASSERT_TRUE(ApplyState(again, DescribeState(two), &error)) << error;
+    EXPECT_EQ(DescribeState(again), DescribeState(two));
+    EXPECT_EQ(again.Card(1).monitor[kDigital][0], 3) << "the digital input";
+
+    // A daemon of one card keeps the second card's record as a spare one, and its own card's
+    // state; the second card's other state has no card to go to.
+    CardModel one(1);
+    ASSERT_TRUE(ApplyState(one, DescribeState(two), &error)) << error;
+    EXPECT_EQ(one.SpareConfig(1)[199], 0xAB);
+    EXPECT_EQ(one.SpareConfig(3)[0], 0x5A);
+    EXPECT_EQ(one.Card(0).gain, two.Card(0).gain);
+}
+
+TEST(SavedStateTest, ADamagedTextChangesNothingAndNamesItsLine) {
+    CardModel model(1);
+    const std::string pristine = DescribeState(model);
+    const std::string header = "varnel-cardd-state=1\n";
+    const std::pair<std::string, std::string> damaged[] = {
+        {"", "empty"},
+        {"varnel-cardd-state=2\ncard.0.gain=1,1\n", "line 1"},
+        {header + "card.0.gain=4096,4096\ncard.0.gain=65536,0\n", "line 3"},
+        {header + "card.0.monitor.analog=1,2,3\n", "line 2"},
+        {header + "card.4.format=1\n", "line 2"},
+        {header + "record.0=00\n", "line 2"},
+        {header + "card.0.rates=1,2,3\ngarbage\n", "line 3"},
+    };
+    for (const auto& [text, where] : damaged) {
+        std::string error;
+        EXPECT_FALSE(ApplyState(model, text, &error)) << text;
+        EXPECT_NE(error.find(where), std::string::npos) << text << " -> " << error;
+        EXPECT_EQ(DescribeState(model), pristine) << text;
+    }
+}
+
+} // namespace
+} // namespace simcard

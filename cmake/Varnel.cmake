@@ -9,11 +9,11 @@ function(varnel_library name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# varnel_test(<name> SOURCES ... DEPS ... [ENVIRONMENT VAR=value ...])
+# varnel_test(<name> SOURCES ... DEPS ... [ENVIRONMENT VAR=value ...] [LABELS label ...])
 # One GoogleTest executable, its tests registered with ctest one by one. Tests never start a card
 # daemon by accident and run headless unless they say otherwise.
 function(varnel_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT;LABELS" ${ARGN})
     find_package(GTest REQUIRED)
     include(GoogleTest)
     add_executable(${name} ${ARG_SOURCES})
@@ -26,7 +26,11 @@ function(varnel_test name)
     # The environment goes on through env(1) as the tests' launcher: a list given as the
     # discovered tests' ENVIRONMENT property would reach them cut after its first entry.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${environment}")
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    if(ARG_LABELS)
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${ARG_LABELS}")
+    else()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    endif()
 endfunction()
 
 # varnel_benchmark(<name> SOURCES ... DEPS ...)

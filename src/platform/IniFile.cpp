@@ -60,12 +60,14 @@ template <typename Change> bool IniFile::Edit(Change&& change) {
         lastError_ = "left unchanged because it cannot be read (" + loadError_ + ")";
         return false;
     }
-    IniDocument updated = doc_;
-    if (!change(updated))
+    // The edit works on the copy itself: copying a large file for every key would cost more than
+    // the edit. A failed write leaves the file as it was, and the copy is read from it again.
+    if (!change(doc_))
         return true;
-    if (!ReplaceSettingsFile(path_, updated.Text(), lastError_))
+    if (!ReplaceSettingsFile(path_, doc_.Text(), lastError_)) {
+        Load();
         return false;
-    doc_ = std::move(updated);
+    }
     state_ = FileSnapshot::State::Read;
     stamp_ = StampOf(path_);
     return true;

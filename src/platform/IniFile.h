@@ -4,9 +4,11 @@
 // A bare file name lives in the configuration directory (see ConfigPaths.h); a name with a '/' is
 // a path. The file is UTF-8 text read by the rules of IniDocument.h. A file that does not exist
 // reads as empty; one that exists but cannot be read whole (no permission, a directory, too large)
-// reads as empty too and is never replaced: writes to it fail. Every write reaches the disk at
-// once, atomically (SettingsFile.h), so nothing is lost if the program dies. A new file gets "\n"
-// line ends; an existing file keeps its own.
+// reads as empty too and is never replaced: writes to it fail. A file that can be read but not
+// written (read-only, or in a directory this user cannot write) is read as usual and left as it
+// is: writes to it fail. Every write reaches the disk at once, atomically (SettingsFile.h), so
+// nothing is lost if the program dies. A new file gets "\n" line ends; an existing file keeps its
+// own.
 //
 // GUI thread only.
 

@@ -16,16 +16,20 @@ namespace e2e {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-ManagerProcess::ManagerProcess() {
-    std::string path = ProgramDirectory() + "/varnel-manager";
+ManagerProcess::ManagerProcess() : ManagerProcess({ProgramDirectory() + "/varnel-manager"}) {}
+
+ManagerProcess::ManagerProcess(std::vector<std::string> command) {
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+    if (command.empty() || pipe2(pipeFds, O_CLOEXEC) != 0)
         return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    char* argv[] = {path.data(), nullptr};
-    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, environ) != 0)
+    std::vector<char*> argv;
+    for (std::string& word : command)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);

@@ -15,6 +15,9 @@ class ManagerProcess {
 public:
     // Starts build/bin/varnel-manager with this process's environment.
     ManagerProcess();
+    // Starts `command` (an absolute program path and its arguments) the same way, for a manager
+    // run through a wrapper.
+    explicit ManagerProcess(std::vector<std::string> command);
     // Kills the program if it still runs.
     ~ManagerProcess();
     ManagerProcess(const ManagerProcess&) = delete;

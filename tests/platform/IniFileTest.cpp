@@ -441,4 +441,40 @@ TEST_F(IniFileTest, AFileTheUserMayNotWriteIsReadAsUsualAndNeverReplaced) {
     }
 }
 
+TEST_F(IniFileTest, HeldWritesReplaceTheFileOnceAndKeepWhatOthersWroteMeanwhile) {
+    Put(File(), "; foreign\n[A]\nx=1\n");
+    int replacements = 0;
+    SetSettingsReplaceHookForTesting([&](const std::string&, const std::string&) {
+        ++replacements;
+        return true;
+    });
+    {
+        IniFile ini(File());
+        ini.HoldWrites();
+        EXPECT_TRUE(ini.WriteInteger("A", "x", 2));
+        EXPECT_TRUE(ini.WriteString("B", "y", "new"));
+        EXPECT_EQ(ini.ReadInteger("A", "x", 0), 2) << "the copy answers with the held writes";
+        EXPECT_EQ(Get(File()), "; foreign\n[A]\nx=1\n");
+        Put(File(), "; foreign\n[A]\nx=1\nz=9\n");
+        EXPECT_TRUE(ini.DeleteKey("B", "y"));
+        EXPECT_TRUE(ini.WriteBool("B", "w", true));
+        EXPECT_TRUE(ini.Flush());
+        EXPECT_EQ(replacements, 1);
+        EXPECT_EQ(Get(File()), "; foreign\n[A]\nx=2\nz=9\n\n[B]\nw=1\n");
+
+        ini.HoldWrites();
+        EXPECT_TRUE(ini.WriteInteger("A", "x", 3));
+    }
+    EXPECT_EQ(replacements, 2) << "closing writes what is still held";
+    EXPECT_EQ(IniFile(File()).ReadInteger("A", "x", 0), 3);
+
+    SetSettingsReplaceHookForTesting([](const std::string&, const std::string&) { return false; });
+    IniFile ini(File());
+    ini.HoldWrites();
+    EXPECT_TRUE(ini.WriteInteger("A", "x", 4));
+    EXPECT_FALSE(ini.Flush());
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 3) << "a failed flush leaves the copy as the file is";
+    EXPECT_EQ(Listing(), std::vector<std::string>{"Zq40Promix.ini"});
+}
+
 } // namespace

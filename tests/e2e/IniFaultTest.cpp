@@ -64,7 +64,8 @@ std::string Garbage(std::size_t size) {
     std::mt19937 random(7);
     std::string junk;
     while (junk.size() < size) {
-        junk += "; kept " + std::to_string(junk.size()) + "\n[ADAT Input]\nTop=1\0x\n";
+        junk += "; kept " + std::to_string(junk.size()) + "\n[ADAT Input]\nTop=1";
+        junk += std::string("\0x\n", 3);
         for (int i = 0; i < 64; ++i)
             junk += static_cast<char>(random() & 0xFF);
         junk += '\n';

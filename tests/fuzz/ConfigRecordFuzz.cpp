@@ -7,6 +7,7 @@
 
 #include "platform/SharedArena.h"
 #include "platform/Wow16.h"
+#include "sim/ModelRef.h"
 #include "sim/model/CardModel.h"
 #include "sim/rundll/ConfigCommandLine.h"
 #include "sim/rundll/ConfigProcess.h"
@@ -26,36 +27,6 @@ void Require(bool condition) {
     if (!condition)
         std::abort();
 }
-
-class ModelRef : public simcard::ICardService {
-public:
-    explicit ModelRef(simcard::CardModel& model) : model_(model) {}
-    std::vector<simcard::WaveDeviceCaps> ListDevices(simcard::WaveDirection d) override {
-        return model_.ListDevices(d);
-    }
-    simcard::OpenReply Open(simcard::WaveDirection d, std::uint32_t id,
-                            std::span<const std::uint8_t> format) override {
-        return model_.Open(d, id, format);
-    }
-    std::uint32_t Close(simcard::WaveDirection d, std::uint32_t h) override {
-        return model_.Close(d, h);
-    }
-    simcard::MessageReply Message(simcard::WaveDirection d, std::uint32_t h, std::uint32_t m,
-                                  std::uint32_t p1, std::uint32_t p2,
-                                  std::span<const std::uint8_t> block) override {
-        return model_.Message(d, h, m, p1, p2, block);
-    }
-    simcard::ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override {
-        return model_.Config(code, data);
-    }
-    void SetDeviceChangeHandler(DeviceChangeHandler h) override {
-        model_.SetDeviceChangeHandler(std::move(h));
-    }
-    void AnswerDeviceChange(std::uint32_t id) override { model_.AnswerDeviceChange(id); }
-
-private:
-    simcard::CardModel& model_;
-};
 
 // A block of this process's arena, and a guard block after it filled with a pattern.
 struct Block {
@@ -97,7 +68,7 @@ const DWORD kSizes[] = {simcard::kStateRecordSize, 4, simcard::kConfigBlockSize,
 
 int Run(simcard::CardModel& model, int command, const Block& data, const Block& done) {
     ConfigProcessHooks hooks;
-    hooks.connect = [&](std::string*) { return std::make_unique<ModelRef>(model); };
+    hooks.connect = [&](std::string*) { return std::make_unique<simcard::test::ModelRef>(model); };
     hooks.sleep = [](std::uint32_t) {};
     hooks.hang = hooks.crash = [] { std::abort(); };
     std::vector<std::string> args{"Zq40Pro.DRV,DriverConfig", kWords[command], data.Arg('$'),

@@ -4,6 +4,7 @@
 #include "platform/SharedArena.h"
 #include "platform/Wow16.h"
 #include "sim/ArenaBlock.h"
+#include "sim/ModelRef.h"
 #include "sim/model/CardModel.h"
 
 #include <algorithm>
@@ -14,37 +15,6 @@
 #include <sstream>
 
 namespace {
-
-// Hands the test's model to the process without giving it away.
-class ModelRef : public simcard::ICardService {
-public:
-    explicit ModelRef(simcard::CardModel& model) : model_(model) {}
-    std::vector<simcard::WaveDeviceCaps> ListDevices(simcard::WaveDirection d) override {
-        return model_.ListDevices(d);
-    }
-    simcard::OpenReply Open(simcard::WaveDirection d, std::uint32_t id,
-                            std::span<const std::uint8_t> format) override {
-        return model_.Open(d, id, format);
-    }
-    std::uint32_t Close(simcard::WaveDirection d, std::uint32_t h) override {
-        return model_.Close(d, h);
-    }
-    simcard::MessageReply Message(simcard::WaveDirection d, std::uint32_t h, std::uint32_t m,
-                                  std::uint32_t p1, std::uint32_t p2,
-                                  std::span<const std::uint8_t> block) override {
-        return model_.Message(d, h, m, p1, p2, block);
-    }
-    simcard::ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override {
-        return model_.Config(code, data);
-    }
-    void SetDeviceChangeHandler(DeviceChangeHandler h) override {
-        model_.SetDeviceChangeHandler(std::move(h));
-    }
-    void AnswerDeviceChange(std::uint32_t id) override { model_.AnswerDeviceChange(id); }
-
-private:
-    simcard::CardModel& model_;
-};
 
 struct Played {}; // thrown by the hang and crash hooks, which must not return
 
@@ -59,7 +29,7 @@ protected:
                 *error = "no card daemon";
                 return nullptr;
             }
-            return std::make_unique<ModelRef>(model);
+            return std::make_unique<simcard::test::ModelRef>(model);
         };
         hooks.sleep = [this](std::uint32_t ms) { slept += ms; };
         hooks.hang = [this] {

@@ -37,22 +37,16 @@ soak: build
 	@scripts/install-deps.sh soak
 	@SOAK_SECONDS=$(SOAK_SECONDS) tests/soak/soak.sh $(BUILD_DIR)
 
-# Runs every fuzz target for FUZZ_SECONDS each, starting from its committed corpus; new inputs
-# are kept in build-fuzz/corpus, crashes in build-fuzz/artifacts.
+# Runs every fuzz target for FUZZ_SECONDS each, starting from its committed corpus, FUZZ_JOBS of
+# them at a time; new inputs are kept in build-fuzz/corpus, crashes in build-fuzz/artifacts.
 FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVARNEL_FUZZ=ON -DVARNEL_BUILD_QT=OFF >/dev/null
 	@rm -f build-fuzz/fuzzers.txt && cmake -S . -B build-fuzz >/dev/null
 	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
-	@mkdir -p build-fuzz/artifacts
-	@while read -r target corpus; do \
-		mkdir -p build-fuzz/corpus/$$target; \
-		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
-		build-fuzz/$$(cd build-fuzz && find . -name $$target -type f -perm -u+x | head -n 1) \
-			-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/artifacts/ \
-			build-fuzz/corpus/$$target $$corpus || exit 1; \
-	done < build-fuzz/fuzzers.txt
+	@xargs -P $(FUZZ_JOBS) -L 1 scripts/run-fuzzer.sh $(FUZZ_SECONDS) < build-fuzz/fuzzers.txt
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

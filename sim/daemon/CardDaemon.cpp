@@ -1,6 +1,6 @@
 #include "sim/daemon/CardDaemon.h"
 
-#include "sim/model/CardControl.h"
+#include "sim/daemon/RequestHandler.h"
 #include "sim/protocol/SocketPath.h"
 
 #include <algorithm>
@@ -16,7 +16,6 @@
 namespace simcard {
 
 using wire::FrameType;
-using wire::Reader;
 using wire::Writer;
 
 namespace {
@@ -32,10 +31,6 @@ bool MakeAddress(const std::string& path, sockaddr_un& addr) {
 
 std::vector<std::uint8_t> ErrorFrame(std::uint32_t sequence, const std::string& text) {
     return Writer().Text(text).Frame(FrameType::Error, sequence);
-}
-
-bool ValidDirection(std::uint8_t d) {
-    return d <= 1;
 }
 
 } // namespace
@@ -223,148 +218,26 @@ void CardDaemon::ReadFrom(Connection& c) {
         c.closing = true;
         return;
     }
-    std::span<const std::uint8_t> data(chunk, static_cast<std::size_t>(n));
-    if (c.skip) {
-        std::size_t dropped = std::min<std::size_t>(c.skip, data.size());
-        c.skip -= static_cast<std::uint32_t>(dropped);
-        data = data.subspan(dropped);
-    }
-    c.input.insert(c.input.end(), data.begin(), data.end());
-    std::size_t used = 0;
-    while (!c.closing && c.input.size() - used >= 4) {
-        std::span<const std::uint8_t> rest(c.input.data() + used, c.input.size() - used);
-        std::uint32_t length = wire::FrameLength(rest);
-        if (length < 5 || length > wire::kMaxRequest) {
-            Queue(c, ErrorFrame(0, "request of " + std::to_string(length) +
-                                       " bytes refused: a request holds 5 to " +
-                                       std::to_string(wire::kMaxRequest) + " bytes"));
-            // Drop the oversized request as it arrives and read on after it.
-            std::size_t available = rest.size() - 4;
-            std::size_t dropped = std::min<std::size_t>(available, length);
-            used += 4 + dropped;
-            c.skip = length - static_cast<std::uint32_t>(dropped);
-            break;
-        }
-        if (rest.size() < 4 + length)
-            break;
-        auto frame = rest.subspan(0, 4 + length);
-        Handle(c, wire::ParseHeader(frame), frame.subspan(wire::kHeaderSize));
-        used += 4 + length;
-    }
-    c.input.erase(c.input.begin(), c.input.begin() + used);
-}
-
-void CardDaemon::Handle(Connection& c, const wire::FrameHeader& header,
-                        std::span<const std::uint8_t> payload) {
-    Reader r(payload);
-    Writer w;
-    const std::uint32_t seq = header.sequence;
-    auto malformed = [&] { Queue(c, ErrorFrame(seq, "malformed request")); };
-    switch (header.type) {
-    case FrameType::Hello:
-        r.U32();
-        if (!r.Complete())
-            return malformed();
-        w.U32(wire::kProtocolVersion);
-        break;
-    case FrameType::ListDevices: {
-        std::uint8_t d = r.U8();
-        if (!r.Complete())
-            return malformed();
-        if (!ValidDirection(d))
-            return Queue(c, ErrorFrame(seq, "direction out of range"));
-        auto devices = model_.ListDevices(static_cast<WaveDirection>(d));
-        w.U16(static_cast<std::uint16_t>(devices.size()));
-        for (const auto& dev : devices)
-            w.U16(dev.manufacturerId).U16(dev.productId).Text(dev.name);
-        break;
-    }
-    case FrameType::Open: {
-        std::uint8_t d = r.U8();
-        std::uint32_t id = r.U32();
-        auto format = r.Bytes();
-        if (!r.Complete())
-            return malformed();
-        if (!ValidDirection(d))
-            return Queue(c, ErrorFrame(seq, "direction out of range"));
-        OpenReply open = model_.Open(c.client, static_cast<WaveDirection>(d), id, format);
-        w.U32(open.result).U32(open.handle);
-        break;
-    }
-    case FrameType::Close: {
-        std::uint8_t d = r.U8();
-        std::uint32_t handle = r.U32();
-        if (!r.Complete())
-            return malformed();
-        if (!ValidDirection(d))
-            return Queue(c, ErrorFrame(seq, "direction out of range"));
-        w.U32(model_.Close(c.client, static_cast<WaveDirection>(d), handle));
-        break;
-    }
-    case FrameType::Message: {
-        std::uint8_t d = r.U8();
-        std::uint32_t handle = r.U32(), message = r.U32(), p1 = r.U32(), p2 = r.U32();
-        auto block = r.Bytes();
-        if (!r.Complete())
-            return malformed();
-        if (!ValidDirection(d))
-            return Queue(c, ErrorFrame(seq, "direction out of range"));
-        MessageReply reply =
-            model_.Message(c.client, static_cast<WaveDirection>(d), handle, message, p1, p2, block);
-        w.U32(reply.result).Bytes(reply.block);
-        break;
-    }
-    case FrameType::Config: {
-        std::uint32_t code = r.U32();
-        auto data = r.Bytes();
-        if (!r.Complete())
-            return malformed();
-        ConfigReply reply = model_.Config(c.client, code, data);
-        w.U32(reply.result)
-            .Bytes(reply.data)
-            .U8(static_cast<std::uint8_t>(reply.fault))
-            .U32(reply.delayMs);
-        break;
-    }
-    case FrameType::Subscribe: {
-        if (!r.Complete())
-            return malformed();
-        const int fd = c.fd;
-        model_.Subscribe(c.client, [this, fd](const DeviceChangeEvent& e) {
-            auto it = connections_.find(fd);
-            if (it != connections_.end())
-                Queue(*it->second, Writer()
-                                       .U32(e.id)
-                                       .U32(e.event)
-                                       .U32(e.deviceType)
-                                       .U32(e.devnode)
-                                       .Frame(FrameType::DeviceChange, 0));
-        });
-        break;
-    }
-    case FrameType::Answer: {
-        std::uint32_t id = r.U32();
-        if (!r.Complete())
-            return malformed();
-        model_.AnswerDeviceChange(c.client, id);
-        return; // no reply
-    }
-    case FrameType::Control: {
-        std::uint16_t count = r.U16();
-        std::vector<std::string> args;
-        for (std::uint16_t i = 0; i < count && r.Ok(); ++i)
-            args.push_back(r.Text());
-        if (!r.Complete())
-            return malformed();
-        ControlResult result = RunControl(model_, c.client, args);
-        w.U32(static_cast<std::uint32_t>(result.status)).Text(result.output).Text(result.error);
-        break;
-    }
-    default:
-        return Queue(c, ErrorFrame(seq, "unknown request type " +
-                                            std::to_string(static_cast<int>(header.type))));
-    }
-    Queue(c, w.Frame(FrameType::Reply, seq));
+    if (c.closing)
+        return;
+    const int fd = c.fd;
+    RequestDecoder::Sink sink;
+    sink.refused = [&](const std::vector<std::uint8_t>& error) {
+        Queue(c, error);
+        return !c.closing;
+    };
+    sink.request = [&](const wire::FrameHeader& header, std::span<const std::uint8_t> payload) {
+        auto answer = HandleRequest(model_, c.client, header, payload,
+                                    [this, fd](const std::vector<std::uint8_t>& frame) {
+                                        auto it = connections_.find(fd);
+                                        if (it != connections_.end())
+                                            Queue(*it->second, frame);
+                                    });
+        if (answer)
+            Queue(c, *answer);
+        return !c.closing;
+    };
+    c.decoder.Feed(std::span<const std::uint8_t>(chunk, static_cast<std::size_t>(n)), sink);
 }
 
 } // namespace simcard

@@ -6,6 +6,7 @@
 // (deleted, or taken over by another daemon), and, with an idle exit, once no client has been
 // connected for that long.
 
+#include "sim/daemon/RequestDecoder.h"
 #include "sim/model/CardModel.h"
 #include "sim/protocol/Wire.h"
 
@@ -41,18 +42,15 @@ private:
     struct Connection {
         int fd;
         ClientId client;
-        std::vector<std::uint8_t> input;
+        RequestDecoder decoder;
         std::vector<std::uint8_t> output;
-        std::uint32_t skip = 0; // bytes of an oversized request still to be dropped
-        bool closing = false;   // drop once the output is written
+        bool closing = false; // drop once the output is written
     };
 
     void Accept();
     void ReadFrom(Connection& c);
     void WriteTo(Connection& c);
     void Queue(Connection& c, const std::vector<std::uint8_t>& frame);
-    void Handle(Connection& c, const wire::FrameHeader& header,
-                std::span<const std::uint8_t> payload);
     void Drop(int fd);
     // Whether the socket path still names the socket this daemon bound.
     bool OwnsSocketPath() const;

@@ -123,6 +123,8 @@ bool SaveFormState(TCustomForm* window, const std::string& fileName,
     if (!window)
         return true;
     IniFile ini(fileName);
+    // Every key of the window in one replacement of the file, however large the file is.
+    ini.HoldWrites();
     const std::string section = window->Caption() + sectionSuffix;
     bool written = true;
 
@@ -139,5 +141,5 @@ bool SaveFormState(TCustomForm* window, const std::string& fileName,
         written = ini.WriteInteger(section, "Height", window->Height()) && written;
         written = ini.WriteInteger(section, "Hints", window->ShowHint() ? 1 : 0) && written;
     }
-    return written;
+    return ini.Flush() && written;
 }

@@ -53,58 +53,86 @@ int HexDigit(char c) {
 
 } // namespace
 
-std::string_view IniDocument::Line::Name() const {
-    return std::string_view(text).substr(nameBegin, nameEnd - nameBegin);
+std::string_view IniDocument::TextOf(const Line& line) const {
+    if (line.edited)
+        return edits_[line.begin];
+    return std::string_view(source_).substr(line.begin, line.size);
 }
 
-std::string_view IniDocument::Line::Value() const {
-    return std::string_view(text).substr(valueBegin, valueEnd - valueBegin);
+std::string_view IniDocument::NameOf(const Line& line) const {
+    return TextOf(line).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+}
+
+std::string_view IniDocument::ValueOf(const Line& line) const {
+    return TextOf(line).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+}
+
+std::string_view IniDocument::EolText(Eol eol) {
+    switch (eol) {
+    case Eol::Lf:
+        return "\n";
+    case Eol::CrLf:
+        return "\r\n";
+    case Eol::None:
+        break;
+    }
+    return "";
 }
 
 IniDocument IniDocument::Parse(std::string_view text) {
     IniDocument doc;
+    doc.source_ = std::string(text);
+    const std::string_view source = doc.source_;
+    doc.lines_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     bool styleKnown = false;
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t nl = text.find('\n', pos);
-        std::size_t end = nl == text.npos ? text.size() : nl;
-        std::string eol;
-        if (nl != text.npos) {
-            eol = (end > pos && text[end - 1] == '\r') ? "\r\n" : "\n";
-            end -= eol.size() - 1;
+    while (pos < source.size()) {
+        std::size_t nl = source.find('\n', pos);
+        std::size_t end = nl == source.npos ? source.size() : nl;
+        Line line;
+        if (nl != source.npos) {
+            line.eol = (end > pos && source[end - 1] == '\r') ? Eol::CrLf : Eol::Lf;
+            if (line.eol == Eol::CrLf)
+                --end;
             if (!styleKnown) {
-                doc.eol_ = eol;
+                doc.eol_ = line.eol;
                 styleKnown = true;
             }
         }
-        doc.lines_.push_back(
-            MakeLine(std::string(text.substr(pos, end - pos)), std::move(eol), pos == 0));
-        pos = nl == text.npos ? text.size() : nl + 1;
+        line.begin = pos;
+        line.size = end - pos;
+        Classify(line, source.substr(pos, end - pos), pos == 0);
+        doc.lines_.push_back(line);
+        pos = nl == source.npos ? source.size() : nl + 1;
     }
     return doc;
 }
 
 std::string IniDocument::Text() const {
-    std::string out;
     std::size_t size = 0;
     for (const Line& line : lines_)
-        size += line.text.size() + line.eol.size();
+        size += TextOf(line).size() + EolText(line.eol).size();
+    std::string out;
     out.reserve(size);
     for (const Line& line : lines_)
-        out.append(line.text).append(line.eol);
+        out.append(TextOf(line)).append(EolText(line.eol));
     return out;
 }
 
-IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol, bool first) {
-    Line line;
-    line.text = std::move(text);
-    line.eol = std::move(eol);
-    Classify(line, first);
-    return line;
+void IniDocument::Rewrite(Line& line, std::string text, bool first) {
+    line.size = text.size();
+    if (line.edited) {
+        edits_[line.begin] = std::move(text);
+    } else {
+        line.edited = true;
+        line.begin = edits_.size();
+        edits_.push_back(std::move(text));
+    }
+    Classify(line, edits_[line.begin], first);
 }
 
-void IniDocument::Classify(Line& line, bool first) {
-    std::string_view s = line.text;
+void IniDocument::Classify(Line& line, std::string_view s, bool first) {
+    line.nameBegin = line.nameEnd = line.valueBegin = line.valueEnd = 0;
     std::size_t start = 0;
     if (first && s.starts_with(kByteOrderMark))
         start = kByteOrderMark.size();
@@ -143,7 +171,7 @@ void IniDocument::Classify(Line& line, bool first) {
 
 std::optional<std::size_t> IniDocument::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Section && SameName(lines_[i].Name(), section))
+        if (lines_[i].kind == Kind::Section && SameName(NameOf(lines_[i]), section))
             return i;
     return std::nullopt;
 }
@@ -158,7 +186,7 @@ std::size_t IniDocument::SectionEnd(std::size_t header) const {
 std::optional<std::size_t> IniDocument::FindKey(std::size_t header, std::string_view key) const {
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Kind::Key && SameName(lines_[i].Name(), key))
+        if (lines_[i].kind == Kind::Key && SameName(NameOf(lines_[i]), key))
             return i;
     return std::nullopt;
 }
@@ -171,7 +199,7 @@ std::optional<std::string_view> IniDocument::Find(std::string_view section,
     auto at = FindKey(*header, key);
     if (!at)
         return std::nullopt;
-    return lines_[*at].Value();
+    return ValueOf(lines_[*at]);
 }
 
 std::vector<std::string> IniDocument::SectionNames() const {
@@ -179,8 +207,8 @@ std::vector<std::string> IniDocument::SectionNames() const {
     for (const Line& line : lines_)
         if (line.kind == Kind::Section &&
             std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameName(n, line.Name()); }))
-            names.emplace_back(line.Name());
+                         [&](const std::string& n) { return SameName(n, NameOf(line)); }))
+            names.emplace_back(NameOf(line));
     return names;
 }
 
@@ -193,17 +221,19 @@ std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
     for (std::size_t i = *header + 1; i < end; ++i)
         if (lines_[i].kind == Kind::Key &&
             std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameName(n, lines_[i].Name()); }))
-            names.emplace_back(lines_[i].Name());
+                         [&](const std::string& n) { return SameName(n, NameOf(lines_[i])); }))
+            names.emplace_back(NameOf(lines_[i]));
     return names;
 }
 
 void IniDocument::InsertLine(std::size_t at, std::string text) {
     // The line before a new one needs a line end, even when it was the file's unterminated last.
-    if (at > 0 && lines_[at - 1].eol.empty())
+    if (at > 0 && lines_[at - 1].eol == Eol::None)
         lines_[at - 1].eol = eol_;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                  MakeLine(std::move(text), eol_, at == 0));
+    Line line;
+    line.eol = eol_;
+    Rewrite(line, std::move(text), at == 0);
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), line);
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -219,11 +249,11 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     }
     if (auto at = FindKey(*header, key)) {
         Line& line = lines_[*at];
-        std::string text = line.text.substr(0, line.valueBegin) + std::string(value);
-        if (text == line.text)
+        const std::string_view before = TextOf(line);
+        std::string text = std::string(before.substr(0, line.valueBegin)).append(value);
+        if (text == before)
             return false;
-        line.text = std::move(text);
-        Classify(line, *at == 0);
+        Rewrite(line, std::move(text), *at == 0);
         return true;
     }
     std::size_t after = *header;

@@ -44,21 +44,29 @@ public:
     static bool IsValidValue(std::string_view value);
 
 private:
-    enum class Kind { Blank, Comment, Section, UnnamedSection, Key, Other };
+    enum class Kind : std::uint8_t { Blank, Comment, Section, UnnamedSection, Key, Other };
+    enum class Eol : std::uint8_t { None, Lf, CrLf };
+    // A line points into the text as read, so that reading a large file costs no allocation per
+    // line; a line made or changed since holds its text in edits_. Name and value are offsets
+    // into the line's text.
     struct Line {
-        std::string text; // without its line end
-        std::string eol;  // "\n", "\r\n", or "" for a last line without one
+        std::size_t begin = 0, size = 0; // in source_, or the index in edits_ when edited
+        bool edited = false;
+        Eol eol = Eol::None; // None only for a last line without a line end
         Kind kind = Kind::Other;
         std::size_t nameBegin = 0, nameEnd = 0;
         std::size_t valueBegin = 0, valueEnd = 0;
 
-        std::string_view Name() const;
-        std::string_view Value() const;
         bool OpensSection() const { return kind == Kind::Section || kind == Kind::UnnamedSection; }
     };
 
-    static Line MakeLine(std::string text, std::string eol, bool first);
-    static void Classify(Line& line, bool first);
+    std::string_view TextOf(const Line& line) const;
+    std::string_view NameOf(const Line& line) const;
+    std::string_view ValueOf(const Line& line) const;
+    static std::string_view EolText(Eol eol);
+    static void Classify(Line& line, std::string_view text, bool first);
+    // Gives `line` the text `text`, kept in edits_.
+    void Rewrite(Line& line, std::string text, bool first);
 
     std::optional<std::size_t> FindSection(std::string_view section) const;
     // The line after the last line of the section whose header is at `header`.
@@ -66,8 +74,10 @@ private:
     std::optional<std::size_t> FindKey(std::size_t header, std::string_view key) const;
     void InsertLine(std::size_t at, std::string text);
 
+    std::string source_;
+    std::vector<std::string> edits_;
     std::vector<Line> lines_;
-    std::string eol_ = "\n";
+    Eol eol_ = Eol::Lf;
 };
 
 // An integer as the INI file holds it: blanks and tabs around it, an optional sign, then decimal

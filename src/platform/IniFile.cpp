@@ -6,6 +6,10 @@ IniFile::IniFile(std::string_view fileName) : path_(ResolveProfilePath(fileName)
     Load();
 }
 
+IniFile::~IniFile() {
+    Flush();
+}
+
 void IniFile::Load() {
     if (path_.empty()) {
         state_ = FileSnapshot::State::Missing;
@@ -48,27 +52,63 @@ std::vector<std::string> IniFile::ReadKeyNames(std::string_view section) const {
     return doc_.KeyNames(section);
 }
 
-template <typename Change> bool IniFile::Edit(Change&& change) {
+void IniFile::Refresh() {
+    if (StampOf(path_) == stamp_)
+        return;
+    Load();
+    for (const Change& change : held_)
+        change(doc_);
+}
+
+bool IniFile::Edit(Change change) {
     lastError_.clear();
     if (path_.empty()) {
         lastError_ = "no file name, or no home directory to keep the file in";
         return false;
     }
-    if (StampOf(path_) != stamp_)
-        Load();
+    Refresh();
     if (state_ == FileSnapshot::State::Unreadable) {
         lastError_ = "left unchanged because it cannot be read (" + loadError_ + ")";
         return false;
     }
-    IniDocument updated = doc_;
-    if (!change(updated))
+    // The edit works on the copy itself: copying a large file for every key would cost more than
+    // the edit. A failed write leaves the file as it was, and the copy is read from it again.
+    if (!change(doc_))
         return true;
-    if (!ReplaceSettingsFile(path_, updated.Text(), lastError_))
+    if (holding_) {
+        held_.push_back(std::move(change));
+        return true;
+    }
+    return Replace();
+}
+
+bool IniFile::Replace() {
+    if (!ReplaceSettingsFile(path_, doc_.Text(), lastError_)) {
+        Load();
         return false;
-    doc_ = std::move(updated);
+    }
     state_ = FileSnapshot::State::Read;
     stamp_ = StampOf(path_);
     return true;
+}
+
+void IniFile::HoldWrites() {
+    holding_ = true;
+}
+
+bool IniFile::Flush() {
+    holding_ = false;
+    if (held_.empty())
+        return true;
+    lastError_.clear();
+    Refresh();
+    held_.clear();
+    if (state_ == FileSnapshot::State::Unreadable) {
+        lastError_ = "left unchanged because it cannot be read (" + loadError_ + ")";
+        Load();
+        return false;
+    }
+    return Replace();
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
@@ -77,7 +117,9 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         lastError_ = "a section name, key name or value that the file could not hold as written";
         return false;
     }
-    return Edit([&](IniDocument& doc) { return doc.Set(section, key, value); });
+    return Edit(
+        [section = std::string(section), key = std::string(key),
+         value = std::string(value)](IniDocument& doc) { return doc.Set(section, key, value); });
 }
 
 bool IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
@@ -89,9 +131,12 @@ bool IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    return Edit([&](IniDocument& doc) { return doc.RemoveKey(section, key); });
+    return Edit([section = std::string(section), key = std::string(key)](IniDocument& doc) {
+        return doc.RemoveKey(section, key);
+    });
 }
 
 bool IniFile::EraseSection(std::string_view section) {
-    return Edit([&](IniDocument& doc) { return doc.RemoveSection(section); });
+    return Edit(
+        [section = std::string(section)](IniDocument& doc) { return doc.RemoveSection(section); });
 }

@@ -4,9 +4,11 @@
 // A bare file name lives in the configuration directory (see ConfigPaths.h); a name with a '/' is
 // a path. The file is UTF-8 text read by the rules of IniDocument.h. A file that does not exist
 // reads as empty; one that exists but cannot be read whole (no permission, a directory, too large)
-// reads as empty too and is never replaced: writes to it fail. Every write reaches the disk at
-// once, atomically (SettingsFile.h), so nothing is lost if the program dies. A new file gets "\n"
-// line ends; an existing file keeps its own.
+// reads as empty too and is never replaced: writes to it fail. A file that can be read but not
+// written (read-only, or in a directory this user cannot write) is read as usual and left as it
+// is: writes to it fail. Every write reaches the disk at once, atomically (SettingsFile.h), so
+// nothing is lost if the program dies. A new file gets "\n" line ends; an existing file keeps its
+// own.
 //
 // GUI thread only.
 
@@ -15,16 +17,20 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // "Opening" reads and parses the file once; reads are answered from that copy. A write first
 // re-reads the file if someone else changed it since, applies the edit and replaces the file.
-// "Closing" (destruction) has nothing left to flush.
+// "Closing" (destruction) writes what is still held (HoldWrites).
 class IniFile {
 public:
     explicit IniFile(std::string_view fileName);
+    ~IniFile();
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
 
     // The file's place on disk; empty when the name cannot be placed (no name, no home).
     const std::string& Path() const { return path_; }
@@ -52,12 +58,25 @@ public:
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
 
+    // From now on the writes change the open copy only, until Flush() replaces the file once with
+    // all of them: saving many keys into a large file then costs one replacement, not one each.
+    // A write refused for its names, or because the file cannot be read, still fails at once.
+    void HoldWrites();
+    // Writes what is held and ends the holding. What someone else wrote meanwhile is kept, as by
+    // a single write. False when the replacement failed (LastError says why; the file then is as
+    // before); true when nothing was held.
+    bool Flush();
+
     // Why the last write failed; empty after one that succeeded.
     const std::string& LastError() const { return lastError_; }
 
 private:
+    using Change = std::function<bool(IniDocument&)>;
     void Load();
-    template <typename Change> bool Edit(Change&& change);
+    // Reads the file again when someone else changed it, the held edits applied anew.
+    void Refresh();
+    bool Edit(Change change);
+    bool Replace();
 
     std::string path_;
     FileSnapshot::State state_ = FileSnapshot::State::Missing;
@@ -65,6 +84,8 @@ private:
     FileStamp stamp_;
     IniDocument doc_;
     std::string lastError_;
+    bool holding_ = false;
+    std::vector<Change> held_;
 };
 
 // Classic behaviour: a null key fills the buffer with the section's key names, a null section with

@@ -208,6 +208,12 @@ bool ReplaceSettingsFile(const std::string& path, std::string_view content, std:
         error = "not a regular file: " + target;
         return false;
     }
+    // The rename below would replace a file its owner made read-only as long as the directory is
+    // writable; a file this user may not write is left as it is.
+    if (existed && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = Describe("cannot write", target, errno);
+        return false;
+    }
 
     std::string tempPath;
     FdGuard fd(CreateTemporary(target, tempPath));

@@ -38,8 +38,9 @@ FileSnapshot ReadSettingsFile(const std::string& path);
 
 // Replaces (or creates) the file at `path` with `content`. Missing directories are created with
 // mode 0700; an existing file keeps its permissions and, where allowed, its owner; a symbolic link
-// keeps pointing at the file it names, which is the one replaced. On failure nothing on disk
-// changes, the temporary file is removed and `error` says why.
+// keeps pointing at the file it names, which is the one replaced. An existing file this user may
+// not write (read-only) is not replaced. On failure nothing on disk changes, the temporary file is
+// removed and `error` says why.
 bool ReplaceSettingsFile(const std::string& path, std::string_view content, std::string& error);
 
 // Test seam: runs after the temporary file is written and synced, just before it is renamed over

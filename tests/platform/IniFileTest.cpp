@@ -8,8 +8,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
+#include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -397,6 +399,82 @@ TEST_F(IniFileTest, AWriteThatChangesNothingLeavesTheFileAlone) {
     EXPECT_TRUE(IniFile(File()).WriteInteger("A", "x", 1));
     EXPECT_TRUE(IniFile(File()).DeleteKey("A", "missing"));
     EXPECT_EQ(StampOf(File()), before);
+}
+
+// Root may write any file: the user who may not is played by nobody, in a child process.
+TEST_F(IniFileTest, AFileTheUserMayNotWriteIsReadAsUsualAndNeverReplaced) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root to act as user nobody";
+    fs::permissions(dir, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const std::string readOnly = File("ro"), closed = File("closed");
+    for (const std::string& sub : {readOnly, closed}) {
+        fs::create_directory(sub);
+        Put(sub + "/Zq40Promix.ini", "; foreign\n[A]\nx=7\n");
+        ASSERT_EQ(::chown(sub.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(::chown((sub + "/Zq40Promix.ini").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    fs::permissions(readOnly + "/Zq40Promix.ini", fs::perms::owner_read);
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec);
+
+    for (const std::string& sub : {readOnly, closed}) {
+        SCOPED_TRACE(sub);
+        const std::string path = sub + "/Zq40Promix.ini";
+        const auto before = StampOf(path);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+                ::_exit(9);
+            IniFile ini(path);
+            const bool read = ini.ReadInteger("A", "x", 0) == 7;
+            const bool refused = !ini.WriteInteger("A", "x", 8) && !ini.LastError().empty();
+            const bool keptCopy = ini.ReadInteger("A", "x", 0) == 7;
+            ::_exit(read && refused && keptCopy ? 0 : 1);
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(Get(path), "; foreign\n[A]\nx=7\n");
+        EXPECT_EQ(StampOf(path), before);
+        EXPECT_EQ(fs::directory_iterator(sub)->path().filename(), "Zq40Promix.ini");
+        EXPECT_EQ(std::distance(fs::directory_iterator(sub), fs::directory_iterator()), 1);
+    }
+}
+
+TEST_F(IniFileTest, HeldWritesReplaceTheFileOnceAndKeepWhatOthersWroteMeanwhile) {
+    Put(File(), "; foreign\n[A]\nx=1\n");
+    int replacements = 0;
+    SetSettingsReplaceHookForTesting([&](const std::string&, const std::string&) {
+        ++replacements;
+        return true;
+    });
+    {
+        IniFile ini(File());
+        ini.HoldWrites();
+        EXPECT_TRUE(ini.WriteInteger("A", "x", 2));
+        EXPECT_TRUE(ini.WriteString("B", "y", "new"));
+        EXPECT_EQ(ini.ReadInteger("A", "x", 0), 2) << "the copy answers with the held writes";
+        EXPECT_EQ(Get(File()), "; foreign\n[A]\nx=1\n");
+        Put(File(), "; foreign\n[A]\nx=1\nz=9\n");
+        EXPECT_TRUE(ini.DeleteKey("B", "y"));
+        EXPECT_TRUE(ini.WriteBool("B", "w", true));
+        EXPECT_TRUE(ini.Flush());
+        EXPECT_EQ(replacements, 1);
+        EXPECT_EQ(Get(File()), "; foreign\n[A]\nx=2\nz=9\n\n[B]\nw=1\n");
+
+        ini.HoldWrites();
+        EXPECT_TRUE(ini.WriteInteger("A", "x", 3));
+    }
+    EXPECT_EQ(replacements, 2) << "closing writes what is still held";
+    EXPECT_EQ(IniFile(File()).ReadInteger("A", "x", 0), 3);
+
+    SetSettingsReplaceHookForTesting([](const std::string&, const std::string&) { return false; });
+    IniFile ini(File());
+    ini.HoldWrites();
+    EXPECT_TRUE(ini.WriteInteger("A", "x", 4));
+    EXPECT_FALSE(ini.Flush());
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 3) << "a failed flush leaves the copy as the file is";
+    EXPECT_EQ(Listing(), std::vector<std::string>{"Zq40Promix.ini"});
 }
 
 } // namespace

@@ -195,6 +195,19 @@ TEST_F(CardDaemonTest, MalformedOversizedAndOutOfRangeRequestsGetErrorsAndServin
     ASSERT_TRUE(frame);
     EXPECT_EQ(wire::ParseHeader(*frame).type, FrameType::Reply);
     EXPECT_EQ(wire::ParseHeader(*frame).sequence, 12u);
+    // A length too short for any request with a request right behind it, in one write: the
+    // request is answered without waiting for more bytes.
+    RawConnection fresh(daemon.Socket());
+    Bytes shortThenList{0, 0, 0, 0};
+    const Bytes list = Writer().U8(1).Frame(FrameType::ListDevices, 13);
+    shortThenList.insert(shortThenList.end(), list.begin(), list.end());
+    ASSERT_TRUE(fresh.Send(shortThenList));
+    frame = fresh.ReadFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(wire::ParseHeader(*frame).type, FrameType::Error);
+    frame = fresh.ReadFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(wire::ParseHeader(*frame).sequence, 13u);
     // A handle or device out of range is the driver's answer, not a protocol error.
     EXPECT_EQ(other.Open(In, 500, ControlFormat()).result, MMSYSERR_BADDEVICEID);
     EXPECT_EQ(other.Close(Out, 12345), MMSYSERR_INVALHANDLE);

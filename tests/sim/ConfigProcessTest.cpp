@@ -4,45 +4,17 @@
 #include "platform/SharedArena.h"
 #include "platform/Wow16.h"
 #include "sim/ArenaBlock.h"
+#include "sim/ModelRef.h"
 #include "sim/model/CardModel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 
 namespace {
-
-// Hands the test's model to the process without giving it away.
-class ModelRef : public simcard::ICardService {
-public:
-    explicit ModelRef(simcard::CardModel& model) : model_(model) {}
-    std::vector<simcard::WaveDeviceCaps> ListDevices(simcard::WaveDirection d) override {
-        return model_.ListDevices(d);
-    }
-    simcard::OpenReply Open(simcard::WaveDirection d, std::uint32_t id,
-                            std::span<const std::uint8_t> format) override {
-        return model_.Open(d, id, format);
-    }
-    std::uint32_t Close(simcard::WaveDirection d, std::uint32_t h) override {
-        return model_.Close(d, h);
-    }
-    simcard::MessageReply Message(simcard::WaveDirection d, std::uint32_t h, std::uint32_t m,
-                                  std::uint32_t p1, std::uint32_t p2,
-                                  std::span<const std::uint8_t> block) override {
-        return model_.Message(d, h, m, p1, p2, block);
-    }
-    simcard::ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override {
-        return model_.Config(code, data);
-    }
-    void SetDeviceChangeHandler(DeviceChangeHandler h) override {
-        model_.SetDeviceChangeHandler(std::move(h));
-    }
-    void AnswerDeviceChange(std::uint32_t id) override { model_.AnswerDeviceChange(id); }
-
-private:
-    simcard::CardModel& model_;
-};
 
 struct Played {}; // thrown by the hang and crash hooks, which must not return
 
@@ -57,7 +29,7 @@ protected:
                 *error = "no card daemon";
                 return nullptr;
             }
-            return std::make_unique<ModelRef>(model);
+            return std::make_unique<simcard::test::ModelRef>(model);
         };
         hooks.sleep = [this](std::uint32_t ms) { slept += ms; };
         hooks.hang = [this] {
@@ -178,6 +150,57 @@ TEST_F(ConfigProcessTest, EveryBadCommandLineWritesNothingAndAsksNoDriver) {
     EXPECT_TRUE(states.Zero());
     EXPECT_TRUE(config.Zero());
     EXPECT_TRUE(done.Zero());
+}
+
+// Fills the arena in front of a block of `size` bytes so that the block ends where the arena ends;
+// the fillers hold a pattern. Empty when the arena was not empty enough to arrange that.
+std::vector<std::unique_ptr<Block>> FillUpTo(DWORD size) {
+    constexpr DWORD kBig = 0xFFF0;
+    std::vector<std::unique_ptr<Block>> fillers;
+    while (true) {
+        auto big = std::make_unique<Block>(kBig);
+        if (!big->address)
+            break;
+        fillers.push_back(std::move(big));
+    }
+    // The gap left at the end: the largest block that still fits (multiples of 16).
+    DWORD gap = 0;
+    for (DWORD step = 0x8000; step >= 16; step /= 2)
+        if (Block probe(gap + step); probe.address)
+            gap += step;
+    if (gap < size) {
+        if (fillers.empty())
+            return {};
+        fillers.pop_back();
+        gap += kBig;
+    }
+    if (gap > size)
+        fillers.push_back(std::make_unique<Block>(gap - size));
+    for (const auto& filler : fillers)
+        std::memset(filler->flat, 0x5A, filler->size);
+    return fillers;
+}
+
+TEST_F(ConfigProcessTest, ABlockAtTheArenasEndIsWrittenWithinItsBounds) {
+    Block done(4);
+    auto fillers = FillUpTo(800);
+    ASSERT_FALSE(fillers.empty());
+    Block config(800);
+    ASSERT_NE(config.address, 0u);
+    ASSERT_EQ(Block(16).address, 0u) << "the block is not the arena's last";
+
+    ASSERT_EQ(Run("getconfig", config, done), 0) << err.str();
+    EXPECT_EQ(done.Int(0), 1);
+    EXPECT_TRUE(std::equal(model.Card(0).config.begin(), model.Card(0).config.end(), config.flat));
+    config.flat[799] = 0x11;
+    std::memset(done.flat, 0, 4);
+    ASSERT_EQ(Run("setconfig", config, done), 0) << err.str();
+    std::memset(config.flat, 0, 800);
+    ASSERT_EQ(Run("getconfig", config, done), 0) << err.str();
+    EXPECT_EQ(config.flat[799], 0x11) << "the block's last byte went to the driver and back";
+    for (const auto& filler : fillers)
+        EXPECT_TRUE(std::all_of(filler->flat, filler->flat + filler->size,
+                                [](std::uint8_t b) { return b == 0x5A; }));
 }
 
 } // namespace

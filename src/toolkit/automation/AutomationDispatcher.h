@@ -18,7 +18,7 @@
 #include <mutex>
 #include <string>
 
-class AutomationDispatcher : public IMessageTarget {
+class AutomationDispatcher final : public IMessageTarget {
 public:
     explicit AutomationDispatcher(std::shared_ptr<OpenMessageBoxes> boxes);
     ~AutomationDispatcher();

@@ -51,9 +51,11 @@ const Entry kHelp[] = {
               "varnelctl fault config slow <ms>\n"
               "  Refuses meter-on on a device, fails every open of a device, or makes the\n"
               "  configuration process hang, crash or answer slowly.\n"},
-    {"unplug", "varnelctl unplug <card> [--no-wait]\n"
+    {"unplug", "varnelctl unplug <card> [--no-wait] [--on-open <device>]\n"
                "  Asks every client whether the card may go and removes it once all have\n"
-               "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},
+               "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"
+               "  With --on-open the query goes out right after the daemon has answered the\n"
+               "  next open of that device, and varnelctl returns at once.\n"},
     {"meter", "varnelctl meter <card> <device> [<ms>]\n"
               "  Meters a device as the manager does: opens a control handle, switches its meter\n"
               "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"

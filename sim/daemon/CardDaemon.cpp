@@ -334,6 +334,8 @@ void CardDaemon::Handle(Connection& c, const wire::FrameHeader& header,
                                             std::to_string(static_cast<int>(header.type))));
     }
     Queue(c, w.Frame(FrameType::Reply, seq));
+    if (header.type == FrameType::Open)
+        model_.OpenAnswered();
 }
 
 } // namespace simcard

@@ -42,6 +42,8 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 }
 
 void TApplication::HandleMessage() {
+    if (ending_)
+        return;
     try {
         MessageQueue::Instance().Step();
     } catch (...) {
@@ -52,7 +54,7 @@ void TApplication::HandleMessage() {
 void TApplication::ProcessMessages() {
     auto& queue = MessageQueue::Instance();
     MSG msg;
-    while (true) {
+    while (!ending_) {
         try {
             if (!queue.Take(msg))
                 break;
@@ -106,9 +108,9 @@ void TApplication::SetActive(bool active) {
 }
 
 void TApplication::RunModal(const std::function<bool()>& finished) {
-    while (!finished()) {
+    while (!finished() && !ending_) {
         HandleMessage();
-        if (!finished() && ModalLoopStalled())
+        if (!finished() && !ending_ && ModalLoopStalled())
             throw std::logic_error("modal loop stalled: nothing pending and no timer left");
     }
 }

@@ -300,6 +300,9 @@ void TCustomForm::CloseModal() {
 TModalResult TCustomForm::ShowModal() {
     if (Visible() || !Enabled() || modal_)
         throw EInvalidOperation("Cannot make a visible window modal");
+    // A program that is ending shows nothing more: the form answers as if cancelled.
+    if (Application->Ending())
+        return mrCancel;
     TCustomForm* previous = Screen->ActiveForm();
     auto disabled = Screen->DisableOtherForms(this);
     modal_ = true;
@@ -323,7 +326,7 @@ TModalResult TCustomForm::ShowModal() {
     while (true) {
         if (modalResult_ == mrNone)
             Application->HandleMessage();
-        if (Application->Terminated())
+        if (Application->Terminated() || Application->Ending())
             modalResult_ = mrCancel;
         else if (modalResult_ != mrNone)
             CloseModal();

@@ -52,9 +52,11 @@ const Entry kHelp[] = {
               "varnelctl fault config slow <ms>\n"
               "  Refuses meter-on or every meter read on a device, fails every open of a\n"
               "  device, or makes the configuration process hang, crash or answer slowly.\n"},
-    {"unplug", "varnelctl unplug <card> [--no-wait]\n"
+    {"unplug", "varnelctl unplug <card> [--no-wait] [--on-open <device>]\n"
                "  Asks every client whether the card may go and removes it once all have\n"
-               "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"},
+               "  answered (or after a few seconds). Waits for the removal unless --no-wait.\n"
+               "  With --on-open the query goes out right after the daemon has answered the\n"
+               "  next open of that device, and varnelctl returns at once.\n"},
     {"plug", "varnelctl plug <card>\n"
              "  Puts the card last unplugged as <card> back, with its state. Programs are not\n"
              "  told; the next one to start finds it.\n"},

@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
         wait = false;
         args.pop_back();
     }
+    // An unplug armed for an open has nothing to wait for yet.
+    if (command == "unplug" && std::find(args.begin(), args.end(), "--on-open") != args.end())
+        wait = false;
     // The daemon may run in another directory: a signal file is named to it absolutely.
     if (command == "signal" && args.size() == 5 && args[3] == "file")
         args[4] = std::filesystem::absolute(args[4]).string();

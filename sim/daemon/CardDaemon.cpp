@@ -235,6 +235,8 @@ void CardDaemon::ReadFrom(Connection& c) {
                                     });
         if (answer)
             Queue(c, *answer);
+        if (header.type == wire::FrameType::Open)
+            model_.OpenAnswered();
         return !c.closing;
     };
     c.decoder.Feed(std::span<const std::uint8_t>(chunk, static_cast<std::size_t>(n)), sink);

@@ -365,7 +365,15 @@ void Command::Fault() {
 
 void Command::Unplug() {
     int card = CardArg(1);
-    NoMoreThan(2);
+    if (args_.size() > 2) {
+        if (args_[2] != "--on-open")
+            throw UsageError("expected --on-open <device>, not \"" + args_[2] + "\"");
+        DeviceRef d = Device(3);
+        NoMoreThan(4);
+        if (!model_.UnplugOnOpen(card, d.direction, d.device))
+            throw Refusal("card " + args_[1] + " is already being removed");
+        return;
+    }
     if (!model_.Unplug(card))
         throw Refusal("card " + args_[1] + " is already being removed");
 }

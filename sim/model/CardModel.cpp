@@ -172,6 +172,9 @@ OpenReply CardModel::Open(ClientId client, WaveDirection direction, std::uint32_
         reply.result = MMSYSERR_INVALPARAM;
     } else {
         const DeviceEntry& entry = list[deviceId];
+        if (armedUnplug_ && armedUnplug_->devnode == entry.devnode &&
+            armedUnplug_->direction == direction && armedUnplug_->device == entry.device)
+            armedUnplug_->opened = true;
         if (entry.devnode != 0) {
             const SimulatedCard& card = cards_[CardIndexOf(entry.devnode)];
             // The simulated card carries no audio: only control handles open on its devices.

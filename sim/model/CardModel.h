@@ -102,6 +102,13 @@ public:
     // (or after the last card); no client is told, as no arrival is announced. False when no card
     // was unplugged under that number or every place is taken.
     bool Plug(int number);
+    // Arms Unplug(card) for the moment the next open of the card's `device` (in `direction`) has
+    // been answered, so that the query meets the client right after it opened that device. False
+    // as Unplug, or when an unplug is armed already.
+    bool UnplugOnOpen(int card, WaveDirection direction, int device);
+    // The daemon has sent its answer to an open: runs the armed unplug when that open named the
+    // armed device.
+    void OpenAnswered();
     std::size_t PendingRemovals() const { return removals_.size(); }
     // Device id of a card's device within its direction's list.
     std::uint32_t DeviceIdOf(int card, WaveDirection direction, int device) const;
@@ -178,6 +185,13 @@ private:
     ClientId self_;
     std::vector<Removal> removals_;
     std::uint32_t nextEventId_ = 1;
+    struct ArmedUnplug {
+        std::uint32_t devnode;
+        WaveDirection direction;
+        int device;
+        bool opened = false;
+    };
+    std::optional<ArmedUnplug> armedUnplug_;
     std::int32_t driverState_ = 1;
     std::array<std::optional<std::int32_t>, kMaxCards> cardStates_{};
     std::array<ConfigRecord, kMaxCards> spareConfig_;

@@ -94,6 +94,22 @@ bool CardModel::Unplug(int card) {
     return true;
 }
 
+bool CardModel::UnplugOnOpen(int card, WaveDirection direction, int device) {
+    if (card < 0 || card >= CardCount() || cards_[card].removing || armedUnplug_)
+        return false;
+    armedUnplug_ = ArmedUnplug{cards_[card].devnode, direction, device};
+    return true;
+}
+
+void CardModel::OpenAnswered() {
+    if (!armedUnplug_ || !armedUnplug_->opened)
+        return;
+    const int card = CardIndexOf(armedUnplug_->devnode);
+    armedUnplug_.reset();
+    if (card >= 0)
+        Unplug(card);
+}
+
 void CardModel::AnswerDeviceChange(ClientId client, std::uint32_t eventId) {
     for (auto& removal : removals_)
         if (removal.eventId == eventId && removal.awaiting.erase(client) &&

@@ -6,6 +6,8 @@
 #include "driver/ConfigRecord.h"
 #include "forms/WindowChrome.h"
 #include "platform/DeviceChange.h"
+#include "platform/SessionEnd.h"
+#include "toolkit/TApplication.h"
 #include "windows/MixControlWnd.h"
 
 TfrmMain* frmMain = nullptr;
@@ -39,14 +41,22 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
         SetCaption("frmMain");
         SetBounds(301, 157, 196, 164);
         SetMessageHandler(WM_DEVICECHANGE, [this](TMessage& message) { DeviceChange(message); });
+        SetMessageHandler(WM_ENDSESSION, [this](TMessage& message) { EndSession(message); });
     });
 }
 
-// The removal is never vetoed: the answer is 1 whatever the event.
+// The removal is never vetoed: the answer is 1 whatever the event. A program already ending has
+// told the driver once and ends anyway.
 void TfrmMain::DeviceChange(TMessage& message) {
-    if (QueriedCard(message.WParam, message.LParam) >= 0)
+    if (!Application->Ending() && QueriedCard(message.WParam, message.LParam) >= 0)
         RemoveCard();
     message.Result = 1;
+}
+
+void TfrmMain::EndSession(TMessage& message) {
+    if (message.WParam != 0 && !Application->Ending())
+        EndProgram();
+    message.Result = 0;
 }
 
 void TfrmMain::RemoveCard() {
@@ -57,6 +67,17 @@ void TfrmMain::RemoveCard() {
         block[0].Set(ConfigField::RemoveNotice, -1);
         RunDriverConfig(ConfigChannelEnabled, CFG_SETCONFIG, block.Data(), ConfigBlock::kSize);
     }
-    CloseAndFree(MixControlWnd);
+    EndProgram();
+}
+
+// The query may arrive inside a message box, a modal dialog or a restore that lets messages run:
+// closing the windows here would free what those still use. They are closed once control is
+// back in the program's own loop.
+void TfrmMain::EndProgram() {
+    Application->BeginEnding();
     QuitRequested = true;
+}
+
+void CloseProgramWindows() {
+    CloseAndFree(MixControlWnd);
 }

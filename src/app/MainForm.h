@@ -1,7 +1,8 @@
 #pragma once
 // The tray main window: the toolkit's main form, never shown and without controls. It watches the
 // system's device-change broadcast and ends the program cleanly when one of the discovered cards
-// is about to be removed.
+// is about to be removed, and ends it the same way, without the driver's notice, when the desktop
+// session ends.
 
 #include "toolkit/TForm.h"
 
@@ -12,8 +13,17 @@ public:
 
 private:
     void DeviceChange(TMessage& message);
-    // Tells the driver, closes the hub with its windows and asks the program's loop to end.
+    void EndSession(TMessage& message);
+    // Tells the driver, then ends the program.
     void RemoveCard();
+    // Ends every modal loop and asks the program's loop to end; that loop then closes the hub
+    // with its windows (CloseProgramWindows).
+    void EndProgram();
 };
+
+// The teardown of the program's end, run from the program's own loop once it has stopped: closes
+// the hub (which saves what it restored in full and closes every channel window and the settings
+// dialog), destroys it and clears MixControlWnd.
+void CloseProgramWindows();
 
 extern TfrmMain* frmMain;

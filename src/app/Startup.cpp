@@ -7,6 +7,7 @@
 #include "forms/AboutBox.h"
 #include "platform/Icons.h"
 #include "platform/NotifyIcon.h"
+#include "platform/SessionEnd.h"
 #include "toolkit/TApplication.h"
 #include "windows/MixControlWnd.h"
 #include "windows/MixerIcon.h"
@@ -52,12 +53,15 @@ int RunProgram() {
     Application->CreateForm(MixControlWnd);
     Application->CreateForm(AboutBox);
 
+    // From here on a signal that ends the session ends the program as a card removal does.
+    WatchSessionEnd();
     const NOTIFYICONDATAA icon = IconRecord();
     if (Shell_NotifyIconA(NIM_ADD, &icon)) {
         // classic behaviour: the program's own loop, not the toolkit's run loop; a quit message
         // posted to the thread does not end it, only QuitRequested does.
         while (!QuitRequested)
             Application->HandleMessage();
+        CloseProgramWindows();
         Shell_NotifyIconA(NIM_DELETE, &icon);
     }
     DestroyIcon(MixerIcon);

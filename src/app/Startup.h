@@ -1,8 +1,8 @@
 #pragma once
 // The program's start, its own message loop and its end.
 
-// Set by the tray main window when a card is about to be removed; the loop ends after the message
-// that set it.
+// Set by the tray main window when a card is about to be removed or the desktop session ends; the
+// loop ends after the message that set it and closes the windows.
 extern bool QuitRequested;
 
 // The tip of the notification-area icon.

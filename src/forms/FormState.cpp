@@ -3,6 +3,7 @@
 #include "controls/TBarGraph.h"
 #include "controls/TSlider.h"
 #include "platform/IniFile.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TComboBox.h"
@@ -106,6 +107,10 @@ void RestoreFormState(TCustomForm* window, const std::string& fileName,
         if (TakesPart(component, tagMask))
             RestoreComponent(ini, section, component);
         ProcessPendingMessages();
+        // A message handled meanwhile may have begun the program's end: the window may be
+        // half restored and must not go on opening windows or talking to the driver.
+        if (Application && Application->Ending())
+            throw EAbort();
         i = NextIndex(window, component, i);
     }
 

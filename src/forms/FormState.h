@@ -19,7 +19,8 @@
 // its state changes; a speed button goes down or up by the plain rule, then runs its OnClick) and
 // lets pending messages run after each component. A missing key, a value that is no integer, and a
 // stored size that is not positive keep the current state. A stored slider position outside the
-// slider's range raises its range error and ends the restore there.
+// slider's range raises its range error and ends the restore there; the program beginning to end
+// while pending messages run ends it with the silent abort (EAbort).
 void RestoreFormState(TCustomForm* window, const std::string& fileName,
                       const std::string& sectionSuffix, WORD withPlacement, std::int32_t tagMask);
 

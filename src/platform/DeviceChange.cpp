@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -18,16 +19,23 @@ void BroadcastDeviceChange(WPARAM event, DWORD devnode) {
 
 namespace {
 
-// One thread that sends the queued broadcasts in order. It may wait for the GUI thread as long
-// as that takes; nothing else waits for it.
+// One thread that waits, in order, for the queued broadcasts to be handled and then runs their
+// `done`. It may wait for the GUI thread as long as that takes; nothing else waits for it.
 class DeliveryThread {
 public:
-    void Push(WPARAM event, DWORD devnode, std::function<void()> done) {
+    struct Item {
+        // Every window's message points at this record until it has been handled.
+        std::unique_ptr<DEV_BROADCAST_DEVNODE> record;
+        std::vector<MessageQueue::SentMessage> sent;
+        std::function<void()> done;
+    };
+
+    void Push(Item item) {
         {
             std::lock_guard lock(mutex_);
-            pending_.push_back(Item{event, devnode, std::move(done)});
+            pending_.push_back(std::move(item));
             if (!started_) {
-                // Detached: at the end of the process it may still be waiting in a send.
+                // Detached: at the end of the process it may still be waiting for a window.
                 std::thread([this] { Run(); }).detach();
                 started_ = true;
             }
@@ -36,12 +44,6 @@ public:
     }
 
 private:
-    struct Item {
-        WPARAM event;
-        DWORD devnode;
-        std::function<void()> done;
-    };
-
     void Run() {
         for (;;) {
             Item item;
@@ -51,7 +53,8 @@ private:
                 item = std::move(pending_.front());
                 pending_.pop_front();
             }
-            BroadcastDeviceChange(item.event, item.devnode);
+            for (auto& message : item.sent)
+                message.Wait();
             if (item.done)
                 item.done();
         }
@@ -66,13 +69,23 @@ private:
 } // namespace
 
 void QueueDeviceChange(WPARAM event, DWORD devnode, std::function<void()> done) {
-    if (MessageQueue::Instance().OnGuiThread()) {
+    auto& queue = MessageQueue::Instance();
+    if (queue.OnGuiThread()) {
         BroadcastDeviceChange(event, devnode);
         if (done)
             done();
         return;
     }
+    // The messages join the queue before this returns: a query the driver sent right after an
+    // answer is in the queue before the program, woken by that answer, can handle anything else.
+    DeliveryThread::Item item;
+    item.record = std::make_unique<DEV_BROADCAST_DEVNODE>(
+        DEV_BROADCAST_DEVNODE{sizeof(DEV_BROADCAST_DEVNODE), DBT_DEVTYP_DEVNODE, 0, devnode});
+    for (HWND hwnd : WindowTable::Instance().TopLevelWindows())
+        item.sent.push_back(queue.SendLater(hwnd, WM_DEVICECHANGE, event,
+                                            reinterpret_cast<LPARAM>(item.record.get())));
+    item.done = std::move(done);
     // Never destroyed: its thread may outlive every static object.
     static auto* thread = new DeliveryThread;
-    thread->Push(event, devnode, std::move(done));
+    thread->Push(std::move(item));
 }

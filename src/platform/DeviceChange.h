@@ -31,8 +31,9 @@ static_assert(sizeof(DEV_BROADCAST_DEVNODE) == 16);
 void BroadcastDeviceChange(WPARAM event, DWORD devnode);
 
 // Delivers a broadcast from the thread that learns of it. On the GUI thread it is sent at once;
-// from any other thread it is handed to a delivery thread of its own, so that the caller (the
-// reader of the driver's connection) never waits for the GUI thread, which may be busy for a
-// while (a configuration command) and may itself be waiting for that reader. `done` runs after
-// every window has handled the message, on the thread that sent it.
+// from any other thread every window's message joins the queue before the call returns, and a
+// delivery thread of its own waits for them, so that the caller (the reader of the driver's
+// connection) never waits for the GUI thread, which may be busy for a while (a configuration
+// command) and may itself be waiting for that reader. `done` runs after every window has handled
+// the message, on the delivery thread.
 void QueueDeviceChange(WPARAM event, DWORD devnode, std::function<void()> done);

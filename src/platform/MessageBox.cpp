@@ -4,6 +4,7 @@
 #include "platform/TimerScheduler.h"
 #include "platform/VirtualClock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
@@ -29,6 +30,14 @@ int MessageBoxDefaultButton(UINT style) {
     auto buttons = MessageBoxButtons(style);
     std::size_t index = (style & MB_DEFMASK) >> 8;
     return index < buttons.size() ? buttons[index] : buttons.front();
+}
+
+int MessageBoxDismissButton(UINT style) {
+    auto buttons = MessageBoxButtons(style);
+    for (int id : {IDCANCEL, IDOK})
+        if (std::find(buttons.begin(), buttons.end(), id) != buttons.end())
+            return id;
+    return MessageBoxDefaultButton(style);
 }
 
 std::string EscapeMessageBoxText(std::string_view text) {
@@ -153,7 +162,7 @@ int ScriptedMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& m
         script_.pop_front();
         if (step.condition)
             modal.RunModal(step.condition);
-        answer = step.button;
+        answer = modal.Ended() ? MessageBoxDismissButton(request.style) : step.button;
     }
     shown_[index].answer = answer;
     return answer;
@@ -171,5 +180,7 @@ ScopedScriptedMessageBoxes::~ScopedScriptedMessageBoxes() {
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) {
     MessageBoxRequest request{owner, text ? text : "", caption ? caption : "", style};
+    if (ModalRunner().Ended())
+        return MessageBoxDismissButton(style);
     return MessageBoxService().Show(request, ModalRunner());
 }

@@ -55,15 +55,22 @@ struct MessageBoxRequest {
 std::vector<int> MessageBoxButtons(UINT style);
 // The button Enter presses: the one MB_DEFBUTTONn names, the first when it names none.
 int MessageBoxDefaultButton(UINT style);
+// What closing a box without pressing a button answers: Cancel where the box has it, else OK
+// where it has it, else its default button.
+int MessageBoxDismissButton(UINT style);
 // CR, LF, TAB and backslash written as \r, \n, \t and \\.
 std::string EscapeMessageBoxText(std::string_view text);
 // msgbox<TAB><caption><TAB>0x<style, at least 2 hex digits><TAB><text>
 std::string MessageBoxLogLine(const MessageBoxRequest& request);
 
-// The modal message loop: dispatches posted messages and due timers until `finished` says so.
+// The modal message loop: dispatches posted messages and due timers until `finished` says so,
+// or until the program begins to end.
 class IModalRunner {
 public:
     virtual void RunModal(const std::function<bool()>& finished) = 0;
+    // True once the program is ending: every modal loop returns at once and a box still waiting
+    // for its answer takes the one its close box gives (MessageBoxDismissButton).
+    virtual bool Ended() const { return false; }
 
 protected:
     ~IModalRunner() = default;
@@ -151,4 +158,5 @@ private:
     std::unique_ptr<IMessageBoxService> previous_;
 };
 
+// Once the modal runner has ended, a new box is not shown and answers as if dismissed.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);

@@ -3,8 +3,6 @@
 #include "platform/TimerScheduler.h"
 #include "platform/WindowTable.h"
 
-#include <future>
-
 struct MessageQueue::SentCall {
     std::promise<LRESULT> result;
 };
@@ -29,18 +27,23 @@ BOOL MessageQueue::Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MessageQueue::Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG msg{hwnd, message, wParam, lParam};
     if (OnGuiThread())
-        return Deliver(msg);
-    auto call = std::make_shared<SentCall>();
-    auto future = call->result.get_future();
+        return Deliver(MSG{hwnd, message, wParam, lParam});
+    return SendLater(hwnd, message, wParam, lParam).Wait();
+}
+
+MessageQueue::SentMessage MessageQueue::SendLater(HWND hwnd, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    SentMessage sent;
+    sent.call_ = std::make_shared<SentCall>();
+    sent.result_ = sent.call_->result.get_future();
     {
         std::lock_guard lock(mutex_);
-        items_.push_back(Item{msg, call});
+        items_.push_back(Item{MSG{hwnd, message, wParam, lParam}, sent.call_});
     }
     notEmpty_.notify_all();
     WakePump();
-    return future.get();
+    return sent;
 }
 
 LRESULT MessageQueue::Deliver(const MSG& msg) {

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -28,8 +29,23 @@ protected:
 };
 
 class MessageQueue {
+    struct SentCall;
+
 public:
     static MessageQueue& Instance();
+
+    // A message sent from another thread that has joined the queue; Wait gives its result once
+    // the GUI thread has handled it (0 for a window gone meanwhile).
+    class SentMessage {
+    public:
+        LRESULT Wait() { return result_.get(); }
+
+    private:
+        friend class MessageQueue;
+        // Shared with the queue, so that the result outlives a queue dropped at the process's end.
+        std::shared_ptr<SentCall> call_;
+        std::future<LRESULT> result_;
+    };
 
     // Safe from any thread. A message for a window that does not exist is refused (FALSE); one
     // for hwnd 0 is a thread message (WM_QUIT and the like).
@@ -39,6 +55,9 @@ public:
     // queue, is handled on the GUI thread as one message of it, and the sender waits for the
     // result.
     LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Not on the GUI thread: the message joins the queue as a sent one, and the caller decides
+    // when to wait for it. Send from another thread is this and Wait.
+    SentMessage SendLater(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The single-message step: dispatch one pending message (posted or sent) and return true; or,
     // when none is pending, run `idle`, wait for the next message or due timer, and return false.
@@ -67,7 +86,6 @@ public:
 private:
     MessageQueue();
 
-    struct SentCall;
     struct Item {
         MSG msg;
         std::shared_ptr<SentCall> sent;

@@ -45,6 +45,8 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 }
 
 void TApplication::HandleMessage() {
+    if (ending_)
+        return;
     try {
         MessageQueue::Instance().Step();
     } catch (...) {
@@ -55,7 +57,7 @@ void TApplication::HandleMessage() {
 void TApplication::ProcessMessages() {
     auto& queue = MessageQueue::Instance();
     MSG msg;
-    while (true) {
+    while (!ending_) {
         try {
             if (!queue.Take(msg))
                 break;
@@ -120,9 +122,9 @@ void TApplication::SetActive(bool active) {
 }
 
 void TApplication::RunModal(const std::function<bool()>& finished) {
-    while (!finished()) {
+    while (!finished() && !ending_) {
         HandleMessage();
-        if (!finished() && ModalLoopStalled())
+        if (!finished() && !ending_ && ModalLoopStalled())
             throw std::logic_error("Modale Schleife steht: nichts steht an und kein Timer läuft");
     }
 }

@@ -37,10 +37,16 @@ public:
     }
 
     // The single-message step: handles one pending message, or runs the idle work and waits for
-    // the next message or due timer.
+    // the next message or due timer. Does nothing once the program is ending.
     void HandleMessage();
-    // Handles every message pending now, without waiting.
+    // Handles every message pending now, without waiting; stops as soon as the program is ending.
     void ProcessMessages();
+    // The program is ending (its card goes away, the desktop session ends): from now on no
+    // message is handled, every modal loop returns (a message box as if dismissed, a modal form
+    // with mrCancel), and code resuming after one must not carry on its action. Only the
+    // program's own loop, which asked for the end, tears the windows down.
+    void BeginEnding() { ending_ = true; }
+    bool Ending() const { return ending_; }
     // Posts the quit message; Terminated() is true once it has been handled.
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -62,6 +68,7 @@ public:
 
     // The modal loop of message boxes and modal forms.
     void RunModal(const std::function<bool()>& finished) override;
+    bool Ended() const override { return ending_; }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -72,6 +79,7 @@ private:
     std::string title_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool ending_ = false;
     bool active_ = true;
     bool initialized_ = false;
 };

@@ -302,6 +302,9 @@ void TCustomForm::CloseModal() {
 TModalResult TCustomForm::ShowModal() {
     if (Visible() || !Enabled() || modal_)
         throw EInvalidOperation("Ein sichtbares Fenster kann nicht modal gemacht werden");
+    // A program that is ending shows nothing more: the form answers as if cancelled.
+    if (Application->Ending())
+        return mrCancel;
     TCustomForm* previous = Screen->ActiveForm();
     auto disabled = Screen->DisableOtherForms(this);
     modal_ = true;
@@ -325,7 +328,7 @@ TModalResult TCustomForm::ShowModal() {
     while (true) {
         if (modalResult_ == mrNone)
             Application->HandleMessage();
-        if (Application->Terminated())
+        if (Application->Terminated() || Application->Ending())
             modalResult_ = mrCancel;
         else if (modalResult_ != mrNone)
             CloseModal();

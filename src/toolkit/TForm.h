@@ -61,7 +61,7 @@ public:
     void Close();
     // Shows the form modally and runs the message loop (posted messages and timers keep going)
     // until ModalResult is set and the close is not refused; the other forms are disabled
-    // meanwhile. Returns the result.
+    // meanwhile. Returns the result; mrCancel once the program is ending.
     TModalResult ShowModal();
     bool Modal() const { return modal_; }
     TModalResult ModalResult() const { return modalResult_; }

@@ -89,6 +89,7 @@ void TChannelWindow::FormShow(TObject*) {
     }
     PrepareShow();
     RestoreFormState(this, kIniFile, "", 1, -1);
+    restored_ = true;
     ReadDriverState();
     if (MeterSection()->Visible())
         StartMetering();
@@ -103,7 +104,8 @@ void TChannelWindow::FormShow(TObject*) {
 }
 
 void TChannelWindow::FormClose(TObject*, TCloseAction&) {
-    SaveFormState(this, kIniFile, "", 1, -1);
+    if (restored_)
+        SaveFormState(this, kIniFile, "", 1, -1);
     StopMetering();
     // The mixer control window owns the window; it unticks the window's box and frees it.
     if (auto* hub = dynamic_cast<TCustomForm*>(Owner()))

@@ -174,6 +174,10 @@ private:
     std::vector<TLevelMeter*> meters_;
     std::vector<SharedBlock*> blocks_;
     bool ready_ = false;
+    // Set once the show has restored the saved state in full: only then is the window's state
+    // the user's, worth writing back. A window that never became ready, or whose restore was cut
+    // short, leaves its section as it was.
+    bool restored_ = false;
     bool metering_ = false;
     UINT decayTimer_ = 0;
     UINT pollTimer_ = 0;

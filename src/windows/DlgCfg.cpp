@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/TApplication.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TPageControl.h"
 #include "windows/MixControlWnd.h"
@@ -140,6 +141,10 @@ bool TdlgCfg::ApplyConfig() {
     if (shared.Flag(ConfigField::RestrictDevices) != working_.Flag(ConfigField::RestrictDevices) ||
         shared.Get(ConfigField::OfferedDevice) != working_.Get(ConfigField::OfferedDevice))
         MessageBoxA(Handle(), kRestartText, "Varnel PRO Info", MB_ICONINFORMATION);
+    // The box may have closed because the program is ending: the driver has been told of the
+    // removal, and a setconfig now would undo that notice.
+    if (Application->Ending())
+        return false;
 
     bool applied = false;
     std::int32_t reconfigurable = 0;

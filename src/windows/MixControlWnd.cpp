@@ -6,6 +6,7 @@
 #include "forms/FormState.h"
 #include "forms/WindowChrome.h"
 #include "platform/MessageBox.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/TApplication.h"
 #include "windows/MixerIcon.h"
 
@@ -110,12 +111,22 @@ void TMixControlWnd::FormCreate(TObject*) {
 // Restoring a ticked box runs its click reaction: the windows open when the hub was last closed
 // open again, and the saved always-on-top state is applied.
 void TMixControlWnd::FormShow(TObject*) {
-    if (DriverPresent)
+    if (!DriverPresent)
+        return;
+    restoring_ = true;
+    try {
         RestoreFormState(this, kIniFile, "", 1, -1);
+    } catch (...) {
+        // Only the program's end makes the state half the user's; after another error the
+        // user still sees the hub and closes it as usual.
+        restoring_ = Application->Ending();
+        throw;
+    }
+    restoring_ = false;
 }
 
 void TMixControlWnd::FormClose(TObject*, TCloseAction&) {
-    if (DriverPresent)
+    if (DriverPresent && !restoring_)
         SaveFormState(this, kIniFile, "", 1, -1);
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* box = dynamic_cast<TCheckBox*>(Components(i)))
@@ -143,12 +154,16 @@ void TMixControlWnd::WindowBoxClick(ChannelWindowKind kind) {
             FindChannelWindow(kind)->setInstance(nullptr);
             window->Free();
         }
-    } else if (!InstanceOf(kind)) {
+    } else if (!InstanceOf(kind) && !Application->Ending()) {
         try {
             OpenWindow(kind);
         } catch (...) {
-            box->SetChecked(false);
-            Application->ProcessMessages();
+            // A window cut short by the program's end stays for the teardown, which closes
+            // every window from the program's own loop.
+            if (!Application->Ending()) {
+                box->SetChecked(false);
+                Application->ProcessMessages();
+            }
             throw;
         }
     }
@@ -158,6 +173,9 @@ void TMixControlWnd::WindowBoxClick(ChannelWindowKind kind) {
 void TMixControlWnd::OpenWindow(ChannelWindowKind kind) {
     for (auto other : OtherFamily(kind))
         BoxOf(other)->SetChecked(false);
+    // Closing the other family lets pending messages run; the program may be ending now.
+    if (Application->Ending())
+        throw EAbort();
     TExtCheckBox* box = BoxOf(kind);
     const ChannelWindowClass* windowClass = FindChannelWindow(kind);
     if (!windowClass) {

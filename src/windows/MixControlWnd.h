@@ -61,6 +61,10 @@ private:
     void CloseNotice(TMessage& message);
     void IconCallback(TMessage& message);
     void GetMinMaxInfo(TMessage& message);
+
+    // Set from the start of a show's restore until it has run in full: a close while it is set
+    // (a restore cut short by the program's end) leaves the section as it was.
+    bool restoring_ = false;
 };
 
 // The program's mixer control window, null until it is created and after the card removal.

@@ -7,6 +7,7 @@
 #include "forms/AboutBox.h"
 #include "forms/WindowChrome.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/TApplication.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TTimer.h"
@@ -374,6 +375,9 @@ void TOutputWindow::btnRouteClick(TObject* Sender) {
     RouteState next = Route(card);
     next.b[RouteState::kSource] = code;
     BeforeRouteChange(code);
+    // Closing windows of the other family lets pending messages run; the program may be ending.
+    if (Application->Ending())
+        return;
 
     bool abandoned = false;
     std::exception_ptr error;
@@ -392,10 +396,12 @@ void TOutputWindow::btnRouteClick(TObject* Sender) {
 }
 
 // The poll may find a refused route while the routing section is hidden or a modal box disables
-// the window; the old button then cannot take the focus and is only checked again.
+// the window; the old button then cannot take the focus and is only checked again. A refusal
+// answered while the program began to end (its box closed by the end) falls back to nothing:
+// the driver hears no more routes.
 void TOutputWindow::FallBack(int card) {
     TRadioButton* previous = routes_[card].remembered;
-    if (!previous)
+    if (!previous || Application->Ending())
         return;
     previous->SetChecked(true);
     if (previous->CanFocus())

@@ -62,12 +62,17 @@ TEST_F(MainFormTest, EventsOtherThanTheQueryForACardChangeNothingAndAreGranted) 
     EXPECT_NE(WindowOf(ChannelWindowKind::AnalogInputs), nullptr);
 }
 
-TEST_F(MainFormTest, TheQueryForTheThirdCardClosesTheHubAndRequestsTheEnd) {
+TEST_F(MainFormTest, TheQueryForTheThirdCardRequestsTheEndAndTheLoopThenClosesTheHub) {
     MixControlWnd->chkAnalogInputs->SetChecked(true);
     MixControlWnd->chkStayOnTop->SetChecked(true);
     log.clear();
     EXPECT_EQ(Broadcast(DBT_DEVICEQUERYREMOVE, CardDevNodes[2]), 1);
     EXPECT_TRUE(QuitRequested);
+    EXPECT_TRUE(app.Ending());
+    // The query may arrive inside a box or a restore: nothing is closed under it.
+    EXPECT_TRUE(log.empty());
+    ASSERT_NE(MixControlWnd, nullptr);
+    CloseProgramWindows();
     EXPECT_EQ(MixControlWnd, nullptr);
     EXPECT_EQ(WindowOf(ChannelWindowKind::AnalogInputs), nullptr);
     EXPECT_EQ(log, (Log{"close TfrmAnalogInp", "destroy TfrmAnalogInp"}));

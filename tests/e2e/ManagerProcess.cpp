@@ -96,6 +96,10 @@ std::optional<int> ManagerProcess::Wait(milliseconds deadline) {
     return status_;
 }
 
+bool ManagerProcess::Signal(int signal) const {
+    return pid_ > 0 && !status_ && kill(pid_, signal) == 0;
+}
+
 std::vector<std::string> ManagerProcess::LinesStartingWith(const std::string& prefix) const {
     std::vector<std::string> found;
     for (const auto& line : lines_)

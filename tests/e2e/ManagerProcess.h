@@ -31,6 +31,8 @@ public:
                      std::chrono::milliseconds deadline = std::chrono::seconds(10));
     // Waits for the end; the exit status (128 + signal), or nullopt at the deadline.
     std::optional<int> Wait(std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    // Sends `signal` to the running program; false when it is not running.
+    bool Signal(int signal) const;
     // Every stderr line read so far.
     const std::vector<std::string>& Lines() const { return lines_; }
     std::vector<std::string> LinesStartingWith(const std::string& prefix) const;

@@ -139,6 +139,33 @@ TEST_F(FormTest, ModalInModalKeepsTimersAndPostedMessagesRunningEachWithItsOwnRe
     EXPECT_EQ(Screen->ActiveForm(), main);
 }
 
+TEST_F(FormTest, TheProgramsEndClosesOpenBoxesAndModalFormsAndRunsNoFurtherMessage) {
+    auto* dlg = new TForm(&app);
+    bool lateRan = false;
+    int boxAnswer = 0;
+    dlg->SetMessageHandler(WM_USER + 5, [&](TMessage&) { app.BeginEnding(); });
+    dlg->SetMessageHandler(WM_USER + 6, [&](TMessage&) { lateRan = true; });
+    dlg->SetMessageHandler(WM_USER + 1, [&](TMessage&) {
+        boxes->OnNextShow([&] {
+            PostMessageA(dlg->Handle(), WM_USER + 5, 0, 0);
+            PostMessageA(dlg->Handle(), WM_USER + 6, 0, 0);
+        });
+        boxes->AnswerWhen([] { return false; }, IDOK);
+        boxAnswer = MessageBoxA(dlg->Handle(), "Weiter?", "Frage", MB_OKCANCEL);
+    });
+    PostMessageA(dlg->Handle(), WM_USER + 1, 0, 0);
+
+    EXPECT_EQ(dlg->ShowModal(), mrCancel);
+    EXPECT_EQ(boxAnswer, IDCANCEL) << "as if its close box was pressed";
+    EXPECT_FALSE(dlg->Visible());
+    app.ProcessMessages();
+    EXPECT_FALSE(lateRan) << "no message runs once the end has begun";
+    EXPECT_EQ(MessageBoxA(0, "Noch?", "Frage", MB_OK), IDOK);
+    EXPECT_EQ(boxes->History().size(), 1u) << "a later box is not shown";
+    EXPECT_EQ(dlg->ShowModal(), mrCancel);
+    EXPECT_FALSE(dlg->Visible());
+}
+
 TEST_F(FormTest, ModalCloseRefusedByOnCloseKeepsTheLoopRunning) {
     auto* dlg = new TForm(&app);
     int closes = 0;

@@ -58,6 +58,7 @@ public:
     TPanel* pnMeters = nullptr;
     TPanel* pnChecks = nullptr;
     SharedBlock extraBlock;
+    bool failCardBlocks = false;
 
     void ShowOwn() { ShowSection(pnSection, 100, {pnMeters}); }
     void HideOwn() { HideSection(pnSection, 100, {pnMeters}, {pnSection, pnMeters}); }
@@ -74,6 +75,7 @@ protected:
             {pnSection, true, {}}, {pnMeters, true, {}}, {pnHeader, false, HeaderLabelCallback()}};
     }
     std::vector<TObject*> SystemCommandTargets() const override { return {pnChecks}; }
+    bool ObtainCardBlocks() override { return !failCardBlocks; }
     bool ObtainBlocks() override {
         const bool extra = ObtainBlock(extraBlock, failExtraBlock_ ? 0x20000 : 4);
         return ObtainBlock(peakBlock_, 8) && extra;
@@ -167,6 +169,23 @@ TEST_F(ChannelWindowTest, ABlockThatCannotBeHadLeavesTheWindowNotReadyAndFreesTh
     EXPECT_EQ(SystemMenuItemId(w, w->pnChecks), 0u) << "no system-menu items of its own";
     FreeAndNil(window);
     EXPECT_TRUE(model->Handles().empty());
+}
+
+// Its designed values are not the user's: closing a window that never became ready, whether a
+// block failed at its creation or at its show, writes nothing.
+TEST_F(ChannelWindowTest, AWindowThatNeverBecameReadyLeavesItsSavedSectionAsItWas) {
+    UseCards(1);
+    const std::string saved = "[Strip Test]\npnChecks=0\nHeight=323\n";
+    PutIni(saved);
+    for (bool atShow : {false, true}) {
+        auto* w = new TStripWindow(hub, !atShow);
+        w->failCardBlocks = atShow;
+        window = w;
+        w->Show();
+        w->Close();
+        FreeAndNil(window);
+        EXPECT_EQ(GetIni(), saved) << (atShow ? "at show" : "at creation");
+    }
 }
 
 } // namespace

@@ -73,11 +73,14 @@ int AutomatedMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& 
     // Runs what is pending, then waits for the next message: nothing but a request may ever
     // answer the box, so an empty queue is no stalled loop here.
     auto& queue = MessageQueue::Instance();
-    auto done = [&] { return box.answer != 0 || boxes_->Released(); };
+    auto done = [&] { return box.answer != 0 || boxes_->Released() || modal.Ended(); };
     while (!done()) {
         modal.RunModal([&] { return done() || queue.Empty(); });
         if (!done())
             queue.WaitUntilNotEmpty();
     }
-    return box.answer != 0 ? box.answer : MessageBoxDefaultButton(request.style);
+    if (box.answer != 0)
+        return box.answer;
+    return modal.Ended() ? MessageBoxDismissButton(request.style)
+                         : MessageBoxDefaultButton(request.style);
 }

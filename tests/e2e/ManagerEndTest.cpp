@@ -1,0 +1,193 @@
+// How varnel-manager ends, run headless with its automation endpoint against a real daemon: a
+// card removal that arrives while a message box is open or while the hub reopens its windows, the
+// end of the desktop session by a signal, and the saved view of a window that never opened.
+
+#include "e2e/CardDaemonSupport.h"
+#include "e2e/ManagerProcess.h"
+#include "e2e/UiScript.h"
+#include "sim/DaemonProcess.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using e2e::CardDaemon;
+using e2e::ManagerProcess;
+using e2e::Ui;
+
+const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
+const std::string kIconDelete = "notifyicon\tdelete";
+const std::string kDialog = "Zq40Pro Einstellungen Karte #1";
+const std::string kSavedAnalogInput = "[Analog Input]\nchkGainSlider=0\nchkRouting=0\nHeight=323\n";
+
+class ManagerEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnel-end-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
+        std::filesystem::create_directories(dir_ + "/varnel-pro");
+    }
+    void TearDown() override {
+        ::unsetenv("VARNEL_AUTOMATION");
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    std::string IniPath() const { return dir_ + "/varnel-pro/Zq40Promix.ini"; }
+    void WriteIni(const std::string& text) const {
+        std::ofstream(IniPath(), std::ios::binary) << text;
+    }
+    std::string Ini() const {
+        std::ifstream in(IniPath(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // A section's text from its header to the next one, as the file holds it.
+    std::string Section(const std::string& name) const {
+        const std::string ini = Ini();
+        const std::size_t at = ini.find("[" + name + "]");
+        if (at == std::string::npos)
+            return {};
+        const std::size_t next = ini.find("\n[", at);
+        std::string section = ini.substr(at, next == std::string::npos ? next : next + 1 - at);
+        // The blank line the file keeps before the next section is not part of this one.
+        while (section.ends_with("\n\n"))
+            section.pop_back();
+        return section;
+    }
+    static std::vector<std::string> Trace(const CardDaemon& daemon, const std::string& what) {
+        std::vector<std::string> lines;
+        std::istringstream out(simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out);
+        for (std::string line; std::getline(out, line);)
+            if (line.find(what) != std::string::npos)
+                lines.push_back(line);
+        return lines;
+    }
+
+    // The manager has ended as a removal ends it: exit code 0, the icon deleted, the last
+    // configuration command the one that told the driver, and after it only the teardown's
+    // meter-off and closing of handles.
+    void ExpectRemovalEnd(ManagerProcess& manager, const CardDaemon& daemon) {
+        EXPECT_EQ(manager.Wait(), 0);
+        EXPECT_EQ(manager.LinesStartingWith(kIconDelete).size(), 1u);
+        const auto trace = Trace(daemon, "");
+        auto notice = std::find_if(trace.rbegin(), trace.rend(), [](const std::string& line) {
+            return line.find(" setconfig ") != std::string::npos;
+        });
+        ASSERT_NE(notice, trace.rend());
+        EXPECT_NE(notice->find("RemoveNotice=-1"), std::string::npos) << *notice;
+        for (auto later = notice.base(); later != trace.end(); ++later)
+            EXPECT_TRUE(later->find("Close ") != std::string::npos ||
+                        later->find("_METER_OFF ") != std::string::npos)
+                << *later;
+    }
+
+    // Opens the hub and the settings dialog.
+    void OpenSettings(const CardDaemon& daemon) {
+        ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
+        ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkSettings"}), "ok\n");
+    }
+
+    std::string dir_;
+};
+
+TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotice) {
+    for (const std::string box : {"Varnel PRO Info", "Fehler"}) {
+        SCOPED_TRACE(box);
+        CardDaemon daemon(1);
+        ASSERT_TRUE(daemon.Started());
+        ManagerProcess manager;
+        ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+        OpenSettings(daemon);
+        if (box == "Fehler") {
+            ASSERT_TRUE(daemon.Ctl({"busy", "0", "analog-out", "on"}));
+            ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "chkMaster"}), "ok\n");
+        } else {
+            // Changing the devices offered to DirectSound asks for a restart first.
+            ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "chkRestrictedDev"}), "ok\n");
+        }
+        ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "btnApply"}), "ok\n");
+        ASSERT_TRUE(manager.WaitForLine("msgbox\t" + box + "\t"));
+
+        ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+        ExpectRemovalEnd(manager, daemon);
+        EXPECT_TRUE(Trace(daemon, " reconfigurable ").size() == (box == "Fehler" ? 1u : 0u))
+            << "the apply stops at its box";
+    }
+}
+
+TEST_F(ManagerEndTest, ARemovalWhileTheHubReopensItsWindowsLeavesTheirSavedStateAlone) {
+    const std::string hub = "[Varnel PRO]\nchkAnalogInputs=1\nchkAnalogOutputs=1\nchkStayOnTop=1\n"
+                            "Top=40\nLeft=50\nWidth=176\nHeight=200\nHints=1\n";
+    WriteIni(hub + kSavedAnalogInput);
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+
+    ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", "analog-in"}));
+    // The program may end before it answers the request.
+    Ui(daemon.Socket(), {"tray", "dblclick"});
+    ExpectRemovalEnd(manager, daemon);
+    EXPECT_EQ(Section("Varnel PRO"), hub) << "the hub's restore was cut short";
+}
+
+TEST_F(ManagerEndTest, TheEndOfTheSessionSavesTheWindowsAndSwitchesTheMetersOff) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
+    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogOutputs"}), "ok\n");
+    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Analog Input", "chkRouting"}), "ok\n");
+
+    ASSERT_TRUE(manager.Signal(SIGTERM));
+    EXPECT_EQ(manager.Wait(), 0);
+    EXPECT_EQ(manager.Lines().back(), kIconDelete);
+    EXPECT_TRUE(Trace(daemon, " setconfig ").empty()) << "no card goes away";
+    EXPECT_FALSE(Trace(daemon, "INMSG_METER_OFF").empty());
+    EXPECT_FALSE(Trace(daemon, "OUTMSG_METER_OFF").empty());
+    std::size_t opened = 0;
+    for (const auto& line : Trace(daemon, " open "))
+        opened += line.ends_with(" result=0");
+    EXPECT_EQ(Trace(daemon, " close ").size(), opened) << "every handle closed";
+
+    EXPECT_NE(Section("Varnel PRO").find("chkAnalogInputs=1"), std::string::npos) << Ini();
+    EXPECT_NE(Section("Varnel PRO").find("chkAnalogOutputs=1"), std::string::npos) << Ini();
+    EXPECT_NE(Section("Analog Input").find("chkRouting=0"), std::string::npos) << Ini();
+    EXPECT_NE(Section("Analog Output").find("chkPeakMeter=1"), std::string::npos) << Ini();
+}
+
+TEST_F(ManagerEndTest, AWindowThatFailsToOpenLeavesItsSavedViewAsItWas) {
+    WriteIni(kSavedAnalogInput);
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    ASSERT_TRUE(daemon.Ctl({"fault", "open", "0", "analog-in", "on"}));
+    ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
+    EXPECT_TRUE(e2e::LineWith(Ui(daemon.Socket(), {"dump", "Varnel PRO"}), " chkAnalogInputs ")
+                    .ends_with(" checked=0"))
+        << "the box is unticked again";
+
+    ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+    EXPECT_EQ(manager.Wait(), 0);
+    EXPECT_EQ(Section("Analog Input"), kSavedAnalogInput);
+}
+
+} // namespace

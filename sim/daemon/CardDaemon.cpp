@@ -101,6 +101,9 @@ int CardDaemon::PollTimeout(std::uint64_t now) const {
         due = std::min(due, *deadline);
     if (exitIdleMs_ > 0 && connections_.empty())
         due = std::min(due, idleSince_ + exitIdleMs_);
+    for (const auto& [fd, c] : connections_)
+        if (c->partialSince)
+            due = std::min(due, *c->partialSince + kPartialRequestMs);
     return due <= now ? 0 : static_cast<int>(due - now);
 }
 
@@ -141,9 +144,12 @@ CardDaemon::End CardDaemon::Run(int stopFd) {
                 WriteTo(c);
         }
         std::vector<int> finished;
-        for (auto& [fd, c] : connections_)
-            if (c->closing && c->output.empty())
+        for (auto& [fd, c] : connections_) {
+            if (c->partialSince && model_.Now() >= *c->partialSince + kPartialRequestMs)
+                Abandon(*c);
+            if (c->closing)
                 finished.push_back(fd);
+        }
         for (int fd : finished)
             Drop(fd);
     }
@@ -182,6 +188,11 @@ void CardDaemon::Drop(int fd) {
         idleSince_ = model_.Now();
 }
 
+void CardDaemon::Abandon(Connection& c) {
+    c.output.clear();
+    c.closing = true;
+}
+
 void CardDaemon::Queue(Connection& c, const std::vector<std::uint8_t>& frame) {
     c.output.insert(c.output.end(), frame.begin(), frame.end());
     WriteTo(c);
@@ -195,17 +206,14 @@ void CardDaemon::WriteTo(Connection& c) {
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
         if (n <= 0) {
-            c.output.clear();
-            c.closing = true;
+            Abandon(c);
             return;
         }
         c.output.erase(c.output.begin(), c.output.begin() + n);
     }
     // A client that stops reading must not make the daemon hoard its answers.
-    if (c.output.size() > kMaxPendingOutput) {
-        c.output.clear();
-        c.closing = true;
-    }
+    if (c.output.size() > kMaxPendingOutput)
+        Abandon(c);
 }
 
 void CardDaemon::ReadFrom(Connection& c) {
@@ -214,19 +222,23 @@ void CardDaemon::ReadFrom(Connection& c) {
     if (n < 0 && (errno == EINTR || errno == EAGAIN))
         return;
     if (n <= 0) {
-        c.output.clear();
-        c.closing = true;
+        Abandon(c);
         return;
     }
     if (c.closing)
         return;
     const int fd = c.fd;
     RequestDecoder::Sink sink;
-    sink.refused = [&](const std::vector<std::uint8_t>& error) {
+    sink.refused = [&](std::uint32_t length, const std::vector<std::uint8_t>& error) {
         Queue(c, error);
+        // Past a length over the maximum nothing can be trusted to be a frame: the client goes
+        // (after its error, as far as its socket takes it).
+        if (length > wire::kMaxRequest)
+            Abandon(c);
         return !c.closing;
     };
     sink.request = [&](const wire::FrameHeader& header, std::span<const std::uint8_t> payload) {
+        c.partialSince.reset();
         auto answer = HandleRequest(model_, c.client, header, payload,
                                     [this, fd](const std::vector<std::uint8_t>& frame) {
                                         auto it = connections_.find(fd);
@@ -240,6 +252,10 @@ void CardDaemon::ReadFrom(Connection& c) {
         return !c.closing;
     };
     c.decoder.Feed(std::span<const std::uint8_t>(chunk, static_cast<std::size_t>(n)), sink);
+    if (c.decoder.AtFrameStart())
+        c.partialSince.reset();
+    else if (!c.partialSince)
+        c.partialSince = model_.Now();
 }
 
 } // namespace simcard

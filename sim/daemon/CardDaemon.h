@@ -1,10 +1,12 @@
 #pragma once
 // Serves the card model on a local socket: one thread, poll(), many clients. Each client's
 // requests are answered in order; a client that goes away loses its handles. A request that
-// cannot be taken gets an Error frame and everyone else is served on. Peers of another user are
-// refused. It stops serving when told, when its socket path no longer names its own socket
-// (deleted, or taken over by another daemon), and, with an idle exit, once no client has been
-// connected for that long.
+// cannot be taken gets an Error frame and everyone else is served on. A client that breaks the
+// framing (a length over the maximum, a request left unfinished) or stops reading its answers is
+// dropped, so that no client can hold up the others or make the daemon hoard memory. Peers of
+// another user are refused. It stops serving when told, when its socket path no longer names its
+// own socket (deleted, or taken over by another daemon), and, with an idle exit, once no client has
+// been connected for that long.
 
 #include "sim/daemon/RequestDecoder.h"
 #include "sim/model/CardModel.h"
@@ -12,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -20,7 +23,11 @@ namespace simcard {
 
 class CardDaemon {
 public:
-    static constexpr std::size_t kMaxPendingOutput = 64 * 1024 * 1024;
+    // Answers held for a client beyond what its socket takes; a client that leaves more unread
+    // is dropped.
+    static constexpr std::size_t kMaxPendingOutput = 64 * 1024;
+    // A client writes a request in one go; one left unfinished this long is dropped.
+    static constexpr std::uint64_t kPartialRequestMs = 500;
     // How often the socket path is checked: a daemon whose socket is gone ends within twice that.
     static constexpr std::uint64_t kSocketCheckMs = 1000;
 
@@ -44,7 +51,8 @@ private:
         ClientId client;
         RequestDecoder decoder;
         std::vector<std::uint8_t> output;
-        bool closing = false; // drop once the output is written
+        bool closing = false;                      // drop at the end of this round
+        std::optional<std::uint64_t> partialSince; // when the unfinished request began
     };
 
     void Accept();
@@ -52,9 +60,12 @@ private:
     void WriteTo(Connection& c);
     void Queue(Connection& c, const std::vector<std::uint8_t>& frame);
     void Drop(int fd);
+    // Gives up on a client: what it has not taken yet is discarded.
+    static void Abandon(Connection& c);
     // Whether the socket path still names the socket this daemon bound.
     bool OwnsSocketPath() const;
-    // Milliseconds until the next thing due: a removal, the idle end, the socket check.
+    // Milliseconds until the next thing due: a removal, the idle end, the socket check, a
+    // client's unfinished request.
     int PollTimeout(std::uint64_t now) const;
 
     CardModel& model_;

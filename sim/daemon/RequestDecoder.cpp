@@ -17,11 +17,11 @@ void RequestDecoder::Feed(std::span<const std::uint8_t> data, const Sink& sink) 
         std::span<const std::uint8_t> rest(input_.data() + used, input_.size() - used);
         std::uint32_t length = wire::FrameLength(rest);
         if (length < 5 || length > wire::kMaxRequest) {
-            open = sink.refused(wire::Writer()
-                                    .Text("request of " + std::to_string(length) +
-                                          " bytes refused: a request holds 5 to " +
-                                          std::to_string(wire::kMaxRequest) + " bytes")
-                                    .Frame(wire::FrameType::Error, 0));
+            open = sink.refused(length, wire::Writer()
+                                            .Text("request of " + std::to_string(length) +
+                                                  " bytes refused: a request holds 5 to " +
+                                                  std::to_string(wire::kMaxRequest) + " bytes")
+                                            .Frame(wire::FrameType::Error, 0));
             // Drop the refused request as it arrives and read on after it.
             std::size_t available = rest.size() - 4;
             std::size_t dropped = std::min<std::size_t>(available, length);

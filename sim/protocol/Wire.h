@@ -17,7 +17,9 @@
 //   Answer       u32 event id                             (no reply)
 //   Control      u16 n, n × text                          -> i32 status, text output, text error
 // A request the daemon cannot take (malformed, oversized, out of range) gets an Error frame with
-// a text instead of its reply. The daemon pushes DeviceChange events to subscribers:
+// a text instead of its reply; after a length over kMaxRequest the daemon also hangs up, as it
+// does on a request left unfinished and on a client that leaves its answers unread. The daemon
+// pushes DeviceChange events to subscribers:
 //   DeviceChange u32 event id, u32 event, u32 device type, u32 devnode
 
 #include <cstdint>

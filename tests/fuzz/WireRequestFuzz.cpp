@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckFrame(frame, FrameType::DeviceChange, 0);
     };
     simcard::RequestDecoder::Sink sink;
-    sink.refused = [&](const std::vector<std::uint8_t>& error) {
+    sink.refused = [&](std::uint32_t length, const std::vector<std::uint8_t>& error) {
+        Require(length < 5 || length > simcard::wire::kMaxRequest);
         CheckFrame(error, FrameType::Error, 0);
         ++seen.refused;
         return true;

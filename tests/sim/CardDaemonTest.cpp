@@ -8,6 +8,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -167,7 +168,7 @@ TEST_F(CardDaemonTest, AClientKilledInTheMiddleOfARequestLosesItsHandles) {
     EXPECT_EQ(watcher.ListDevices(In).size(), 13u);
 }
 
-TEST_F(CardDaemonTest, MalformedOversizedAndOutOfRangeRequestsGetErrorsAndServingGoesOn) {
+TEST_F(CardDaemonTest, MalformedAndOutOfRangeRequestsGetErrorsOversizedOnesEndTheClient) {
     RawConnection raw(daemon.Socket());
     CardClient other;
     Connect(other);
@@ -186,15 +187,19 @@ TEST_F(CardDaemonTest, MalformedOversizedAndOutOfRangeRequestsGetErrorsAndServin
     expectError(9);
     raw.Send(Writer().U32(0).U32(0xFFFFFFFF).Frame(FrameType::Config, 10)); // length past the end
     expectError(10);
-    Bytes huge = Writer().Bytes(Bytes(200000, 0xAA)).Frame(FrameType::Control, 11);
-    raw.Send(huge);
-    expectError(0);
-    // The same connection goes on after the oversized request.
     raw.Send(Writer().U8(1).Frame(FrameType::ListDevices, 12));
     auto frame = raw.ReadFrame();
     ASSERT_TRUE(frame);
     EXPECT_EQ(wire::ParseHeader(*frame).type, FrameType::Reply);
     EXPECT_EQ(wire::ParseHeader(*frame).sequence, 12u);
+    // An oversized request is refused and its client dropped: the stream after it has no frames.
+    Bytes huge = Writer().Bytes(Bytes(200000, 0xAA)).Frame(FrameType::Control, 11);
+    raw.Send(huge);
+    expectError(0);
+    pollfd end{raw.Fd(), POLLIN, 0};
+    char byte = 0;
+    EXPECT_TRUE(poll(&end, 1, 2000) == 1 && recv(raw.Fd(), &byte, 1, MSG_DONTWAIT) <= 0)
+        << "the connection ends after the refusal";
     // A length too short for any request with a request right behind it, in one write: the
     // request is answered without waiting for more bytes.
     RawConnection fresh(daemon.Socket());

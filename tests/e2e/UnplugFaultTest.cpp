@@ -66,7 +66,7 @@ protected:
     std::string dir_;
 };
 
-TEST_F(UnplugFaultTest, DISABLED_UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSavesThem) {
+TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSavesThem) {
     e2e::CardDaemon daemon(4);
     ASSERT_TRUE(daemon.Started());
     e2e::ManagerProcess manager;

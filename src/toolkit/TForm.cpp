@@ -410,6 +410,10 @@ void TCustomForm::FocusControl(TWinControl* control) {
     if (!control)
         return;
     control->Changed(TControlProperty::Focus);
+    // A control that gets the focus outside a scroll box's view is scrolled into it.
+    for (TWinControl* p = control->Parent(); p; p = p->Parent())
+        if (auto* scrolling = dynamic_cast<TScrollingWinControl*>(p))
+            scrolling->ScrollInView(control);
     // OnEnter of each container the focus enters, outermost first, then of the control.
     std::vector<TWinControl*> entered = FocusChain(control, this);
     for (auto it = entered.rbegin(); it != entered.rend(); ++it) {

@@ -1,5 +1,6 @@
 #include "ToolkitFixture.h"
 #include "toolkit/KeyboardNavigation.h"
+#include "toolkit/ScrollRepeat.h"
 #include "toolkit/TButton.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TEdit.h"
@@ -8,6 +9,7 @@
 #include "toolkit/TPageControl.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TRadioButton.h"
+#include "toolkit/TScrollBox.h"
 #include "toolkit/TTrackBar.h"
 #include "toolkit/UserInput.h"
 
@@ -216,6 +218,53 @@ TEST_F(KeyboardTest, TrackBarKeysStepByLineAndPageAndJumpToTheEnds) {
         UserInput::KeyDown(form, key);
     EXPECT_EQ(seen, (std::vector<int>{9, 8, 9, 10, 11, 6, 11, 20, 0}));
     EXPECT_EQ(Focused(), "bar") << "the arrows stay on the bar";
+}
+
+TEST_F(KeyboardTest, AControlFocusedOutsideAScrollBoxViewIsScrolledIntoIt) {
+    form->SetBounds(0, 0, 400, 400);
+    auto* box = Add<TScrollBox>(form, "box");
+    box->SetBounds(0, 0, 200, 100);
+    auto* strip = Add<TPanel>(box, "strip");
+    strip->SetBounds(0, 0, 150, 400);
+    auto* top = Add<TEdit>(strip, "top");
+    top->SetBounds(0, 0, 50, 20);
+    auto* low = Add<TEdit>(strip, "low");
+    low->SetBounds(0, 300, 50, 20);
+    UserInput::Focus(top);
+    UserInput::KeyDown(form, VK_TAB);
+    EXPECT_EQ(Focused(), "low");
+    EXPECT_EQ(box->VertScrollBar().Position(), 320 - box->ClientHeight());
+    UserInput::KeyDown(form, VK_TAB, ssShift);
+    EXPECT_EQ(box->VertScrollBar().Position(), 0);
+}
+
+TEST_F(KeyboardTest, AHeldScrollArrowRepeatsAfter400MsThenEvery50MsUntilLetGo) {
+    form->SetBounds(0, 0, 400, 400);
+    auto* box = Add<TScrollBox>(form, "box");
+    box->SetBounds(0, 0, 200, 100);
+    Add<TPanel>(box, "strip")->SetBounds(0, 0, 150, 1000);
+    auto& bar = box->VertScrollBar();
+    const int line = bar.Increment();
+    auto wait = [&](unsigned ms) {
+        clock->Advance(ms);
+        app.ProcessMessages();
+        return bar.Position() / line;
+    };
+    ASSERT_TRUE(ScrollRepeat::Press(bar, scLineDown));
+    EXPECT_EQ(bar.Position(), line);
+    EXPECT_EQ(wait(399), 1);
+    EXPECT_EQ(wait(1), 2);
+    EXPECT_EQ(wait(49), 2);
+    EXPECT_EQ(wait(1), 3);
+    EXPECT_EQ(wait(50), 4);
+    ScrollRepeat::Release();
+    EXPECT_EQ(wait(500), 4);
+
+    ASSERT_TRUE(ScrollRepeat::Press(bar, scLineUp));
+    box->Free(); // the window goes while the arrow is held
+    clock->Advance(1000);
+    app.ProcessMessages();
+    EXPECT_FALSE(ScrollRepeat::Holding());
 }
 
 } // namespace

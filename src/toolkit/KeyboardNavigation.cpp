@@ -44,7 +44,7 @@ void CollectTabStops(TWinControl* parent, std::vector<TWinControl*>& out) {
     }
 }
 
-bool ShowingInWindow(const TControl* control) {
+bool UsableInWindow(const TControl* control) {
     for (const TControl* c = control; c; c = c->Parent())
         if (!c->Visible() || !c->Enabled())
             return false;
@@ -57,7 +57,7 @@ bool Answers(TControl* control, WORD letter) {
     if (auto* label = dynamic_cast<TLabel*>(control)) {
         TCustomForm* form = GetParentForm(label);
         TWinControl* target = label->FocusControl();
-        return ShowingInWindow(label) && form && target && form->ContainsControl(target) &&
+        return UsableInWindow(label) && form && target && form->ContainsControl(target) &&
                target->CanFocus();
     }
     const bool pressable = dynamic_cast<TButton*>(control) || dynamic_cast<TCheckBox*>(control) ||

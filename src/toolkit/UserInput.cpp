@@ -134,7 +134,10 @@ bool UserInput::KeyDown(TCustomForm* form, WORD key, TShiftState shift) {
                 if (key == 0)
                     return;
             }
+            // A focused control disabled since takes no keys, as the desktop takes its focus away.
             TWinControl* focused = form->ActiveControl();
+            if (focused && !focused->CanFocus())
+                focused = nullptr;
             if (focused) {
                 focused->KeyDown(key, shift);
                 if (key == 0)
@@ -243,7 +246,7 @@ bool UserInput::KeyPress(TCustomForm* form, char key) {
                 if (key == 0)
                     return;
             }
-            if (TWinControl* focused = form->ActiveControl())
+            if (TWinControl* focused = form->ActiveControl(); focused && focused->CanFocus())
                 focused->KeyPress(key);
         },
         form);

@@ -339,9 +339,11 @@ TEST_F(SliderTest, KeysMoveTheKnobAsADragToTheSamePlaceDoesAndStopAtTheEnds) {
     UserInput::KeyDown(form, VK_DOWN);
     EXPECT_EQ(changes, (std::vector<int>{255, 255, 108, 108}));
 
-    UserInput::Focus(dragged);
+    changes.clear();
     keyed->SetEnabled(false);
-    EXPECT_FALSE(UserInput::Focus(keyed)) << "a disabled fader is no Tab stop";
+    UserInput::KeyDown(form, VK_UP);
+    EXPECT_TRUE(changes.empty()) << "a fader disabled while focused takes no keys";
+    EXPECT_FALSE(UserInput::Focus(keyed)) << "nor the focus";
 }
 
 } // namespace

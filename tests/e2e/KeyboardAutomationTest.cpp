@@ -137,19 +137,4 @@ TEST_F(KeyboardAutomationTest, AFaderMovedByKeysSendsTheGainWordADragToTheSamePl
     EXPECT_EQ(Word(byDrag[0]), "0x98009800");
 }
 
-TEST_F(KeyboardAutomationTest, RequestsOnHiddenOrDisabledControlsAreRefusedAsAUserWouldBe) {
-    CardDaemon daemon(1);
-    ASSERT_TRUE(daemon.Started());
-    ManagerProcess manager;
-    ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    EXPECT_EQ(Ui(daemon, {"key", kHub, "Alt+E"}), "error: hidden\n");
-    EXPECT_EQ(Ui(daemon, {"key", kHub, "Alt+Umlaut"}), "error: no key \"Alt+Umlaut\"\n");
-    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-    EXPECT_EQ(Ui(daemon, {"move", kHub, "40", "50"}), "ok\n");
-    const std::string hub = LineWith(Ui(daemon, {"windows"}), "\"" + kHub + "\"");
-    EXPECT_NE(hub.find(" x=40 y=50 "), std::string::npos) << hub;
-    EXPECT_EQ(Ui(daemon, {"state", kHub, "sideways"}),
-              "error: usage: state <window> normal|minimized|maximized\n");
-}
-
 } // namespace

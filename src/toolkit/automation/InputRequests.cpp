@@ -1,6 +1,7 @@
 // The requests that act as the keyboard, the wheel and the window manager do.
 #include "toolkit/TEdit.h"
 #include "toolkit/TForm.h"
+#include "toolkit/TPageControl.h"
 #include "toolkit/UserInput.h"
 #include "toolkit/Utf8.h"
 #include "toolkit/automation/AutomationCommands.h"
@@ -97,6 +98,24 @@ void AutomationCommands::Type(const Words& words, AutomationReply& reply) {
     }
 }
 
+namespace {
+
+// A control on a sheet that is not the active page is reached as a user reaches it: the sheet's
+// tab is chosen first (outermost first). False when a page control refused the change.
+bool ShowSheetsAround(TControl* control) {
+    std::vector<TTabSheet*> sheets;
+    for (TControl* c = control; c; c = c->Parent())
+        if (auto* sheet = dynamic_cast<TTabSheet*>(c); sheet && sheet->PageControl())
+            sheets.push_back(sheet);
+    for (auto it = sheets.rbegin(); it != sheets.rend(); ++it)
+        if ((*it)->PageControl()->ActivePage() != *it &&
+            !UserInput::SelectPage((*it)->PageControl(), (*it)->PageIndex()))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void AutomationCommands::Focus(const Words& words, AutomationReply& reply) {
     TControl* control = ReachableControl(words, reply);
     if (!control)
@@ -106,8 +125,8 @@ void AutomationCommands::Focus(const Words& words, AutomationReply& reply) {
         reply.error = "disabled";
     else if (!win || !win->AcceptsFocus())
         reply.error = std::string("a ") + control->ClassName() + " takes no focus";
-    else if (!UserInput::Focus(win))
-        reply.error = "disabled";
+    else if (!ShowSheetsAround(win) || !UserInput::Focus(win))
+        reply.error = "the control cannot take the focus";
 }
 
 void AutomationCommands::DblClick(const Words& words, AutomationReply& reply) {

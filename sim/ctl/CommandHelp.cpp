@@ -71,7 +71,12 @@ const Entry kHelp[] = {
            "  quoted as needed. Requests: windows; dump <window>; click <window> <name>;\n"
            "  set <window> <name> <value>; sysmenu <window> <item text>; tray dblclick|click;\n"
            "  msgbox; answer ok|cancel|yes|no; close <window>; idle;\n"
-           "  screenshot <window> <file.png>.\n"},
+           "  screenshot <window> <file.png>; key <window> <key>... (Tab, Shift+Tab,\n"
+           "  Return, Escape, space, Up, Down, Left, Right, Prior, Next, Home, End, F1-F12,\n"
+           "  Alt+<letter>, Ctrl+<key>); type <window> <text>; focus <window> <name>;\n"
+           "  dblclick <window> <name>; wheel <window> <name> <steps>; move <window> <x> <y>;\n"
+           "  resize <window> <w> <h>; state <window> normal|minimized|maximized;\n"
+           "  scroll <window> <name> <position>.\n"},
 };
 
 } // namespace

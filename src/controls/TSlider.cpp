@@ -110,6 +110,7 @@ TSlider::TSlider(TComponent* owner) : TCustomPanel(owner) {
     SetMax(100);
     SetPosition(0);
     SetMoveRestriction(4);
+    SetTabStop(true);
 }
 
 TSlider::~TSlider() {
@@ -270,8 +271,41 @@ void TSlider::KnobMouseDown(int y) {
 void TSlider::KnobMouseMove(int y) {
     if (!dragging_)
         return;
-    const int offset = std::clamp(offset_ - (y - dragAnchor_), 0, travel_);
+    MoveKnobTo(offset_ - (y - dragAnchor_));
+}
+
+void TSlider::MoveKnobTo(int offset) {
+    offset = std::clamp(offset, 0, travel_);
     SetFraction(travel_ == 0 ? 0.0 : static_cast<double>(offset) / travel_);
+}
+
+void TSlider::KeyDown(WORD& key, TShiftState shift) {
+    TCustomPanel::KeyDown(key, shift);
+    if (!laidOut_)
+        return;
+    switch (key) {
+    case VK_UP:
+        MoveKnobTo(offset_ + 1);
+        break;
+    case VK_DOWN:
+        MoveKnobTo(offset_ - 1);
+        break;
+    case VK_PRIOR:
+        MoveKnobTo(offset_ + 10);
+        break;
+    case VK_NEXT:
+        MoveKnobTo(offset_ - 10);
+        break;
+    case VK_HOME:
+        MoveKnobTo(travel_);
+        break;
+    case VK_END:
+        MoveKnobTo(0);
+        break;
+    default:
+        return;
+    }
+    key = 0;
 }
 
 void TSlider::KnobMouseUp() {

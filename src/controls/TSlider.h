@@ -61,6 +61,12 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     void SetParent(TWinControl* parent) override;
 
+    // A Tab stop for the keyboard. Up and Down move the knob by one pixel of travel (the next
+    // place a drag reaches), Prior and Next by ten, Home to the top, End to the bottom: each move
+    // changes the position exactly as a drag to the same place does.
+    bool AcceptsFocus() const override { return true; }
+    void KeyDown(WORD& key, TShiftState shift) override;
+
 protected:
     void Loaded() override;
     void LayOutForShow() override;
@@ -78,6 +84,7 @@ private:
     void KnobMouseDown(int y);
     void KnobMouseMove(int y);
     void KnobMouseUp();
+    void MoveKnobTo(int offset);
 
     TSliderKnob* knob_ = nullptr;
     TBevel* knobLine_ = nullptr;

@@ -138,6 +138,7 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class UserInput;
     friend void CreatePeers(TControl* control);
     friend void DestroyPeers(TControl* control);
     friend void LayOutShownControls(TControl* control);

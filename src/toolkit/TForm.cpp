@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/KeyboardNavigation.h"
 #include "toolkit/ModalLoopNotice.h"
 #include "toolkit/SystemMenu.h"
 #include "toolkit/TApplication.h"
@@ -365,43 +366,69 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
     FocusControl(control);
 }
 
+namespace {
+
+// The control and the containers holding it, innermost first, up to (not including) the form.
+std::vector<TWinControl*> FocusChain(TWinControl* control, const TCustomForm* form) {
+    std::vector<TWinControl*> chain;
+    for (TWinControl* c = control; c && c != form; c = c->Parent())
+        chain.push_back(c);
+    return chain;
+}
+
+bool Holds(TWinControl* container, TWinControl* control) {
+    return control && container->ContainsControl(control);
+}
+
+} // namespace
+
 void TCustomForm::FocusControl(TWinControl* control) {
     const unsigned generation = ++focusGeneration_;
     if (activeControl_ == control)
         return;
     TWinControl* old = activeControl_;
+    // OnExit of the old control, then of each container the focus leaves, innermost first. A
+    // SetFocus inside one of them has decided where the focus goes.
     if (old && exiting_ != old) {
         exiting_ = old;
         try {
-            old->DoExit();
+            for (TWinControl* c : FocusChain(old, this)) {
+                if (Holds(c, control))
+                    break;
+                c->DoExit();
+                if (generation != focusGeneration_)
+                    break;
+            }
         } catch (...) {
             exiting_ = nullptr;
             throw;
         }
         exiting_ = nullptr;
-        // A SetFocus inside OnExit has decided where the focus goes.
         if (generation != focusGeneration_)
             return;
     }
     activeControl_ = control;
     if (old)
         old->Changed(TControlProperty::Focus);
-    if (control) {
-        control->Changed(TControlProperty::Focus);
-        control->DoEnter();
+    if (!control)
+        return;
+    control->Changed(TControlProperty::Focus);
+    // A control that gets the focus outside a scroll box's view is scrolled into it.
+    for (TWinControl* p = control->Parent(); p; p = p->Parent())
+        if (auto* scrolling = dynamic_cast<TScrollingWinControl*>(p))
+            scrolling->ScrollInView(control);
+    // OnEnter of each container the focus enters, outermost first, then of the control.
+    std::vector<TWinControl*> entered = FocusChain(control, this);
+    for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
+        if (old && old != *it && Holds(*it, old))
+            continue;
+        (*it)->DoEnter();
+        if (generation != focusGeneration_)
+            return;
     }
 }
 
 namespace {
-
-void CollectFocusable(TWinControl* parent, std::vector<TWinControl*>& out) {
-    for (int i = 0; i < parent->ControlCount(); ++i)
-        if (auto* win = dynamic_cast<TWinControl*>(parent->Controls(i))) {
-            if (win->CanFocus() && win->TabStop())
-                out.push_back(win);
-            CollectFocusable(win, out);
-        }
-}
 
 template <class Pick> TButton* FindButton(const TWinControl* parent, Pick pick) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -418,8 +445,7 @@ template <class Pick> TButton* FindButton(const TWinControl* parent, Pick pick) 
 } // namespace
 
 void TCustomForm::SelectNext(bool forward) {
-    std::vector<TWinControl*> order;
-    CollectFocusable(this, order);
+    std::vector<TWinControl*> order = TabStops(this);
     if (order.empty())
         return;
     auto it = std::find(order.begin(), order.end(), activeControl_);

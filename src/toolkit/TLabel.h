@@ -18,6 +18,10 @@ public:
     void SetWordWrap(bool value);
 
     void SetText(const std::string& text) override;
+    // The control the label's accelerator (its "&letter") focuses. The label does not own it:
+    // the keyboard checks it still lies in the label's window before using it.
+    TWinControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TWinControl* control) { focusControl_ = control; }
 
 protected:
     void Loaded() override;
@@ -29,4 +33,5 @@ private:
     bool autoSize_ = true;
     bool transparent_ = false;
     bool wordWrap_ = false;
+    TWinControl* focusControl_ = nullptr;
 };

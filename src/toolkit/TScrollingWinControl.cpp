@@ -127,16 +127,22 @@ void TScrollingWinControl::AlignControls(TControl* control, TRect& rect) {
 }
 
 void TScrollingWinControl::ScrollInView(TControl* control) {
-    if (!control || control->Parent() != this)
+    if (!control || control == this || !ContainsControl(control))
         return;
-    if (control->Left() < 0)
-        horz_.SetPosition(horz_.position_ + control->Left());
-    else if (control->Left() + control->Width() > ClientWidth())
-        horz_.SetPosition(horz_.position_ + control->Left() + control->Width() - ClientWidth());
-    if (control->Top() < 0)
-        vert_.SetPosition(vert_.position_ + control->Top());
-    else if (control->Top() + control->Height() > ClientHeight())
-        vert_.SetPosition(vert_.position_ + control->Top() + control->Height() - ClientHeight());
+    // The control's place in this control's client area, through the containers between.
+    int left = 0, top = 0;
+    for (const TControl* c = control; c != this; c = c->Parent()) {
+        left += c->Left();
+        top += c->Top();
+    }
+    if (left < 0)
+        horz_.SetPosition(horz_.position_ + left);
+    else if (left + control->Width() > ClientWidth())
+        horz_.SetPosition(horz_.position_ + left + control->Width() - ClientWidth());
+    if (top < 0)
+        vert_.SetPosition(vert_.position_ + top);
+    else if (top + control->Height() > ClientHeight())
+        vert_.SetPosition(vert_.position_ + top + control->Height() - ClientHeight());
 }
 
 int TScrollingWinControl::ClientWidth() const {

@@ -81,7 +81,7 @@ public:
     // Moves every child by dx, dy (the contents scroll the other way round from the bar); the
     // aligned ones are then placed again from the bars' positions.
     void ScrollBy(int dx, int dy);
-    // Scrolls so that a child lies inside the client area.
+    // Scrolls so that a control inside (at any depth) lies inside the client area.
     void ScrollInView(TControl* control);
 
     int ClientWidth() const override;

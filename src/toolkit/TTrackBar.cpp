@@ -33,6 +33,35 @@ void TTrackBar::SetPosition(int value) {
     Apply(value);
 }
 
+void TTrackBar::KeyDown(WORD& key, TShiftState shift) {
+    TWinControl::KeyDown(key, shift);
+    switch (key) {
+    case VK_LEFT:
+    case VK_UP:
+        SetPosition(position_ - lineSize_);
+        break;
+    case VK_RIGHT:
+    case VK_DOWN:
+        SetPosition(position_ + lineSize_);
+        break;
+    case VK_PRIOR:
+        SetPosition(position_ - pageSize_);
+        break;
+    case VK_NEXT:
+        SetPosition(position_ + pageSize_);
+        break;
+    case VK_HOME:
+        SetPosition(min_);
+        break;
+    case VK_END:
+        SetPosition(max_);
+        break;
+    default:
+        return;
+    }
+    key = 0;
+}
+
 void TTrackBar::Apply(int position) {
     // While loading the bounds may arrive after the position; clamping waits for Loaded().
     if (!Loading())

@@ -46,6 +46,9 @@ public:
     virtual void Change();
 
     bool AcceptsFocus() const override { return true; }
+    // Left and Up lower by LineSize, Right and Down raise; Prior/Next by PageSize; Home to Min,
+    // End to Max (the classic control's direction, also when vertical).
+    void KeyDown(WORD& key, TShiftState shift) override;
 
 protected:
     void Loaded() override;

@@ -59,6 +59,8 @@ void TWinControl::InsertControl(TControl* control) {
     if (control->parent_)
         control->parent_->RemoveControl(control);
     controls_.push_back(control);
+    if (auto* win = dynamic_cast<TWinControl*>(control))
+        tabList_.push_back(win);
     control->parent_ = this;
     control->ParentPropertiesChanged();
     if (auto* win = dynamic_cast<TWinControl*>(control); win && win->parentCtl3D_)
@@ -80,6 +82,7 @@ void TWinControl::RemoveControl(TControl* control) {
     if (control->HasPeer())
         DestroyPeers(control);
     controls_.erase(it);
+    std::erase(tabList_, control);
     control->parent_ = nullptr;
     if (control->Visible() && control->Align() != alNone)
         AlignControl(nullptr);
@@ -240,6 +243,22 @@ void TWinControl::SetVisible(bool visible) {
     if (!visible)
         if (auto* form = GetParentForm(this); form && form != static_cast<TControl*>(this))
             form->ControlHidden(this);
+}
+
+int TWinControl::TabOrder() const {
+    if (!Parent())
+        return -1;
+    const auto& list = Parent()->tabList_;
+    return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+    if (!Parent())
+        return;
+    auto& list = Parent()->tabList_;
+    std::erase(list, this);
+    const auto at = static_cast<std::size_t>(std::clamp(value, 0, static_cast<int>(list.size())));
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), this);
 }
 
 bool TWinControl::CanFocus() const {

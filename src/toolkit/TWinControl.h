@@ -39,6 +39,12 @@ public:
     // Focus.
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool value) { tabStop_ = value; }
+    // The place among the parent's windowed children in the Tab cycle; −1 without a parent.
+    // Setting it moves the control there (clamped) and the others after it up by one.
+    int TabOrder() const;
+    void SetTabOrder(int value);
+    // The windowed children in Tab order.
+    const std::vector<TWinControl*>& TabList() const { return tabList_; }
     // The control takes the focus when clicked or tabbed to.
     virtual bool AcceptsFocus() const { return false; }
     // Accepts focus, is showing and enabled along the parent chain.
@@ -92,6 +98,7 @@ private:
     void PlaceAligned(TControl* control, TAlign align, TRect& rect);
 
     std::vector<TControl*> controls_;
+    std::vector<TWinControl*> tabList_;
     int alignLevel_ = 0;
     bool alignNeeded_ = false;
     TControl* positioning_ = nullptr;

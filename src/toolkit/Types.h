@@ -84,14 +84,20 @@ enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 using enum TBevelCut;
 
 // Virtual key codes the toolkit reacts to.
+constexpr WORD VK_BACK = 0x08;
 constexpr WORD VK_TAB = 0x09;
 constexpr WORD VK_RETURN = 0x0D;
 constexpr WORD VK_ESCAPE = 0x1B;
 constexpr WORD VK_SPACE = 0x20;
+constexpr WORD VK_PRIOR = 0x21;
+constexpr WORD VK_NEXT = 0x22;
+constexpr WORD VK_END = 0x23;
+constexpr WORD VK_HOME = 0x24;
 constexpr WORD VK_LEFT = 0x25;
 constexpr WORD VK_UP = 0x26;
 constexpr WORD VK_RIGHT = 0x27;
 constexpr WORD VK_DOWN = 0x28;
+constexpr WORD VK_F1 = 0x70; // F2 … F12 follow
 
 // A window message as handlers see it; the handler sets Result.
 struct TMessage {

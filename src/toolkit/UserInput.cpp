@@ -1,16 +1,22 @@
 #include "toolkit/UserInput.h"
 
 #include "platform/MessageQueue.h"
+#include "toolkit/KeyboardNavigation.h"
 #include "toolkit/SystemMenu.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TButton.h"
+#include "toolkit/TCheckBox.h"
 #include "toolkit/TComboBox.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TForm.h"
+#include "toolkit/TLabel.h"
 #include "toolkit/TPageControl.h"
+#include "toolkit/TRadioButton.h"
 #include "toolkit/TScreen.h"
 #include "toolkit/TTrackBar.h"
 #include "toolkit/Utf8.h"
+
+#include <algorithm>
 
 bool UserInput::CanAct(const TControl* control) {
     return control && control->EnabledInParents();
@@ -39,10 +45,34 @@ bool UserInput::DblClick(TControl* control) {
         return false;
     const int x = control->ClientWidth() / 2;
     const int y = control->ClientHeight() / 2;
-    Application->Guard([&] { control->HandleMouseDown(mbLeft, ssLeft, x, y, true); }, control);
+    DoubleClickPress(control, ssLeft, x, y);
     if (!CanAct(control))
         return true;
     Application->Guard([&] { control->HandleMouseUp(mbLeft, 0, x, y); }, control);
+    return true;
+}
+
+bool UserInput::DoubleClickPress(TControl* control, TShiftState shift, int x, int y) {
+    if (!CanAct(control))
+        return false;
+    Application->Guard([&] { control->HandleMouseDown(mbLeft, shift | ssDouble, x, y, true); },
+                       control);
+    return true;
+}
+
+bool UserInput::Wheel(TControl* control, int steps) {
+    if (!CanAct(control))
+        return false;
+    TControl* c = control;
+    while (c && !dynamic_cast<TScrollingWinControl*>(c))
+        c = c->Parent();
+    if (!c)
+        return true;
+    auto* scrolling = static_cast<TScrollingWinControl*>(c);
+    auto& bar = scrolling->VertScrollBar().IsScrollBarShowing() ? scrolling->VertScrollBar()
+                                                                : scrolling->HorzScrollBar();
+    Application->Guard([&] { bar.SetPosition(bar.Position() - steps * bar.Increment() * 3); },
+                       scrolling);
     return true;
 }
 
@@ -104,35 +134,106 @@ bool UserInput::KeyDown(TCustomForm* form, WORD key, TShiftState shift) {
                 if (key == 0)
                     return;
             }
+            // A focused control disabled since takes no keys, as the desktop takes its focus away.
             TWinControl* focused = form->ActiveControl();
+            if (focused && !focused->CanFocus())
+                focused = nullptr;
             if (focused) {
                 focused->KeyDown(key, shift);
                 if (key == 0)
                     return;
             }
-            auto press = [](TButton* button) {
-                if (button && button->EnabledInParents())
-                    button->Click();
-            };
-            switch (key) {
-            case VK_RETURN:
-                if (auto* button = dynamic_cast<TButton*>(focused))
-                    press(button);
-                else
-                    press(form->DefaultButton());
-                break;
-            case VK_ESCAPE:
-                press(form->CancelButton());
-                break;
-            case VK_TAB:
-                form->SelectNext((shift & ssShift) == 0);
-                break;
-            default:
-                break;
-            }
+            DialogKey(form, focused, key, shift);
         },
         form);
     return true;
+}
+
+void UserInput::DialogKey(TCustomForm* form, TWinControl* focused, WORD key, TShiftState shift) {
+    auto press = [](TButton* button) {
+        if (button && button->EnabledInParents())
+            button->Click();
+    };
+    if ((shift & ssAlt) != 0) {
+        if (TControl* target = FindAccelerator(form, key))
+            PressAccelerator(target);
+        return;
+    }
+    switch (key) {
+    case VK_RETURN:
+        if (auto* button = dynamic_cast<TButton*>(focused))
+            press(button);
+        else
+            press(form->DefaultButton());
+        break;
+    case VK_ESCAPE:
+        press(form->CancelButton());
+        break;
+    case VK_TAB:
+        if ((shift & ssCtrl) != 0)
+            TurnPage(form, focused, (shift & ssShift) == 0);
+        else
+            form->SelectNext((shift & ssShift) == 0);
+        // classic behaviour: an edit field reached by Tab has its text selected, so typing
+        // replaces it.
+        if (auto* edit = dynamic_cast<TEdit*>(form->ActiveControl()); edit && edit != focused)
+            edit->SelectAll();
+        break;
+    case VK_SPACE:
+        if (dynamic_cast<TButton*>(focused) || dynamic_cast<TCheckBox*>(focused) ||
+            dynamic_cast<TRadioButton*>(focused))
+            static_cast<TControl*>(focused)->UserClicked();
+        break;
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        // The arrows walk a radio group, checking each button they reach (its OnClick runs).
+        if (auto* radio = dynamic_cast<TRadioButton*>(focused))
+            if (TRadioButton* next = NextInRadioGroup(radio, key == VK_RIGHT || key == VK_DOWN)) {
+                form->FocusControl(next);
+                if (next->Focused())
+                    static_cast<TControl*>(next)->UserClicked();
+            }
+        break;
+    default:
+        break;
+    }
+}
+
+// classic behaviour: a button's accelerator clicks it without moving the focus; a check box's or
+// radio button's takes the focus first and acts only when the focus stayed there.
+void UserInput::PressAccelerator(TControl* target) {
+    if (auto* label = dynamic_cast<TLabel*>(target)) {
+        label->FocusControl()->SetFocus();
+        return;
+    }
+    if (auto* button = dynamic_cast<TButton*>(target)) {
+        static_cast<TControl*>(button)->UserClicked();
+        return;
+    }
+    auto* win = static_cast<TWinControl*>(target);
+    win->SetFocus();
+    if (win->Focused())
+        static_cast<TControl*>(win)->UserClicked();
+}
+
+void UserInput::TurnPage(TCustomForm* form, TWinControl* focused, bool forward) {
+    TPageControl* pages = PageControlOf(focused);
+    if (!pages || pages->PageCount() == 0)
+        return;
+    const int count = pages->PageCount();
+    const int current = std::max(0, pages->ActivePageIndex());
+    for (int step = 1; step < count; ++step) {
+        const int index = forward ? (current + step) % count : (current - step + count) % count;
+        if (!pages->Pages(index)->TabVisible())
+            continue;
+        pages->SelectPageByUser(index);
+        // The focus was on the sheet just hidden: the page control keeps it.
+        if (!form->ActiveControl() && pages->CanFocus())
+            form->FocusControl(pages);
+        return;
+    }
 }
 
 bool UserInput::KeyPress(TCustomForm* form, char key) {
@@ -145,10 +246,21 @@ bool UserInput::KeyPress(TCustomForm* form, char key) {
                 if (key == 0)
                     return;
             }
-            if (TWinControl* focused = form->ActiveControl())
+            if (TWinControl* focused = form->ActiveControl(); focused && focused->CanFocus())
                 focused->KeyPress(key);
         },
         form);
+    return true;
+}
+
+bool UserInput::TypeCharacter(TCustomForm* form, const std::string& character) {
+    if (character.size() == 1)
+        return KeyPress(form, character[0]);
+    if (!CanAct(form))
+        return false;
+    auto* edit = dynamic_cast<TEdit*>(form->ActiveControl());
+    if (edit && edit->EnabledInParents())
+        Application->Guard([&] { edit->TypeCharacter(character); }, edit);
     return true;
 }
 
@@ -236,6 +348,31 @@ bool UserInput::ChooseSystemMenuItem(TCustomForm* form, const std::string& text)
     if (!CanAct(form))
         return false;
     return ::ChooseSystemMenuItem(form->Handle(), text);
+}
+
+bool UserInput::MoveWindow(TCustomForm* form, int left, int top) {
+    if (!CanAct(form))
+        return false;
+    Application->Guard([&] { form->SetBounds(left, top, form->Width(), form->Height()); }, form);
+    return true;
+}
+
+bool UserInput::ResizeWindow(TCustomForm* form, int width, int height) {
+    if (!CanAct(form))
+        return false;
+    Application->Guard([&] { form->SetBounds(form->Left(), form->Top(), width, height); }, form);
+    return true;
+}
+
+bool UserInput::ChangeWindowState(TCustomForm* form, TWindowState state) {
+    if (!CanAct(form))
+        return false;
+    // As the window manager's buttons do: a system command the window's handlers see first.
+    const WPARAM command = state == wsMinimized   ? SC_MINIMIZE
+                           : state == wsMaximized ? SC_MAXIMIZE
+                                                  : SC_RESTORE;
+    SendMessage(form->Handle(), WM_SYSCOMMAND, command, 0);
+    return true;
 }
 
 bool UserInput::ActivateForm(TCustomForm* form) {

@@ -24,6 +24,12 @@ public:
     // Left button pressed and released in the middle of the control.
     static bool Click(TControl* control);
     static bool DblClick(TControl* control);
+    // The second press of a double click at x, y (client area): the control's DblClick, then the
+    // press as a user's.
+    static bool DoubleClickPress(TControl* control, TShiftState shift, int x, int y);
+    // The mouse wheel over a control: the nearest scrolling container around it (the control
+    // itself, a scroll box, the window) scrolls three lines per step, up for positive steps.
+    static bool Wheel(TControl* control, int steps);
     // x, y in the control's client area.
     static bool MouseDown(TControl* control, TMouseButton button, TShiftState shift, int x, int y);
     static bool MouseMove(TControl* control, TShiftState shift, int x, int y);
@@ -34,12 +40,16 @@ public:
     // Moves the focus away from the control to the next one (or to the window itself).
     static bool Leave(TWinControl* control);
 
-    // A key on a window: KeyPreview, the focused control's OnKeyDown, then the dialog keys:
-    // Enter presses the focused button or the default button, Esc the cancel button, Tab moves
-    // the focus.
+    // A key on a window: KeyPreview, the focused control's OnKeyDown and its own keys (a track
+    // bar's arrows), then the dialog keys: Alt+letter the caption's accelerator, Enter presses the
+    // focused button or the default button, Esc the cancel button, Tab / Shift+Tab move the focus,
+    // Ctrl+Tab / Ctrl+Shift+Tab turn the page control holding the focus, Space presses the focused
+    // button, check box or radio button, the arrows walk a radio group.
     static bool KeyDown(TCustomForm* form, WORD key, TShiftState shift = 0);
     // A character typed into the window's focused control.
     static bool KeyPress(TCustomForm* form, char key);
+    // One character (a whole UTF-8 sequence) typed into the window's focused control.
+    static bool TypeCharacter(TCustomForm* form, const std::string& character);
     // Focuses the edit field, selects its text and types `text` over it, character by character.
     static bool TypeText(TEdit* edit, const std::string& text);
     // Chooses an item from the combo box's list.
@@ -55,6 +65,11 @@ public:
     static bool CloseWindow(TCustomForm* form);
     // Chooses a system-menu item by its text.
     static bool ChooseSystemMenuItem(TCustomForm* form, const std::string& text);
+    // The window manager moves, sizes or minimises / maximises / restores the window; the
+    // form's own limits apply.
+    static bool MoveWindow(TCustomForm* form, int left, int top);
+    static bool ResizeWindow(TCustomForm* form, int width, int height);
+    static bool ChangeWindowState(TCustomForm* form, TWindowState state);
     // The user brings a window to the front.
     static bool ActivateForm(TCustomForm* form);
     // The program as a whole gains or loses the desktop's activation.
@@ -62,5 +77,8 @@ public:
 
 private:
     static bool CanAct(const TControl* control);
+    static void DialogKey(TCustomForm* form, TWinControl* focused, WORD key, TShiftState shift);
+    static void PressAccelerator(TControl* target);
+    static void TurnPage(TCustomForm* form, TWinControl* focused, bool forward);
     static void FocusForClick(TControl* control);
 };

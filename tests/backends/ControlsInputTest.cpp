@@ -12,7 +12,9 @@
 #include "toolkit/TShape.h"
 #include "toolkit/TSpeedButton.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTest>
 
 namespace {
@@ -195,4 +197,28 @@ TEST_F(ControlsInput, LampChangesAreGatheredIntoOnePaintRequestPerFrame) {
 
     const QImage picture = Picture(backend.WidgetOf(meter));
     EXPECT_EQ(picture.pixelColor(10, 2 + 6 * 10 + 3), QColor(0, 255, 0));
+}
+
+TEST_F(ControlsInput, AltLetterAndUmlautsGoThroughTheModelsKeyboard) {
+    auto* form = new DesignedForm(&app);
+    auto* settings = new TCheckBox(form);
+    settings->SetParent(form);
+    settings->SetBounds(8, 40, 120, 17);
+    settings->SetCaption(" &Einstellungen");
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(8, 8, 120, 21);
+    QWidget* window = ShowForm(form);
+
+    QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(settings->Checked());
+    EXPECT_EQ(form->ActiveControl(), settings);
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_EQ(form->ActiveControl(), edit);
+    // QTest types ASCII only: a German keyboard's letters arrive as the key events they make.
+    for (QChar letter : QString::fromUtf8("Grüße")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(letter));
+        QApplication::sendEvent(window, &press);
+    }
+    EXPECT_EQ(edit->Text(), "Grüße");
 }

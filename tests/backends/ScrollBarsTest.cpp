@@ -6,8 +6,11 @@
 #include "toolkit/TPanel.h"
 #include "toolkit/TScrollBox.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
 
 namespace {
 
@@ -105,6 +108,29 @@ TEST_F(ScrollBars, ArrowsAndTrackScrollByIncrementAndByPage) {
     EXPECT_EQ(Bar().Position(), 78) << "the track left of the thumb: a page back";
     PumpQt();
     EXPECT_NE(window->grab().toImage(), before) << "the thumb and the strips are drawn anew";
+}
+
+TEST_F(ScrollBars, AHeldArrowRepeatsUntilLetGoAndTheWheelScrollsThreeLines) {
+    const QPoint arrow = OnBar(form->box->ClientWidth() - 8);
+    QTest::mousePress(boxWidget, Qt::LeftButton, {}, arrow);
+    EXPECT_EQ(Bar().Position(), 78);
+    clock->Advance(400);
+    app.ProcessMessages();
+    clock->Advance(50);
+    app.ProcessMessages();
+    EXPECT_EQ(Bar().Position(), 3 * 78) << "after 400 ms, then every 50 ms";
+    QTest::mouseRelease(boxWidget, Qt::LeftButton, {}, arrow);
+    clock->Advance(500);
+    app.ProcessMessages();
+    EXPECT_EQ(Bar().Position(), 3 * 78);
+
+    // One notch down over a strip: the box around it scrolls by three increments.
+    QWidget* strip = WidgetOf(window, form->meters);
+    ASSERT_NE(strip, nullptr);
+    QWheelEvent wheel(QPointF(10, 10), strip->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(strip, &wheel);
+    EXPECT_EQ(Bar().Position(), std::min(6 * 78, Bar().MaxPosition()));
 }
 
 TEST_F(ScrollBars, ThumbMovesTheContentsWhenLetGoOrWhileTracking) {

@@ -317,4 +317,33 @@ TEST_F(SliderTest, TheKnobGoesWithTheSliderAndAParentMayFreeItFirst) {
     strip->Free();
 }
 
+TEST_F(SliderTest, KeysMoveTheKnobAsADragToTheSamePlaceDoesAndStopAtTheEnds) {
+    TSlider* keyed = LoadFader();
+    TSlider* dragged = LoadFader();
+    changes.clear();
+    ASSERT_TRUE(UserInput::Focus(keyed));
+    for (WORD key : {VK_UP, VK_PRIOR, VK_DOWN, VK_PRIOR, VK_NEXT})
+        UserInput::KeyDown(form, key);
+    const std::vector<int> byKeys = changes;
+    EXPECT_EQ(keyed->Offset(), 10);
+    changes.clear();
+    // Moving the mouse up raises the knob: one pixel, ten, one back, ten, ten back.
+    Drag(dragged, 13, {-1, -10, 1, -10, 10});
+    EXPECT_EQ(byKeys, changes) << "each key sends what the drag sends at the same place";
+
+    changes.clear();
+    UserInput::KeyDown(form, VK_HOME);
+    UserInput::KeyDown(form, VK_UP);
+    EXPECT_EQ(keyed->Offset(), keyed->Travel());
+    UserInput::KeyDown(form, VK_END);
+    UserInput::KeyDown(form, VK_DOWN);
+    EXPECT_EQ(changes, (std::vector<int>{255, 255, 108, 108}));
+
+    changes.clear();
+    keyed->SetEnabled(false);
+    UserInput::KeyDown(form, VK_UP);
+    EXPECT_TRUE(changes.empty()) << "a fader disabled while focused takes no keys";
+    EXPECT_FALSE(UserInput::Focus(keyed)) << "nor the focus";
+}
+
 } // namespace

@@ -116,7 +116,8 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
                               return handles == handlesBefore;
                           }))
         << "handles.open=" << handles << ", before the window: " << handlesBefore;
-    EXPECT_TRUE(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs ").ends_with(" checked=0"));
+    EXPECT_NE(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs ").find(" checked=0 "),
+              std::string::npos);
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }
 

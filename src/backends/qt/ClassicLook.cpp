@@ -51,20 +51,6 @@ QString CaptionText(const std::string& caption, const TFont& font) {
     return text;
 }
 
-QChar MnemonicOf(const std::string& caption) {
-    const QString text = QString::fromStdString(caption);
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&')
-            continue;
-        if (text[i + 1] == u'&') {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toLower();
-    }
-    return QChar();
-}
-
 QStyle* ClassicStyle() {
     static QStyle* style = QStyleFactory::create(QStringLiteral("Windows"));
     return style;

@@ -20,8 +20,6 @@ QFont ToQFont(const TFont& font);
 // A caption as Qt text: UTF-8 decoded, `&` kept as Qt's mnemonic marker. In the Symbol font the
 // two bracket glyphs 0xEB and 0xFB become the Unicode bracket pieces ⎣ and ⎦.
 QString CaptionText(const std::string& caption, const TFont& font);
-// The letter after a single `&` (lower case), or 0.
-QChar MnemonicOf(const std::string& caption);
 
 // The "Windows" style every control is drawn with.
 QStyle* ClassicStyle();

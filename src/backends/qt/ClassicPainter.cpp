@@ -303,6 +303,9 @@ void PaintControl(QPainter& p, TControl* control, const PaintState& state) {
         PaintScrollBars(p, form, QPoint(0, 0), state);
     } else if (auto* panel = dynamic_cast<TCustomPanel*>(control)) {
         PaintPanel(p, panel);
+        // A panel that takes the focus (a fader's groove) shows it as the other controls do.
+        if (state.focused)
+            FocusRect(p, QRect(0, 0, panel->Width(), panel->Height()));
     } else if (auto* box = dynamic_cast<TScrollBox*>(control)) {
         PaintScrollBox(p, box, state);
     } else if (auto* shape = dynamic_cast<TShape*>(control)) {

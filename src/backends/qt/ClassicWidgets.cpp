@@ -35,6 +35,14 @@ QPalette ClassicPalette() {
     return pal;
 }
 
+void FocusRect(QPainter& p, const QRect& r) {
+    QStyleOptionFocusRect opt;
+    opt.rect = r;
+    opt.palette = ClassicPalette();
+    opt.state = QStyle::State_Enabled;
+    ClassicStyle()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p);
+}
+
 namespace {
 
 QRect ClientQRect(const TControl* c) {
@@ -46,14 +54,6 @@ QStyle::State BaseState(const TControl* control) {
     if (control->EnabledInParents())
         s |= QStyle::State_Enabled;
     return s;
-}
-
-void FocusRect(QPainter& p, const QRect& r) {
-    QStyleOptionFocusRect opt;
-    opt.rect = r;
-    opt.palette = ClassicPalette();
-    opt.state = QStyle::State_Enabled;
-    ClassicStyle()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p);
 }
 
 // Check boxes and radio buttons: the 13-pixel mark beside the caption, on the control's colour.

@@ -19,6 +19,8 @@ void RaisedEdge(QPainter& p, QRect& r);
 // The control's caption in its font and colour, embossed when disabled; `&` underlines.
 void DrawCaption(QPainter& p, const QRect& r, const TControl* control, int flags);
 int AlignmentFlags(TAlignment alignment);
+// The classic dotted rectangle around the focused control (or its caption).
+void FocusRect(QPainter& p, const QRect& r);
 // The classic scheme's colours for the style's primitives.
 QPalette ClassicPalette();
 

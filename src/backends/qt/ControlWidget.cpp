@@ -4,6 +4,7 @@
 #include "backends/qt/ClassicPainter.h"
 #include "backends/qt/InputMapping.h"
 #include "backends/qt/SystemMenuPopup.h"
+#include "toolkit/ScrollRepeat.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TButton.h"
 #include "toolkit/TCheckBox.h"
@@ -162,18 +163,19 @@ bool ControlWidget::HandleScrollBarPress(QMouseEvent* event) {
     const ScrollBarHit hit = ScrollBarAt(scrolling, ClientOrigin(), event->position().toPoint());
     if (!hit.bar)
         return false;
+    // An arrow or the track held down repeats until the button is let go.
     switch (hit.part) {
     case QStyle::SC_ScrollBarSubLine:
-        UserInput::Scroll(*hit.bar, scLineUp);
+        ScrollRepeat::Press(*hit.bar, scLineUp);
         break;
     case QStyle::SC_ScrollBarAddLine:
-        UserInput::Scroll(*hit.bar, scLineDown);
+        ScrollRepeat::Press(*hit.bar, scLineDown);
         break;
     case QStyle::SC_ScrollBarSubPage:
-        UserInput::Scroll(*hit.bar, scPageUp);
+        ScrollRepeat::Press(*hit.bar, scPageUp);
         break;
     case QStyle::SC_ScrollBarAddPage:
-        UserInput::Scroll(*hit.bar, scPageDown);
+        ScrollRepeat::Press(*hit.bar, scPageDown);
         break;
     case QStyle::SC_ScrollBarSlider:
         if (control_->EnabledInParents()) {
@@ -249,6 +251,10 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* event) {
         draggingTrack_ = false;
         return;
     }
+    if (ScrollRepeat::Holding() && event->button() == Qt::LeftButton) {
+        ScrollRepeat::Release();
+        return;
+    }
     if (draggedBar_) {
         TControlScrollBar* bar = draggedBar_;
         draggedBar_ = nullptr;
@@ -287,26 +293,17 @@ void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!target->EnabledInParents())
         return;
     captured_ = target;
-    // The second press of a double click: the control's DblClick, then the press as a user's.
-    Application->Guard(
-        [&] {
-            target->HandleMouseDown(mbLeft,
-                                    ShiftOf(event->modifiers(), event->buttons()) | ssDouble,
-                                    local.x(), local.y(), true);
-        },
-        target);
+    UserInput::DoubleClickPress(target, ShiftOf(event->modifiers(), event->buttons()), local.x(),
+                                local.y());
 }
 
 void ControlWidget::wheelEvent(QWheelEvent* event) {
-    auto* scrolling = dynamic_cast<TScrollingWinControl*>(control_);
-    if (!scrolling || !control_->EnabledInParents()) {
+    if (!control_) {
         QWidget::wheelEvent(event);
         return;
     }
-    auto& bar = scrolling->VertScrollBar().IsScrollBarShowing() ? scrolling->VertScrollBar()
-                                                                : scrolling->HorzScrollBar();
-    const int steps = event->angleDelta().y() / 120;
-    Application->Guard([&] { bar.SetPosition(bar.Position() - steps * bar.Increment() * 3); });
+    if (const int steps = event->angleDelta().y() / 120)
+        UserInput::Wheel(control_, steps);
 }
 
 bool ControlWidget::event(QEvent* event) {

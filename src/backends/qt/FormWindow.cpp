@@ -5,12 +5,7 @@
 #include "backends/qt/QtIcons.h"
 #include "backends/qt/SystemMenuPopup.h"
 #include "toolkit/TApplication.h"
-#include "toolkit/TButton.h"
-#include "toolkit/TCheckBox.h"
-#include "toolkit/TEdit.h"
-#include "toolkit/TRadioButton.h"
 #include "toolkit/TScreen.h"
-#include "toolkit/TSpeedButton.h"
 #include "toolkit/UserInput.h"
 
 #include <QCloseEvent>
@@ -206,8 +201,7 @@ void FormWindow::moveEvent(QMoveEvent* event) {
         return;
     const QPoint at = pos();
     if (at.x() != form->Left() || at.y() != form->Top())
-        Application->Guard([&] { form->SetBounds(at.x(), at.y(), form->Width(), form->Height()); },
-                           form);
+        UserInput::MoveWindow(form, at.x(), at.y());
 }
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
@@ -217,7 +211,7 @@ void FormWindow::resizeEvent(QResizeEvent* event) {
         return;
     const int w = width() + form->FrameWidth(), h = height() + form->FrameHeight();
     if (w != form->Width() || h != form->Height())
-        Application->Guard([&] { form->SetBounds(form->Left(), form->Top(), w, h); }, form);
+        UserInput::ResizeWindow(form, w, h);
     // The model's limits may have refused part of the change: the window follows the model.
     if (form->Width() != w || form->Height() != h) {
         QPointer<FormWindow> self(this);
@@ -239,33 +233,13 @@ void FormWindow::changeEvent(QEvent* event) {
     else if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         state = wsMaximized;
     if (state != form->WindowState())
-        Application->Guard([&] { form->SetWindowState(state); }, form);
+        UserInput::ChangeWindowState(form, state);
     if (state == wsMaximized) {
         // The window manager's maximise gives way to the size WM_GETMINMAXINFO allows.
         Syncing guard(syncing_);
         setWindowState(Qt::WindowNoState);
         PlaceMaximized();
     }
-}
-
-bool FormWindow::PressMnemonic(QChar letter) {
-    TCustomForm* form = Form();
-    std::vector<TControl*> pending{form};
-    while (!pending.empty()) {
-        TControl* control = pending.back();
-        pending.pop_back();
-        if (auto* win = dynamic_cast<TWinControl*>(control))
-            for (int i = win->ControlCount() - 1; i >= 0; --i)
-                pending.push_back(win->Controls(i));
-        if (control == form || !control->Showing() || MnemonicOf(control->Caption()) != letter)
-            continue;
-        if (dynamic_cast<TButton*>(control) || dynamic_cast<TCheckBox*>(control) ||
-            dynamic_cast<TRadioButton*>(control) || dynamic_cast<TSpeedButton*>(control)) {
-            UserInput::Click(control);
-            return true;
-        }
-    }
-    return false;
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event) {
@@ -277,11 +251,6 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
         ShowSystemMenu(form, this, mapToGlobal(QPoint(0, 0)));
         return;
     }
-    if (alt && !event->text().isEmpty() && PressMnemonic(event->text().at(0).toLower()))
-        return;
-    if (alt && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z &&
-        PressMnemonic(QChar(u'a' + (event->key() - Qt::Key_A))))
-        return;
     QPointer<FormWindow> self(this);
     if (const WORD key = VirtualKeyOf(event->key()))
         UserInput::KeyDown(form, key, ShiftOf(event->modifiers(), Qt::NoButton));
@@ -294,9 +263,7 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
     if (typed.size() == 1 && (first == '\b' || first == '\r' || (first >= 0x20 && first < 0x7F))) {
         UserInput::KeyPress(form, typed[0]);
     } else if (typed.size() > 1) {
-        auto* edit = dynamic_cast<TEdit*>(form->ActiveControl());
-        if (edit && edit->EnabledInParents())
-            Application->Guard([&] { edit->TypeCharacter(typed.toStdString()); }, edit);
+        UserInput::TypeCharacter(form, typed.toStdString());
     }
 }
 

@@ -35,7 +35,6 @@ private:
     // Applies the limits of WM_GETMINMAXINFO, converted to client sizes.
     void ApplyLimits();
     void PlaceMaximized();
-    bool PressMnemonic(QChar letter);
 
     // Set while the model's state is being applied, so that the resulting Qt events do not
     // travel back to the model.

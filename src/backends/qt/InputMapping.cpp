@@ -58,15 +58,19 @@ WORD VirtualKeyOf(int qtKey) {
     case Qt::Key_Delete:
         return 0x2E;
     case Qt::Key_Home:
-        return 0x24;
+        return VK_HOME;
     case Qt::Key_End:
-        return 0x23;
+        return VK_END;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
     default:
         break;
     }
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
         return static_cast<WORD>(qtKey); // the virtual keys of digits and letters are their ASCII
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
-        return static_cast<WORD>(0x70 + (qtKey - Qt::Key_F1));
+        return static_cast<WORD>(VK_F1 + (qtKey - Qt::Key_F1));
     return 0;
 }

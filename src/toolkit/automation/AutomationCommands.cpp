@@ -18,6 +18,7 @@ struct Usage {
     const char* command;
     std::size_t words; // including the command
     const char* text;
+    bool orMore = false; // the last word may repeat
 };
 
 const Usage kUsage[] = {
@@ -32,6 +33,15 @@ const Usage kUsage[] = {
     {"close", 2, "close <window>"},
     {"idle", 1, "idle"},
     {"screenshot", 3, "screenshot <window> <file.png>"},
+    {"key", 3, "key <window> <key>…", true},
+    {"type", 3, "type <window> <text>"},
+    {"focus", 3, "focus <window> <component>"},
+    {"dblclick", 3, "dblclick <window> <component>"},
+    {"wheel", 4, "wheel <window> <component> <steps>"},
+    {"move", 4, "move <window> <x> <y>"},
+    {"resize", 4, "resize <window> <w> <h>"},
+    {"state", 3, "state <window> normal|minimized|maximized"},
+    {"scroll", 4, "scroll <window> <component> <position>"},
 };
 
 // The menu text as a user reads it: without the accelerator marks and the shortcut after a tab.
@@ -63,7 +73,7 @@ void AutomationCommands::Run(const Words& words, AutomationReply& reply) {
         reply.error = "unknown command " + QuoteText(words[0]);
         return;
     }
-    if (words.size() != usage->words) {
+    if (words.size() != usage->words && !(usage->orMore && words.size() > usage->words)) {
         reply.error = std::string("usage: ") + usage->text;
         return;
     }
@@ -90,6 +100,8 @@ void AutomationCommands::Run(const Words& words, AutomationReply& reply) {
         reply.then = AutomationReply::Then::WaitIdle;
     else if (command == "screenshot")
         Screenshot(words, reply);
+    else
+        RunInput(words, reply);
 }
 
 void AutomationCommands::Windows(AutomationReply& reply) {
@@ -103,8 +115,7 @@ void AutomationCommands::Dump(const Words& words, AutomationReply& reply) {
 }
 
 void AutomationCommands::Click(const Words& words, AutomationReply& reply) {
-    TCustomForm* form = FindWindow(words[1], reply.error);
-    TControl* control = form ? FindControl(form, words[2], reply.error) : nullptr;
+    TControl* control = ReachableControl(words, reply);
     if (!control)
         return;
     if (!UserInput::Click(control)) {
@@ -115,8 +126,7 @@ void AutomationCommands::Click(const Words& words, AutomationReply& reply) {
 }
 
 void AutomationCommands::Set(const Words& words, AutomationReply& reply) {
-    TCustomForm* form = FindWindow(words[1], reply.error);
-    TControl* control = form ? FindControl(form, words[2], reply.error) : nullptr;
+    TControl* control = ReachableControl(words, reply);
     if (!control)
         return;
     const ControlAutomation* entry = FindControlAutomation(control);

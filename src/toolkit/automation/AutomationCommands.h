@@ -20,6 +20,9 @@ struct AutomationReply {
     } then = Then::Answer;
 };
 
+class TControl;
+class TCustomForm;
+
 class AutomationCommands {
 public:
     explicit AutomationCommands(std::shared_ptr<OpenMessageBoxes> boxes);
@@ -35,6 +38,22 @@ private:
     void Answer(const std::vector<std::string>& words, AutomationReply& reply);
     void Close(const std::vector<std::string>& words, AutomationReply& reply);
     void Screenshot(const std::vector<std::string>& words, AutomationReply& reply);
+
+    // The requests of the keyboard, the focus, the wheel and the window manager.
+    void RunInput(const std::vector<std::string>& words, AutomationReply& reply);
+    void Key(const std::vector<std::string>& words, AutomationReply& reply);
+    void Type(const std::vector<std::string>& words, AutomationReply& reply);
+    void Focus(const std::vector<std::string>& words, AutomationReply& reply);
+    void DblClick(const std::vector<std::string>& words, AutomationReply& reply);
+    void Wheel(const std::vector<std::string>& words, AutomationReply& reply);
+    void Scroll(const std::vector<std::string>& words, AutomationReply& reply);
+    void Window(const std::vector<std::string>& words, AutomationReply& reply);
+    // The control words[2] of window words[1] when a user can reach it; else null with the reason
+    // (`hidden`, or a lookup's) in the reply.
+    static TControl* ReachableControl(const std::vector<std::string>& words,
+                                      AutomationReply& reply);
+    // The shown window words[1]; else null with the reason in the reply.
+    static TCustomForm* ShownWindow(const std::vector<std::string>& words, AutomationReply& reply);
 
     std::shared_ptr<OpenMessageBoxes> boxes_;
 };

@@ -1,6 +1,7 @@
 #include "toolkit/automation/WindowView.h"
 
 #include "toolkit/TForm.h"
+#include "toolkit/TPageControl.h"
 #include "toolkit/TScreen.h"
 #include "toolkit/automation/ControlAutomation.h"
 #include "toolkit/automation/RequestWords.h"
@@ -17,6 +18,8 @@ std::string WindowLine(TCustomForm* form) {
     AddAttribute(line, "h", form->Height());
     AddFlag(line, "topmost", form->Topmost());
     AddFlag(line, "enabled", form->Enabled());
+    if (form->Active())
+        AddFlag(line, "active", true);
     return line;
 }
 
@@ -81,10 +84,21 @@ void DumpControl(TControl* control, int depth, std::string& out) {
     AddFlag(out, "visible", control->Visible());
     AddFlag(out, "enabled", control->Enabled());
     const ControlAutomation* entry = FindControlAutomation(control);
+    const std::size_t described = out.size();
     if (entry && entry->describe)
         entry->describe(control, out);
-    out += '\n';
     auto* win = dynamic_cast<TWinControl*>(control);
+    if (win && win->Focused())
+        AddFlag(out, "focused", true);
+    // A shape's describe gives its brush as color= already.
+    if (out.find(" color=", described) == std::string::npos)
+        AddColor(out, "color", control->Color());
+    AddColor(out, "fontcolor", control->Font().Color());
+    if (win) {
+        AddFlag(out, "tabstop", win->TabStop());
+        AddAttribute(out, "taborder", win->TabOrder());
+    }
+    out += '\n';
     if (!win || (entry && !entry->showsChildren))
         return;
     for (int i = 0; i < win->ControlCount(); ++i)
@@ -108,6 +122,20 @@ TControl* FindControl(TCustomForm* form, const std::string& name, std::string& e
     }
     error = "no component " + QuoteText(name) + " in " + QuoteText(form->Caption());
     return nullptr;
+}
+
+bool HiddenFromUser(const TControl* control) {
+    const TCustomForm* form = GetParentForm(control);
+    if (!form || !form->Visible())
+        return true;
+    for (const TControl* c = control; c; c = c->Parent()) {
+        if (c->Visible())
+            continue;
+        const auto* sheet = dynamic_cast<const TTabSheet*>(c);
+        if (!sheet || !sheet->PageControl() || sheet->PageControl()->ActivePage() == sheet)
+            return true;
+    }
+    return false;
 }
 
 std::string DumpWindow(TCustomForm* form) {

@@ -132,25 +132,28 @@ TEST_F(AutomationTest, ListsTheWindowsAndDumpsTheControlTreeWithTheirStates) {
     EXPECT_NE(windows.find("\"Haupt\" TForm visible=0"), std::string::npos);
     EXPECT_TRUE(windows.ends_with("\n" + hwnd +
                                   " \"Test\" TTestForm visible=1 x=10 y=20 w=300 h=200 "
-                                  "topmost=0 enabled=1\nok"))
+                                  "topmost=0 enabled=1 active=1\nok"))
         << windows;
     form->chkA->SetChecked(true);
     form->cbList->SetItemIndex(1);
     const std::string dump = Ask("dump #" + hwnd);
     EXPECT_TRUE(dump.starts_with("TTestForm frmTest tag=0 x=10 y=20 w=300 h=200 visible=1 "
-                                 "enabled=1 caption=\"Test\"\n"))
+                                 "enabled=1 caption=\"Test\" color=0x8000000F fontcolor=0x80000008 "
+                                 "tabstop=0 taborder=-1\n"))
         << dump;
     EXPECT_NE(dump.find("\n  TCheckBox chkA tag=0 x=0 y=0 w=40 h=20 visible=1 enabled=1 "
-                        "caption=\"Sag \\\"hallo\\\"\\r\\n\" checked=1\n"),
+                        "caption=\"Sag \\\"hallo\\\"\\r\\n\" checked=1 color=0x8000000F "
+                        "fontcolor=0x80000008 tabstop=1 taborder=0\n"),
               std::string::npos)
         << "texts are quoted and escaped";
     EXPECT_NE(dump.find("\n  TComboBox cbList tag=0 x=0 y=0 w=40 h=20 visible=1 enabled=1 "
-                        "index=1 text=\"B\"\n"),
+                        "index=1 text=\"B\" color="),
               std::string::npos);
     EXPECT_NE(dump.find("\n    TTabSheet sheet1 "), std::string::npos) << "two blanks per level";
     EXPECT_NE(dump.find("\n      TCheckBox chkHidden "), std::string::npos);
     EXPECT_TRUE(dump.ends_with("\nok"));
-    EXPECT_EQ(DumpLine("tbVol").substr(DumpLine("tbVol").find("position")), "position=0");
+    EXPECT_EQ(DumpLine("tbVol").substr(DumpLine("tbVol").find("position")),
+              "position=0 color=0x80000005 fontcolor=0x80000008 tabstop=1 taborder=7");
 }
 
 TEST_F(AutomationTest, ActsAsAUserWouldWhereverTheControlSits) {
@@ -222,7 +225,45 @@ TEST_F(AutomationTest, RefusesWhatAUserCouldNotDoAndBadRequests) {
     };
     EXPECT_EQ(answers, expected);
     EXPECT_FALSE(form->chkHidden->Checked());
-    EXPECT_TRUE(Ask("windows").ends_with("enabled=1\nok")) << "the endpoint keeps serving";
+    EXPECT_TRUE(Ask("windows").ends_with("enabled=1 active=1\nok")) << "the endpoint keeps serving";
+}
+
+TEST_F(AutomationTest, KeysTextFocusAndTheWindowManagerActAsTheUserAndHiddenIsRefused) {
+    form->chkA->Hide();
+    auto answers =
+        Ask({"focus Test edName", "type Test Grüße", "key Test Tab Shift+Tab Ctrl+Shift+Tab",
+             "key Test Tab", "key Test Alt+Q", "move Test 30 40", "resize Test 320 210",
+             "state Test minimized", "focus Test chkHidden", "click Test chkA", "key Haupt Tab",
+             "key Test Nope", "focus Test lblResult", "scroll Test edName 5", "wheel Test edName x",
+             "state Test sideways", "type Test"});
+    const std::vector<std::string> expected = {
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "ok",
+        "error: hidden",
+        "error: hidden",
+        "error: no key \"Nope\"",
+        "error: a TLabel takes no focus",
+        "error: a TEdit has no scroll bar",
+        "error: \"x\" is not a whole number",
+        "error: usage: state <window> normal|minimized|maximized",
+        "error: usage: type <window> <text>",
+    };
+    EXPECT_EQ(answers, expected);
+    EXPECT_EQ(form->edName->Text(), "Grüße");
+    EXPECT_EQ(form->exits, 2) << "Tab left the field twice";
+    EXPECT_EQ(form->pages->ActivePageIndex(), 1) << "the sheet's tab was chosen first";
+    EXPECT_NE(DumpLine("chkHidden").find(" focused=1 "), std::string::npos);
+    EXPECT_EQ(DumpLine("cbList").find(" focused="), std::string::npos);
+    EXPECT_EQ(form->Left(), 30);
+    EXPECT_EQ(form->Height(), 210);
+    EXPECT_EQ(form->WindowState(), wsMinimized);
 }
 
 TEST_F(AutomationTest, AnOverlongLineOrAClientLeavingMidLineLosesOnlyThatLine) {
@@ -257,14 +298,16 @@ TEST_F(AutomationTest, AMessageBoxStaysOpenUntilARequestAnswersIt) {
     EXPECT_EQ(answers[0], "ok") << "answered as the box opens";
     EXPECT_EQ(answers[1], "\"Frage\" 0x24 \"Weiter?\"\nok");
     EXPECT_EQ(answers[2], "error: the message box has no cancel button");
-    EXPECT_EQ(answers[3], "ok") << "the program runs on while the box waits";
+    // The program runs on and answers while the box waits, but the box's owner takes no input.
+    EXPECT_EQ(answers[3], "error: disabled");
     EXPECT_EQ(answers[4], "ok");
     EXPECT_EQ(answers[5], "ok") << "no box is open any more";
+    EXPECT_TRUE(form->Enabled()) << "the owner is enabled again";
     EXPECT_NE(answers[6].find("TLabel lblResult tag=0 x=0 y=0 w=24 h=13 visible=1 enabled=1 "
                               "caption=\"nein\""),
               std::string::npos)
         << answers[6];
-    EXPECT_TRUE(form->chkA->Checked());
+    EXPECT_FALSE(form->chkA->Checked());
     EXPECT_EQ(log.str(), "msgbox\tFrage\t0x24\tWeiter?\n");
 }
 

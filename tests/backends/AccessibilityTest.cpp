@@ -49,6 +49,7 @@ protected:
         app.CreateForm(MixControlWnd);
         app.CreateForm(AboutBox);
         hub = MixControlWnd;
+        // What the platform's bridge does when a screen reader starts.
         QAccessible::setActive(true);
         ShowForm(hub);
     }

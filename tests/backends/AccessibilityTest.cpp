@@ -188,6 +188,7 @@ TEST_F(AccessibilityTest, AMeterShowsItsLevelAndLampsAndAFaderItsPosition) {
     QAccessibleInterface* iface = AccessibleOf(meter);
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(iface->text(QAccessible::Name), "L") << "the channel label under its strip";
     EXPECT_EQ(iface->childCount(), 0) << "the lamps are the meter's value";
     meter->SetLevel(meter->LevelMax() / 2);
     PumpQt();
@@ -203,6 +204,7 @@ TEST_F(AccessibilityTest, AMeterShowsItsLevelAndLampsAndAFaderItsPosition) {
     ASSERT_NE(fader, nullptr);
     QAccessibleInterface* slider = AccessibleOf(fader);
     ASSERT_TRUE(slider && slider->valueInterface());
+    EXPECT_EQ(slider->text(QAccessible::Name), "L") << "not the bracket drawn under the pair";
     EXPECT_EQ(slider->valueInterface()->minimumValue().toInt(), 108);
     EXPECT_EQ(slider->valueInterface()->maximumValue().toInt(), 255);
     EXPECT_EQ(AccessibleOf(fader->Knob())->text(QAccessible::Name),

@@ -18,6 +18,7 @@
 #include "toolkit/UserInput.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 
@@ -35,6 +36,17 @@ bool Overlap(int a, int aLength, int b, int bLength) {
     return a < b + bLength && b < a + aLength;
 }
 
+// A label that reads as text: lines of dashes and the Symbol font's glyphs (the fader pair's
+// bracket) are drawings.
+bool Reads(const TLabel* label) {
+    if (!label->Visible() || label->Font().Name() == "Symbol")
+        return false;
+    const std::string& caption = label->Caption();
+    return std::any_of(caption.begin(), caption.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80;
+    });
+}
+
 // The nearest visible label of the same parent to the control's left on its row, else above it.
 const TLabel* LabelBeside(const TControl* control) {
     const TWinControl* parent = control->Parent();
@@ -45,7 +57,7 @@ const TLabel* LabelBeside(const TControl* control) {
     bool bestLeft = false;
     for (int i = 0; i < parent->ControlCount(); ++i) {
         auto* label = dynamic_cast<const TLabel*>(parent->Controls(i));
-        if (!label || !label->Visible() || label->Caption().empty())
+        if (!label || !Reads(label))
             continue;
         const bool left = label->Left() + label->Width() <= control->Left() &&
                           Overlap(label->Top(), label->Height(), control->Top(), control->Height());
@@ -60,6 +72,54 @@ const TLabel* LabelBeside(const TControl* control) {
             best = label;
             bestDistance = distance;
             bestLeft = left;
+        }
+    }
+    return best;
+}
+
+// The control's place in its window's client area.
+TRect PlaceInWindow(const TControl* control) {
+    int left = control->Left(), top = control->Top();
+    for (const TWinControl* parent = control->Parent(); parent && parent->Parent();
+         parent = parent->Parent()) {
+        left += parent->Left();
+        top += parent->Top();
+    }
+    return Bounds(left, top, control->Width(), control->Height());
+}
+
+void CollectLabels(const TWinControl* parent, std::vector<const TLabel*>& labels) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        const TControl* child = parent->Controls(i);
+        if (!child->Visible())
+            continue;
+        if (auto* label = dynamic_cast<const TLabel*>(child)) {
+            if (Reads(label))
+                labels.push_back(label);
+        } else if (auto* win = dynamic_cast<const TWinControl*>(child)) {
+            CollectLabels(win, labels);
+        }
+    }
+}
+
+// The nearest label below the control in its column, anywhere in its window: a strip's channel
+// number under its meters and faders.
+const TLabel* LabelBelow(const TControl* control) {
+    const TCustomForm* form = GetParentForm(control);
+    if (!form)
+        return nullptr;
+    std::vector<const TLabel*> labels;
+    CollectLabels(form, labels);
+    const TRect place = PlaceInWindow(control);
+    const TLabel* best = nullptr;
+    int bestDistance = INT_MAX;
+    for (const TLabel* label : labels) {
+        const TRect at = PlaceInWindow(label);
+        if (at.Top < place.Bottom || !Overlap(at.Left, at.Width(), place.Left, place.Width()))
+            continue;
+        if (at.Top - place.Bottom < bestDistance) {
+            best = label;
+            bestDistance = at.Top - place.Bottom;
         }
     }
     return best;
@@ -181,6 +241,8 @@ std::string NameOf(const TControl* control) {
     if (!ShowsNoCaption(control))
         return SpokenCaption(control->Caption());
     const TLabel* label = LabelBeside(control);
+    if (!label)
+        label = LabelBelow(control);
     return label ? SpokenCaption(label->Caption()) : std::string();
 }
 

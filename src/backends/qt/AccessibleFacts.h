@@ -20,7 +20,8 @@ std::string SpokenCaption(const std::string& caption);
 QAccessible::Role RoleOf(const TControl* control);
 // The caption; for a control that shows none (edit field, combo box, track bar, fader, meter) the
 // label beside it: the nearest visible label of the same parent to its left on its row, else
-// above it in its column. A fader's knob is named as its fader.
+// above it in its column, else the nearest label below it in its column anywhere in its window
+// (a strip's channel number under its meters and faders). A fader's knob is named as its fader.
 std::string NameOf(const TControl* control);
 QAccessible::State StateOf(const TControl* control);
 // The children a screen reader walks, in child order: a meter's lamps and a knob's centre line

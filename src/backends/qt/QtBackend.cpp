@@ -1,5 +1,6 @@
 #include "backends/qt/QtBackend.h"
 
+#include "backends/qt/Accessibility.h"
 #include "backends/qt/FormWindow.h"
 #include "toolkit/TForm.h"
 
@@ -17,11 +18,13 @@ QtBackend::QtBackend() {
     frame_.setTimerType(Qt::PreciseTimer);
     frame_.setInterval(kFrameMs);
     QObject::connect(&frame_, &QTimer::timeout, [this] { FlushInvalidations(); });
+    InstallAccessibility();
 }
 
 QtBackend::~QtBackend() {
     if (g_instance == this)
         g_instance = nullptr;
+    ForgetPaintedAccessibles();
     for (auto& [control, widget] : widgets_)
         if (widget && widget->isWindow())
             delete widget.data();
@@ -62,6 +65,7 @@ void QtBackend::ControlCreated(TControl* control) {
 }
 
 void QtBackend::ControlDestroyed(TControl* control) {
+    AccessibleControlDestroyed(control);
     dirty_.erase(control);
     if (lastFocused_ == control)
         lastFocused_ = nullptr;
@@ -103,6 +107,7 @@ void QtBackend::RepaintTree(TControl* control) {
 }
 
 void QtBackend::PropertyChanged(TControl* control, TControlProperty which) {
+    AccessiblePropertyChanged(control, which);
     ControlWidget* widget = WidgetOf(control);
     auto* window = dynamic_cast<FormWindow*>(widget);
     switch (which) {
@@ -199,6 +204,7 @@ void QtBackend::InvalidateArea(TControl* owner, const QRect& rect) {
 }
 
 void QtBackend::Invalidate(TControl* control) {
+    AccessibleRepainted(control);
     if (control->IsWindowed()) {
         if (ControlWidget* widget = WidgetOf(control))
             InvalidateArea(control, widget->rect());

@@ -1,0 +1,143 @@
+#include "backends/qt/Accessibility.h"
+
+#include "backends/qt/AccessibleFacts.h"
+#include "backends/qt/AccessiblePainted.h"
+#include "backends/qt/AccessibleWidget.h"
+#include "backends/qt/ControlWidget.h"
+#include "backends/qt/QtBackend.h"
+#include "controls/TBarGraph.h"
+#include "toolkit/TForm.h"
+
+#include <QAccessible>
+#include <unordered_map>
+
+namespace {
+
+// The interfaces of painted controls, registered with Qt, by control.
+std::unordered_map<const TControl*, QAccessible::Id>& Painted() {
+    static std::unordered_map<const TControl*, QAccessible::Id> painted;
+    return painted;
+}
+
+QAccessibleInterface* Factory(const QString&, QObject* object) {
+    if (auto* widget = dynamic_cast<ControlWidget*>(object))
+        return new AccessibleWidget(widget);
+    return nullptr;
+}
+
+void Notify(TControl* control, QAccessible::Event type) {
+    if (QAccessibleInterface* iface = AccessibleOf(control)) {
+        QAccessibleEvent event(iface, type);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void NotifyState(TControl* control, QAccessible::State changed) {
+    if (QAccessibleInterface* iface = AccessibleOf(control)) {
+        QAccessibleStateChangeEvent event(iface, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void NotifyValue(TControl* control) {
+    QAccessibleInterface* iface = AccessibleOf(control);
+    if (!iface)
+        return;
+    const auto value = accessible::ValueOf(control);
+    QAccessibleValueChangeEvent event(iface, value ? QVariant(value->current)
+                                                   : QVariant(iface->text(QAccessible::Value)));
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
+void InstallAccessibility() {
+    // Qt keeps one entry per factory, however often a backend starts.
+    QAccessible::installFactory(&Factory);
+}
+
+QAccessibleInterface* AccessibleOf(TControl* control) {
+    QtBackend* backend = QtBackend::Instance();
+    if (!control || !backend)
+        return nullptr;
+    if (control->IsWindowed()) {
+        ControlWidget* widget = backend->WidgetOf(control);
+        return widget ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    }
+    if (!control->Parent() || !backend->WidgetOf(control->Parent()))
+        return nullptr;
+    auto& painted = Painted();
+    if (auto it = painted.find(control); it != painted.end())
+        return QAccessible::accessibleInterface(it->second);
+    auto* iface = new AccessiblePainted(control);
+    painted[control] = QAccessible::registerAccessibleInterface(iface);
+    return iface;
+}
+
+std::vector<TControl*> AccessibleChildren(const TControl* control) {
+    std::vector<TControl*> children = accessible::ChildrenOf(control);
+    std::erase_if(children, [](TControl* child) { return !AccessibleOf(child); });
+    return children;
+}
+
+void AccessibleControlDestroyed(TControl* control) {
+    auto& painted = Painted();
+    if (auto it = painted.find(control); it != painted.end()) {
+        const QAccessible::Id id = it->second;
+        painted.erase(it);
+        QAccessible::deleteAccessibleInterface(id);
+    }
+}
+
+void ForgetPaintedAccessibles() {
+    auto& painted = Painted();
+    for (const auto& [control, id] : painted)
+        QAccessible::deleteAccessibleInterface(id);
+    painted.clear();
+}
+
+void AccessiblePropertyChanged(TControl* control, TControlProperty which) {
+    // Qt drops every event while no assistive technology listens: build none for it then.
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    switch (which) {
+    case TControlProperty::Visible:
+        changed.invisible = true;
+        NotifyState(control, changed);
+        break;
+    case TControlProperty::Enabled:
+        changed.disabled = true;
+        NotifyState(control, changed);
+        break;
+    case TControlProperty::Caption:
+        Notify(control, QAccessible::NameChanged);
+        break;
+    case TControlProperty::State:
+        if (accessible::StateOf(control).checkable) {
+            changed.checked = true;
+            NotifyState(control, changed);
+        } else {
+            NotifyValue(control);
+        }
+        break;
+    case TControlProperty::Bounds:
+        // The knob moves whenever its fader's position changes.
+        if (TControl* fader = accessible::FaderOfKnob(control))
+            NotifyValue(fader);
+        break;
+    case TControlProperty::Focus:
+        if (auto* form = dynamic_cast<TCustomForm*>(control); form && form->ActiveControl())
+            Notify(form->ActiveControl(), QAccessible::Focus);
+        break;
+    default:
+        break;
+    }
+}
+
+void AccessibleRepainted(TControl* control) {
+    if (!QAccessible::isActive())
+        return;
+    if (auto* meter = dynamic_cast<TBarGraph*>(control->Parent()); meter && !control->IsWindowed())
+        NotifyValue(meter);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The classic controls for assistive technology. A windowed control is seen through its widget;
+// a control its parent paints (labels, speed buttons, bevels, shapes) gets an interface of its
+// own, registered with Qt while the control lives. The backend passes on what it learns of the
+// model's changes, so screen readers hear of them without polling. On a desktop session Qt's
+// bridge carries the same tree to the screen readers.
+
+#include "toolkit/BackendObserver.h"
+
+#include <vector>
+
+class QAccessibleInterface;
+class TControl;
+
+// Lets Qt ask the backend for the interfaces of its widgets; the backend calls it at start.
+void InstallAccessibility();
+
+// The interface of a control, or null while it has none on the desktop.
+QAccessibleInterface* AccessibleOf(TControl* control);
+// The children of a control that have an interface, in child order.
+std::vector<TControl*> AccessibleChildren(const TControl* control);
+
+void AccessibleControlDestroyed(TControl* control);
+void AccessiblePropertyChanged(TControl* control, TControlProperty which);
+// A control is repainted: a lamp that goes on or off changes its meter's value.
+void AccessibleRepainted(TControl* control);
+// The backend goes: every painted control's interface goes with it.
+void ForgetPaintedAccessibles();

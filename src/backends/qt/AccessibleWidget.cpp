@@ -1,0 +1,130 @@
+#include "backends/qt/AccessibleWidget.h"
+
+#include "backends/qt/Accessibility.h"
+#include "backends/qt/AccessibleFacts.h"
+#include "backends/qt/ControlWidget.h"
+#include "toolkit/TForm.h"
+
+AccessibleWidget::AccessibleWidget(ControlWidget* widget) : QAccessibleWidget(widget) {}
+
+TControl* AccessibleWidget::Control() const {
+    auto* widget = static_cast<ControlWidget*>(object());
+    return widget ? widget->Control() : nullptr;
+}
+
+bool AccessibleWidget::isValid() const {
+    return QAccessibleWidget::isValid() && Control();
+}
+
+int AccessibleWidget::childCount() const {
+    TControl* control = Control();
+    return control ? static_cast<int>(AccessibleChildren(control).size()) : 0;
+}
+
+QAccessibleInterface* AccessibleWidget::child(int index) const {
+    TControl* control = Control();
+    if (!control || index < 0)
+        return nullptr;
+    const auto children = AccessibleChildren(control);
+    return index < static_cast<int>(children.size())
+               ? AccessibleOf(children[static_cast<std::size_t>(index)])
+               : nullptr;
+}
+
+int AccessibleWidget::indexOfChild(const QAccessibleInterface* child) const {
+    TControl* control = Control();
+    if (!control || !child)
+        return -1;
+    const auto children = AccessibleChildren(control);
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (AccessibleOf(children[i]) == child)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QAccessibleInterface* AccessibleWidget::childAt(int x, int y) const {
+    TControl* control = Control();
+    if (!control)
+        return nullptr;
+    // The last child in child order lies on top.
+    const auto children = AccessibleChildren(control);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        QAccessibleInterface* child = AccessibleOf(*it);
+        if ((*it)->Visible() && child->rect().contains(x, y))
+            return child;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface* AccessibleWidget::focusChild() const {
+    // The window keeps Qt's focus; the model knows which control has it.
+    auto* control = dynamic_cast<TWinControl*>(Control());
+    TCustomForm* form = control ? GetParentForm(control) : nullptr;
+    TWinControl* focused = form ? form->ActiveControl() : nullptr;
+    if (!focused || focused == control || !control->ContainsControl(focused))
+        return nullptr;
+    return AccessibleOf(focused);
+}
+
+QString AccessibleWidget::text(QAccessible::Text t) const {
+    TControl* control = Control();
+    return control ? accessible::TextOf(control, t) : QString();
+}
+
+QAccessible::Role AccessibleWidget::role() const {
+    TControl* control = Control();
+    return control ? accessible::RoleOf(control) : QAccessible::NoRole;
+}
+
+QAccessible::State AccessibleWidget::state() const {
+    TControl* control = Control();
+    return control ? accessible::StateOf(control) : QAccessible::State();
+}
+
+void* AccessibleWidget::interface_cast(QAccessible::InterfaceType t) {
+    TControl* control = Control();
+    if (t == QAccessible::ValueInterface)
+        return control && accessible::ValueOf(control)
+                   ? static_cast<QAccessibleValueInterface*>(this)
+                   : nullptr;
+    return QAccessibleWidget::interface_cast(t);
+}
+
+QStringList AccessibleWidget::actionNames() const {
+    TControl* control = Control();
+    return control ? accessible::ActionsOf(control) : QStringList();
+}
+
+void AccessibleWidget::doAction(const QString& actionName) {
+    if (TControl* control = Control())
+        accessible::DoAction(control, actionName);
+}
+
+QVariant AccessibleWidget::currentValue() const {
+    TControl* control = Control();
+    const auto value = control ? accessible::ValueOf(control) : std::nullopt;
+    return value ? QVariant(value->current) : QVariant();
+}
+
+void AccessibleWidget::setCurrentValue(const QVariant& value) {
+    TControl* control = Control();
+    const auto current = control ? accessible::ValueOf(control) : std::nullopt;
+    if (current && current->settable && value.canConvert<int>())
+        accessible::SetValue(control, value.toInt());
+}
+
+QVariant AccessibleWidget::maximumValue() const {
+    TControl* control = Control();
+    const auto value = control ? accessible::ValueOf(control) : std::nullopt;
+    return value ? QVariant(value->maximum) : QVariant();
+}
+
+QVariant AccessibleWidget::minimumValue() const {
+    TControl* control = Control();
+    const auto value = control ? accessible::ValueOf(control) : std::nullopt;
+    return value ? QVariant(value->minimum) : QVariant();
+}
+
+QVariant AccessibleWidget::minimumStepSize() const {
+    return QVariant(1);
+}

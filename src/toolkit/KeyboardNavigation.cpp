@@ -87,7 +87,7 @@ TRadioButton* NextInRadioGroup(TRadioButton* from, bool forward) {
     return nullptr;
 }
 
-bool HasAccelerator(const std::string& caption, WORD letter) {
+char AcceleratorOf(const std::string& caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&')
             continue;
@@ -96,9 +96,14 @@ bool HasAccelerator(const std::string& caption, WORD letter) {
             continue;
         }
         const auto c = static_cast<unsigned char>(caption[i + 1]);
-        return c < 0x80 && std::toupper(c) == std::toupper(static_cast<int>(letter));
+        return c < 0x80 ? static_cast<char>(std::toupper(c)) : '\0';
     }
-    return false;
+    return '\0';
+}
+
+bool HasAccelerator(const std::string& caption, WORD letter) {
+    const char accelerator = AcceleratorOf(caption);
+    return accelerator != '\0' && accelerator == std::toupper(static_cast<int>(letter));
 }
 
 TControl* FindAccelerator(TWinControl* root, WORD letter) {

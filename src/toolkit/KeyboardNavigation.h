@@ -20,6 +20,10 @@ std::vector<TWinControl*> TabStops(TWinControl* root);
 // around; null when there is none besides `from`.
 TRadioButton* NextInRadioGroup(TRadioButton* from, bool forward);
 
+// The letter after a caption's single "&" ("&&" is a plain ampersand), upper case; '\0' when the
+// caption carries none or the character after "&" is not ASCII.
+char AcceleratorOf(const std::string& caption);
+
 // True when the caption carries `letter` after a single "&" ("&&" is a plain ampersand); the
 // letter is compared without regard to case.
 bool HasAccelerator(const std::string& caption, WORD letter);

@@ -226,6 +226,7 @@ TEST_F(AccessibilityTest, ControlsWithoutCaptionAreNamedByTheLabelBesideThem) {
         l->SetParent(form);
         l->SetCaption(text);
         l->SetBounds(left, top, 40, 13);
+        return l;
     };
     label("Fern:", 0, 10);
     label("&Rate:", 50, 10);
@@ -238,8 +239,14 @@ TEST_F(AccessibilityTest, ControlsWithoutCaptionAreNamedByTheLabelBesideThem) {
     auto* bar = new TTrackBar(form);
     bar->SetParent(form);
     bar->SetBounds(100, 80, 120, 30);
+    auto* other = new TEdit(form);
+    other->SetParent(form);
+    other->SetBounds(100, 130, 60, 21);
+    label("&Puffer:", 0, 200)->SetFocusControl(other);
     ShowForm(form);
     EXPECT_EQ(AccessibleOf(edit)->text(QAccessible::Name), "Rate:") << "the nearest on the left";
+    EXPECT_EQ(AccessibleOf(other)->text(QAccessible::Name), "Puffer:")
+        << "the label that leads to it comes first, wherever it sits";
     EXPECT_EQ(AccessibleOf(edit)->role(), QAccessible::EditableText);
     EXPECT_EQ(AccessibleOf(bar)->text(QAccessible::Name), "Latenz")
         << "a hidden label says nothing";

@@ -3,6 +3,7 @@
 #include "backends/qt/ClassicLook.h"
 #include "controls/TBarGraph.h"
 #include "controls/TSlider.h"
+#include "toolkit/KeyboardNavigation.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TButton.h"
 #include "toolkit/TCheckBox.h"
@@ -100,6 +101,19 @@ void CollectLabels(const TWinControl* parent, std::vector<const TLabel*>& labels
             CollectLabels(win, labels);
         }
     }
+}
+
+// A label whose Alt+letter leads to the control names it, as it does for the user.
+const TLabel* LabelFor(const TControl* control) {
+    const TCustomForm* form = GetParentForm(control);
+    if (!form)
+        return nullptr;
+    std::vector<const TLabel*> labels;
+    CollectLabels(form, labels);
+    for (const TLabel* label : labels)
+        if (label->FocusControl() == control)
+            return label;
+    return nullptr;
 }
 
 // The nearest label below the control in its column, anywhere in its window: a strip's channel
@@ -240,7 +254,9 @@ std::string NameOf(const TControl* control) {
         return NameOf(fader);
     if (!ShowsNoCaption(control))
         return SpokenCaption(control->Caption());
-    const TLabel* label = LabelBeside(control);
+    const TLabel* label = LabelFor(control);
+    if (!label)
+        label = LabelBeside(control);
     if (!label)
         label = LabelBelow(control);
     return label ? SpokenCaption(label->Caption()) : std::string();
@@ -356,8 +372,8 @@ QString TextOf(const TControl* control, QAccessible::Text t) {
     case QAccessible::Description:
         return QString::fromStdString(control->Hint());
     case QAccessible::Accelerator: {
-        const QChar letter = MnemonicOf(control->Caption());
-        return letter.isNull() ? QString() : QStringLiteral("Alt+") + letter.toUpper();
+        const char letter = AcceleratorOf(control->Caption());
+        return letter == '\0' ? QString() : QStringLiteral("Alt+") + QChar(letter);
     }
     default:
         return {};

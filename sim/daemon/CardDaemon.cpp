@@ -1,5 +1,6 @@
 #include "sim/daemon/CardDaemon.h"
 
+#include "base/SocketDirectory.h"
 #include "base/UnixSocket.h"
 #include "sim/daemon/RequestHandler.h"
 
@@ -25,10 +26,8 @@ std::vector<std::uint8_t> ErrorFrame(std::uint32_t sequence, const std::string& 
 
 } // namespace
 
-CardDaemon::CardDaemon(CardModel& model, std::string socketPath, base::DirectoryRule directoryRule,
-                       uid_t allowedUid)
-    : model_(model), path_(std::move(socketPath)), directoryRule_(directoryRule),
-      allowedUid_(allowedUid) {}
+CardDaemon::CardDaemon(CardModel& model, std::string socketPath, uid_t allowedUid)
+    : model_(model), path_(std::move(socketPath)), allowedUid_(allowedUid) {}
 
 CardDaemon::~CardDaemon() {
     for (auto& [fd, c] : connections_)
@@ -49,7 +48,7 @@ bool CardDaemon::OwnsSocketPath() const {
 
 bool CardDaemon::Listen(std::string* error) {
     std::string notice;
-    if (!base::PrepareSocketDirectory(path_, directoryRule_, error, &notice))
+    if (!base::PrepareSocketDirectory(path_, error, &notice))
         return false;
     if (!notice.empty())
         std::fprintf(stderr, "varnel-cardd: %s\n", notice.c_str());

@@ -6,7 +6,6 @@
 // (deleted, or taken over by another daemon), and, with an idle exit, once no client has been
 // connected for that long.
 
-#include "base/SocketDirectory.h"
 #include "sim/daemon/RequestDecoder.h"
 #include "sim/model/CardModel.h"
 #include "sim/protocol/Wire.h"
@@ -27,14 +26,13 @@ public:
 
     enum class End { Stopped, Idle, SocketGone, Failed };
 
-    CardDaemon(CardModel& model, std::string socketPath, base::DirectoryRule directoryRule,
-               uid_t allowedUid);
+    CardDaemon(CardModel& model, std::string socketPath, uid_t allowedUid);
     ~CardDaemon();
     CardDaemon(const CardDaemon&) = delete;
     CardDaemon& operator=(const CardDaemon&) = delete;
 
-    // Readies the socket's directory under its rule (a line on stderr when it had to be made
-    // private) and binds the socket; a stale socket of a dead daemon is replaced, a live one is an
+    // Readies the socket's directory (a line on stderr when it had to be made private) and binds
+    // the socket; a stale socket of a dead daemon is replaced, a live one is an
     // error.
     bool Listen(std::string* error);
     // 0: never end for want of clients.
@@ -63,7 +61,6 @@ private:
 
     CardModel& model_;
     std::string path_;
-    base::DirectoryRule directoryRule_;
     uid_t allowedUid_;
     int listenFd_ = -1;
     dev_t socketDevice_ = 0;

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
 
     std::string path = simcard::CardSocketPath();
-    simcard::CardDaemon daemon(model, path, simcard::CardSocketDirectoryRule(), allowedUid);
+    simcard::CardDaemon daemon(model, path, allowedUid);
     daemon.SetExitIdle(exitIdleSeconds * 1000);
     std::string error;
     if (!daemon.Listen(&error))

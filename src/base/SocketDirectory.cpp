@@ -61,7 +61,7 @@ std::string RuntimeDirectory() {
     return base + "/varnel-pro-" + std::to_string(geteuid());
 }
 
-bool PrepareSocketDirectory(const std::string& socketPath, DirectoryRule rule, std::string* error,
+bool PrepareSocketDirectory(const std::string& socketPath, std::string* error,
                             std::string* notice) {
     const std::string dir = DirectoryOf(socketPath);
     notice->clear();
@@ -69,7 +69,7 @@ bool PrepareSocketDirectory(const std::string& socketPath, DirectoryRule rule, s
         *error = "cannot create " + dir + ": " + Reason();
         return false;
     }
-    if (rule == DirectoryRule::Private)
+    if (dir == RuntimeDirectory())
         return MakePrivate(dir, error, notice);
     struct stat st {};
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

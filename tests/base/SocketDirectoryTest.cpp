@@ -6,12 +6,12 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-using base::DirectoryRule;
 using testsupport::TempDir;
 
 mode_t ModeOf(const std::string& path) {
@@ -19,75 +19,96 @@ mode_t ModeOf(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-bool Prepare(const std::string& dir, DirectoryRule rule, std::string* error, std::string* notice) {
-    return base::PrepareSocketDirectory(dir + "/s.sock", rule, error, notice);
+bool Prepare(const std::string& dir, std::string* error, std::string* notice) {
+    return base::PrepareSocketDirectory(dir + "/s.sock", error, notice);
 }
+
+// The system's own directory inside a fresh temporary directory, for one test.
+class SocketDirectory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* value = std::getenv("XDG_RUNTIME_DIR"))
+            saved_ = value;
+        setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (saved_)
+            setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+    }
+
+    TempDir runtime_{01777};
+    const std::string own_ = runtime_.Path() + "/varnel-pro";
+    std::optional<std::string> saved_;
+};
 
 } // namespace
 
-TEST(SocketDirectory, TheSystemsOwnDirectoryIsCreatedPrivateAndKeptPrivate) {
-    TempDir parent(0755);
-    const std::string dir = parent.Path() + "/varnel-pro";
+TEST_F(SocketDirectory, TheSystemsOwnDirectoryIsCreatedPrivateAndKeptPrivate) {
+    EXPECT_EQ(base::RuntimeDirectory(), own_);
     std::string error, notice;
     const mode_t previous = umask(0);
-    ASSERT_TRUE(Prepare(dir, DirectoryRule::Private, &error, &notice)) << error;
+    ASSERT_TRUE(Prepare(own_, &error, &notice)) << error;
     umask(previous);
-    EXPECT_EQ(ModeOf(dir), 0700u);
+    EXPECT_EQ(ModeOf(own_), 0700u);
     EXPECT_EQ(notice, "");
 
-    chmod(dir.c_str(), 0755);
-    ASSERT_TRUE(Prepare(dir, DirectoryRule::Private, &error, &notice)) << error;
-    EXPECT_EQ(ModeOf(dir), 0700u);
-    EXPECT_NE(notice.find(dir), std::string::npos) << notice;
-    ASSERT_TRUE(Prepare(dir, DirectoryRule::Private, &error, &notice)) << error;
+    chmod(own_.c_str(), 0755);
+    ASSERT_TRUE(Prepare(own_, &error, &notice)) << error;
+    EXPECT_EQ(ModeOf(own_), 0700u);
+    EXPECT_NE(notice.find(own_), std::string::npos) << notice;
+    ASSERT_TRUE(Prepare(own_, &error, &notice)) << error;
     EXPECT_EQ(notice, "") << "said once, when it was changed";
 
     // A link in its place, even to a directory of ours, is not taken for it.
-    const std::string link = parent.Path() + "/link";
-    ASSERT_EQ(symlink(dir.c_str(), link.c_str()), 0);
-    EXPECT_FALSE(Prepare(link, DirectoryRule::Private, &error, &notice));
-    EXPECT_NE(error.find(link), std::string::npos) << error;
-    EXPECT_FALSE(
-        Prepare(parent.Path() + "/missing/deeper", DirectoryRule::Private, &error, &notice));
+    rmdir(own_.c_str());
+    TempDir elsewhere(0755);
+    ASSERT_EQ(symlink(elsewhere.Path().c_str(), own_.c_str()), 0);
+    EXPECT_FALSE(Prepare(own_, &error, &notice));
+    EXPECT_NE(error.find(own_), std::string::npos) << error;
+    EXPECT_EQ(ModeOf(elsewhere.Path()), 0755u);
 }
 
-TEST(SocketDirectory, ADirectoryOfAnotherUserIsRefusedAndLeftAsItIs) {
+TEST_F(SocketDirectory, AnyOtherDirectoryIsUsedAsGivenAndNeverChanged) {
+    // A shared directory of this user, as /tmp is root's: opening a socket in it changes nothing.
+    std::string error, notice;
+    ASSERT_TRUE(Prepare(runtime_.Path(), &error, &notice)) << error;
+    EXPECT_EQ(ModeOf(runtime_.Path()), 01777u);
+    EXPECT_EQ(notice, "");
+    const std::string missing = runtime_.Path() + "/named";
+    ASSERT_TRUE(Prepare(missing, &error, &notice)) << error;
+    EXPECT_NE(ModeOf(missing), 0u);
+    EXPECT_FALSE(Prepare(runtime_.Path() + "/missing/deeper", &error, &notice));
+    EXPECT_NE(error.find("/missing/deeper"), std::string::npos) << error;
+}
+
+TEST_F(SocketDirectory, TheSystemsOwnDirectoryOfAnotherUserIsRefusedAndLeftAsItIs) {
     std::string why;
     const auto nobody = testsupport::Nobody(&why);
     if (!nobody)
         GTEST_SKIP() << why;
-    TempDir parent(0755);
-    const std::string dir = parent.Path() + "/varnel-pro";
-    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
-    ASSERT_EQ(chown(dir.c_str(), nobody->uid, nobody->gid), 0);
+    ASSERT_EQ(mkdir(own_.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(own_.c_str(), 0755), 0);
+    ASSERT_EQ(chown(own_.c_str(), nobody->uid, nobody->gid), 0);
     std::string error, notice;
-    EXPECT_FALSE(Prepare(dir, DirectoryRule::Private, &error, &notice));
-    EXPECT_NE(error.find(dir), std::string::npos) << error;
+    EXPECT_FALSE(Prepare(own_, &error, &notice));
+    EXPECT_NE(error.find(own_), std::string::npos) << error;
     EXPECT_NE(error.find("another user"), std::string::npos) << error;
-    EXPECT_EQ(ModeOf(dir), 0755u);
+    EXPECT_EQ(ModeOf(own_), 0755u);
 }
 
-TEST(SocketDirectory, ADirectoryTheUserNamesIsUsedAsGiven) {
-    TempDir dir(0755);
-    std::string error, notice;
-    ASSERT_TRUE(Prepare(dir.Path(), DirectoryRule::AsGiven, &error, &notice)) << error;
-    EXPECT_EQ(ModeOf(dir.Path()), 0755u);
-    EXPECT_EQ(notice, "");
-    const std::string missing = dir.Path() + "/new";
-    ASSERT_TRUE(Prepare(missing, DirectoryRule::AsGiven, &error, &notice)) << error;
-    EXPECT_TRUE(ModeOf(missing) != 0);
-}
-
-TEST(SocketDirectory, RuntimeDirectoryFollowsTheEnvironment) {
+TEST(RuntimeDirectory, FallsBackToTheTemporaryDirectory) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = runtime ? runtime : "";
-    setenv("XDG_RUNTIME_DIR", "/run/user/42", 1);
-    EXPECT_EQ(base::RuntimeDirectory(), "/run/user/42/varnel-pro");
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string savedRuntime = runtime ? runtime : "", savedTmp = tmp ? tmp : "";
     unsetenv("XDG_RUNTIME_DIR");
     setenv("TMPDIR", "/var/tmp", 1);
     EXPECT_EQ(base::RuntimeDirectory(), "/var/tmp/varnel-pro-" + std::to_string(geteuid()));
     unsetenv("TMPDIR");
     EXPECT_EQ(base::RuntimeDirectory(), "/tmp/varnel-pro-" + std::to_string(geteuid()));
     if (runtime)
-        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+    if (tmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
 }

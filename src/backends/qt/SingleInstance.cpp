@@ -59,8 +59,7 @@ std::string SingleInstance::DefaultPath() {
 
 SingleInstance::Outcome SingleInstance::Claim(const std::string& path, std::string& error) {
     std::string notice;
-    const auto rule = NamedPath() ? base::DirectoryRule::AsGiven : base::DirectoryRule::Private;
-    if (!base::PrepareSocketDirectory(path, rule, &error, &notice))
+    if (!base::PrepareSocketDirectory(path, &error, &notice))
         return Outcome::Failed;
     if (!notice.empty())
         std::fprintf(stderr, "varnel-manager: %s\n", notice.c_str());

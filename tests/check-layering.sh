@@ -31,6 +31,7 @@ if [ -n "$backend" ]; then
     echo "$backend" | sed 's/^/    /'
     status=1
 fi
+forbid src/base '#include *[<"](app|driver|controls|forms|windows|toolkit|platform|sim|backends)/|#include *<Q' "includes a layer above it"
 forbid src/toolkit "$program" "includes the program"
 forbid src/toolkit "$qt" "includes Qt or a backend"
 forbid src/platform "$program|#include *[<\"]toolkit/|$qt" "includes a layer above it"

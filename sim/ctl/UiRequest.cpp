@@ -1,9 +1,10 @@
 #include "sim/ctl/UiRequest.h"
 
+#include "base/UnixSocket.h"
+
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace simcard {
@@ -46,51 +47,35 @@ std::string UiRequestLine(const std::vector<std::string>& words, std::string& er
 }
 
 std::string UiExchange(const std::string& socketPath, const std::string& line, std::string& error) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path) {
-        error = "the socket path " + socketPath + " is too long";
+    const base::Connection connection = base::ConnectUnix(socketPath);
+    if (connection.fd < 0) {
+        error = connection.failure == base::ConnectFailure::NoListener
+                    ? "cannot reach the manager: " + connection.error
+                    : connection.error;
         return {};
     }
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        error = "cannot reach the manager at " + socketPath + ": " + std::strerror(errno);
-        if (fd >= 0)
-            close(fd);
-        return {};
-    }
+    const int fd = connection.fd;
     timeval timeout{kAnswerSeconds, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    const std::string request = line + "\n";
-    std::size_t sent = 0;
-    while (sent < request.size()) {
-        ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = std::string("the manager closed the connection: ") + std::strerror(errno);
-            close(fd);
-            return {};
-        }
-        sent += static_cast<std::size_t>(n);
+    if (!base::SendAll(fd, line + "\n")) {
+        error = std::string("the manager closed the connection: ") + std::strerror(errno);
+        close(fd);
+        return {};
     }
     std::string answer;
     std::string current;
-    char buffer[4096];
+    std::uint8_t buffer[4096];
     while (true) {
-        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t n = base::ReceiveSome(fd, buffer);
         if (n <= 0) {
             error = n == 0 ? "the manager closed the connection before answering"
                            : "no answer within " + std::to_string(kAnswerSeconds) + " seconds";
             close(fd);
             return {};
         }
-        for (ssize_t i = 0; i < n; ++i) {
+        for (std::ptrdiff_t i = 0; i < n; ++i) {
             if (buffer[i] != '\n') {
-                current += buffer[i];
+                current += static_cast<char>(buffer[i]);
                 continue;
             }
             answer += current + "\n";

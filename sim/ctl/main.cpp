@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     simcard::CardClient client;
     std::string error;
     if (!client.Connect(simcard::CardSocketPath(), &error))
-        return Fail(error + " (start it with varnel-cardd)");
+        return Fail(client.NoDaemon() ? error + " (start it with varnel-cardd)" : error);
     if (command == "meter")
         return Meter(client, args);
     simcard::ControlReply reply = client.Control(args);

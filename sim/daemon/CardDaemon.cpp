@@ -1,16 +1,16 @@
 #include "sim/daemon/CardDaemon.h"
 
+#include "base/SocketDirectory.h"
+#include "base/UnixSocket.h"
 #include "sim/daemon/RequestHandler.h"
-#include "sim/protocol/SocketPath.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace simcard {
@@ -19,15 +19,6 @@ using wire::FrameType;
 using wire::Writer;
 
 namespace {
-
-bool MakeAddress(const std::string& path, sockaddr_un& addr) {
-    addr = {};
-    addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr.sun_path)
-        return false;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
 
 std::vector<std::uint8_t> ErrorFrame(std::uint32_t sequence, const std::string& text) {
     return Writer().Text(text).Frame(FrameType::Error, sequence);
@@ -56,37 +47,18 @@ bool CardDaemon::OwnsSocketPath() const {
 }
 
 bool CardDaemon::Listen(std::string* error) {
-    sockaddr_un addr;
-    if (!MakeAddress(path_, addr)) {
-        *error = "socket path too long: " + path_;
+    std::string notice;
+    if (!base::PrepareSocketDirectory(path_, error, &notice))
+        return false;
+    if (!notice.empty())
+        std::fprintf(stderr, "varnel-cardd: %s\n", notice.c_str());
+    base::Listener listener = base::ListenUnix(path_, true, 64);
+    if (listener.fd < 0) {
+        *error = listener.taken ? "a card daemon already serves " + path_ + "; not starting another"
+                                : listener.error;
         return false;
     }
-    if (!PrepareSocketDirectory(path_, error))
-        return false;
-    struct stat st {};
-    if (lstat(path_.c_str(), &st) == 0) {
-        if (!S_ISSOCK(st.st_mode)) {
-            *error = path_ + " exists and is not a socket";
-            return false;
-        }
-        int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        bool alive = connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        close(probe);
-        if (alive) {
-            *error = "a card daemon already serves " + path_;
-            return false;
-        }
-        unlink(path_.c_str()); // left behind by a daemon that died
-    }
-    listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        chmod(path_.c_str(), 0600) != 0 || listen(listenFd_, 64) != 0) {
-        *error = "cannot listen on " + path_ + ": " + std::strerror(errno);
-        if (listenFd_ >= 0)
-            close(listenFd_);
-        listenFd_ = -1;
-        return false;
-    }
+    listenFd_ = listener.fd;
     struct stat own {};
     if (lstat(path_.c_str(), &own) == 0) {
         socketDevice_ = own.st_dev;
@@ -157,21 +129,19 @@ CardDaemon::End CardDaemon::Run(int stopFd) {
 
 void CardDaemon::Accept() {
     for (;;) {
-        int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = base::AcceptUnix(listenFd_, true);
         if (fd < 0)
             return;
-        ucred peer{};
-        socklen_t length = sizeof peer;
-        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-            peer.uid != allowedUid_) {
-            auto frame = ErrorFrame(0, "peer of another user refused");
-            (void)!send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        const auto peer = base::PeerOf(fd);
+        if (!peer || peer->uid != allowedUid_) {
+            // Said before hanging up, so a client that got this far knows why.
+            (void)base::SendSome(fd, ErrorFrame(0, "peer of another user refused"));
             close(fd);
             continue;
         }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
-        c->client = model_.Connect(static_cast<std::uint32_t>(peer.pid));
+        c->client = model_.Connect(static_cast<std::uint32_t>(peer->pid));
         connections_[fd] = std::move(c);
     }
 }

@@ -38,7 +38,9 @@ public:
     CardDaemon(const CardDaemon&) = delete;
     CardDaemon& operator=(const CardDaemon&) = delete;
 
-    // Binds the socket; a stale socket of a dead daemon is replaced, a live one is an error.
+    // Readies the socket's directory (a line on stderr when it had to be made private) and binds
+    // the socket; a stale socket of a dead daemon is replaced, a live one is an
+    // error.
     bool Listen(std::string* error);
     // 0: never end for want of clients.
     void SetExitIdle(std::uint64_t ms) { exitIdleMs_ = ms; }

@@ -33,8 +33,9 @@ const char kUsage[] =
     "                       (default 0: never); such a daemon keeps the cards' state in\n"
     "                       $XDG_STATE_HOME/varnel-pro/ across its runs\n"
     "The socket is $VARNEL_CARD_SOCKET, else $XDG_RUNTIME_DIR/varnel-pro/card.sock,\n"
-    "else /tmp/varnel-pro-<uid>/card.sock. Any daemon ends when its socket is deleted or\n"
-    "replaced.\n";
+    "else varnel-pro-<uid>/card.sock in $TMPDIR or /tmp. Those two directories are kept\n"
+    "private (0700); one of another user is refused. Any daemon ends when its socket is\n"
+    "deleted or replaced.\n";
 
 constexpr unsigned long kMaxExitIdleSeconds = 24 * 3600;
 

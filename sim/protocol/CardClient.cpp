@@ -1,12 +1,11 @@
 #include "sim/protocol/CardClient.h"
 
+#include "base/UnixSocket.h"
 #include "sim/protocol/Wire.h"
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace simcard {
@@ -30,20 +29,13 @@ CardClient::~CardClient() {
 
 bool CardClient::Connect(const std::string& socketPath, std::string* error) {
     Disconnect();
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof addr.sun_path) {
-        *error = "socket path too long: " + socketPath;
+    base::Connection connection = base::ConnectUnix(socketPath);
+    noDaemon_ = connection.failure == base::ConnectFailure::NoListener;
+    if (connection.fd < 0) {
+        *error = noDaemon_ ? "no card daemon: " + connection.error : connection.error;
         return false;
     }
-    std::memcpy(addr.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        *error = "no card daemon at " + socketPath + ": " + std::strerror(errno);
-        if (fd >= 0)
-            close(fd);
-        return false;
-    }
+    const int fd = connection.fd;
     {
         std::lock_guard lock(mutex_);
         fd_ = fd;
@@ -92,16 +84,7 @@ std::string CardClient::LastError() const {
 
 bool CardClient::Send(const std::vector<std::uint8_t>& frame) {
     std::lock_guard lock(writeMutex_);
-    std::size_t sent = 0;
-    while (sent < frame.size()) {
-        ssize_t n = send(fd_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
+    return base::SendAll(fd_, frame);
 }
 
 std::optional<std::vector<std::uint8_t>>
@@ -140,9 +123,7 @@ void CardClient::ReadLoop() {
     std::vector<std::uint8_t> buffer;
     std::uint8_t chunk[65536];
     for (;;) {
-        ssize_t n = recv(fd_, chunk, sizeof chunk, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t n = base::ReceiveSome(fd_, chunk);
         if (n <= 0)
             break;
         buffer.insert(buffer.end(), chunk, chunk + n);

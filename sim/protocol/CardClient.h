@@ -38,6 +38,9 @@ public:
     bool Connected() const;
     // The text of the last refusal or failure, for messages.
     std::string LastError() const;
+    // Whether the last Connect failed because nothing listens at the path (starting a daemon may
+    // help), rather than a socket that exists but refuses us.
+    bool NoDaemon() const { return noDaemon_; }
 
     std::vector<WaveDeviceCaps> ListDevices(WaveDirection direction) override;
     OpenReply Open(WaveDirection direction, std::uint32_t deviceId,
@@ -82,6 +85,7 @@ private:
     DeviceChangeHandler handler_;
     std::function<void()> lostHandler_;
     bool disconnecting_ = false;
+    bool noDaemon_ = false;
 };
 
 } // namespace simcard

@@ -17,11 +17,16 @@ extern char** environ;
 
 namespace {
 
-std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::string* error) {
+std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::string* error,
+                                                bool* noDaemon = nullptr) {
     auto client = std::make_unique<simcard::CardClient>();
-    if (!client->Connect(path, error))
-        return nullptr;
-    return client;
+    if (noDaemon)
+        *noDaemon = false;
+    if (client->Connect(path, error))
+        return client;
+    if (noDaemon)
+        *noDaemon = client->NoDaemon();
+    return nullptr;
 }
 
 // Starts the daemon and waits until it has detached, which it does once its socket listens.
@@ -72,9 +77,12 @@ bool CardDaemonAutospawnAllowed() {
 std::unique_ptr<simcard::CardClient> ConnectCardDaemon(bool mayStart, std::string* error) {
     const std::string path = simcard::CardSocketPath();
     std::string refusal;
-    if (auto client = TryConnect(path, &refusal))
+    bool noDaemon = false;
+    if (auto client = TryConnect(path, &refusal, &noDaemon))
         return client;
-    if (!mayStart || !CardDaemonAutospawnAllowed()) {
+    // A socket that is there but refuses us (another user's, or one we may not open) is no
+    // reason to start a daemon: it could not listen there either.
+    if (!noDaemon || !mayStart || !CardDaemonAutospawnAllowed()) {
         *error = refusal;
         return nullptr;
     }

@@ -9,6 +9,7 @@
 #include "backends/qt/QtScreenshots.h"
 #include "backends/qt/QtTrayIcon.h"
 #include "backends/qt/SingleInstance.h"
+#include "base/UnixSocket.h"
 #include "platform/MessageQueue.h"
 #include "toolkit/TScreen.h"
 #include "toolkit/UserInput.h"
@@ -22,8 +23,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -45,20 +44,6 @@ bool Set(const char* name) {
     return value && *value && std::strcmp(value, "0") != 0;
 }
 
-bool SocketAnswers(const std::string& path) {
-    sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path)
-        return false;
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
-
 // Qt ends the process when it cannot open its display, so the display is tried first.
 bool DisplayAvailable() {
     if (Set("QT_QPA_PLATFORM"))
@@ -67,7 +52,7 @@ bool DisplayAvailable() {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         const std::string path =
             wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland;
-        if (SocketAnswers(path))
+        if (base::SocketAnswers(path))
             return true;
     }
     const char* display = std::getenv("DISPLAY");
@@ -81,7 +66,7 @@ bool DisplayAvailable() {
     if (!host.empty() && host != "unix")
         return true; // a display over the network: Qt finds out
     const std::string number = name.substr(colon + 1, name.find('.', colon) - colon - 1);
-    return SocketAnswers("/tmp/.X11-unix/X" + number);
+    return base::SocketAnswers("/tmp/.X11-unix/X" + number);
 }
 
 void ShowHubAsDoubleClick() {

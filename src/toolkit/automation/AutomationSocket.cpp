@@ -1,53 +1,20 @@
 #include "toolkit/automation/AutomationSocket.h"
 
+#include "base/UnixSocket.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::runtime_error Failure(const std::string& path, const std::string& what) {
-    return std::runtime_error("automation: cannot listen on " + path + ": " + what);
-}
-
-sockaddr_un AddressOf(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path)
-        throw Failure(path, "the path is empty or longer than " +
-                                std::to_string(sizeof address.sun_path - 1) + " bytes");
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return address;
-}
-
-// Removes a socket nobody listens on any more; refuses to touch anything else.
-void ClearStaleSocket(const std::string& path, const sockaddr_un& address) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0)
-        return;
-    if (!S_ISSOCK(info.st_mode))
-        throw Failure(path, "it exists and is no socket");
-    int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool live = probe >= 0 && connect(probe, reinterpret_cast<const sockaddr*>(&address),
-                                            sizeof address) == 0;
-    if (probe >= 0)
-        close(probe);
-    if (live)
-        throw Failure(path, "another program listens there");
-    unlink(path.c_str());
-}
-
-bool SameUser(int fd) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
+std::runtime_error Failure(const std::string& what) {
+    return std::runtime_error("automation: " + what);
 }
 
 } // namespace
@@ -60,27 +27,16 @@ struct AutomationSocket::Client {
 
 AutomationSocket::AutomationSocket(const std::string& path, Handler handler)
     : path_(path), handler_(std::move(handler)) {
-    const sockaddr_un address = AddressOf(path);
-    ClearStaleSocket(path, address);
-    listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        throw Failure(path, std::strerror(errno));
-    // The socket is created with no access for others at all, not opened up and then narrowed.
-    const mode_t previous = umask(0177);
-    const int bound = bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    const int bindError = errno;
-    umask(previous);
-    if (bound != 0 || listen(listenFd_, 8) != 0) {
-        const std::string reason = std::strerror(bound != 0 ? bindError : errno);
-        close(listenFd_);
-        throw Failure(path, reason);
-    }
+    base::Listener listener = base::ListenUnix(path, true, 8);
+    if (listener.fd < 0)
+        throw Failure(listener.error);
+    listenFd_ = listener.fd;
     int wake[2];
     if (pipe2(wake, O_CLOEXEC) != 0) {
         const std::string reason = std::strerror(errno);
         close(listenFd_);
         unlink(path.c_str());
-        throw Failure(path, reason);
+        throw Failure("cannot listen on " + path + ": " + reason);
     }
     wakeRead_ = wake[0];
     wakeWrite_ = wake[1];
@@ -128,10 +84,10 @@ void AutomationSocket::Run() {
 }
 
 void AutomationSocket::Accept(std::vector<Client>& clients) {
-    int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = base::AcceptUnix(listenFd_, false);
     if (fd < 0)
         return;
-    if (!SameUser(fd)) {
+    if (!base::PeerIsUser(fd)) {
         close(fd);
         return;
     }
@@ -148,12 +104,13 @@ void AutomationSocket::Accept(std::vector<Client>& clients) {
 
 bool AutomationSocket::Read(Client& client) {
     char buffer[4096];
-    const ssize_t got = recv(client.fd, buffer, sizeof buffer, 0);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN))
+    const std::ptrdiff_t got = base::ReceiveSome(
+        client.fd, std::span(reinterpret_cast<std::uint8_t*>(buffer), sizeof buffer));
+    if (got < 0 && errno == EAGAIN)
         return true;
     if (got <= 0)
         return false; // gone; a line it had begun is dropped
-    for (ssize_t i = 0; i < got; ++i) {
+    for (std::ptrdiff_t i = 0; i < got; ++i) {
         const char c = buffer[i];
         if (client.discarding) {
             client.discarding = c != '\n';
@@ -180,14 +137,5 @@ bool AutomationSocket::Read(Client& client) {
 }
 
 bool AutomationSocket::Send(int fd, const std::string& text) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
+    return base::SendAll(fd, text);
 }

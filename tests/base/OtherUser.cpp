@@ -1,0 +1,111 @@
+#include "base/OtherUser.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int ExitStatus(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
+        text.append(chunk, static_cast<std::size_t>(n));
+    return text;
+}
+
+} // namespace
+
+std::optional<OtherUser> Nobody(std::string* why) {
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody || access("/usr/bin/setpriv", X_OK) != 0) {
+        *why = "needs user nobody and setpriv";
+        return std::nullopt;
+    }
+    if (geteuid() != 0) {
+        *why = "only root can run a client as another user";
+        return std::nullopt;
+    }
+    return OtherUser{nobody->pw_uid, nobody->pw_gid};
+}
+
+TempDir::TempDir(mode_t mode) {
+    char pattern[] = "/tmp/varnel-security-XXXXXX";
+    path_ = mkdtemp(pattern);
+    chmod(path_.c_str(), mode);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+Outcome RunProgramAs(const OtherUser& user, const std::string& program,
+                     const std::vector<std::string>& arguments,
+                     const std::vector<std::string>& environment) {
+    TempDir copies(0755);
+    const std::string copy = copies.Path() + "/" + fs::path(program).filename().string();
+    fs::copy_file(program, copy);
+    std::vector<std::string> words{"/usr/bin/env"};
+    words.insert(words.end(), environment.begin(), environment.end());
+    words.insert(words.end(), {"/usr/bin/setpriv", "--reuid=" + std::to_string(user.uid),
+                               "--regid=" + std::to_string(user.gid), "--clear-groups", copy});
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int out[2], err[2];
+    Outcome outcome;
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        return outcome;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = -1;
+    const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    // Both are short; the error text fits the pipe while the output is read.
+    outcome.out = ReadAll(out[0]);
+    outcome.err = ReadAll(err[0]);
+    close(out[0]);
+    close(err[0]);
+    if (spawned)
+        outcome.status = ExitStatus(pid);
+    return outcome;
+}
+
+int RunAs(const OtherUser& user, const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setresgid(user.gid, user.gid, user.gid) != 0 ||
+            setresuid(user.uid, user.uid, user.uid) != 0)
+            _exit(126);
+        _exit(body());
+    }
+    return pid < 0 ? -1 : ExitStatus(pid);
+}
+
+} // namespace testsupport

@@ -153,7 +153,7 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     {
         ManagerProcess manager;
         const std::string master = settings(manager);
-        ASSERT_TRUE(master.ends_with(" checked=0")) << "the default record: " << master;
+        ASSERT_TRUE(e2e::Carries(master, "checked=0")) << "the default record: " << master;
         ASSERT_EQ(Ui(daemon, {"click", kSettings, "chkMaster"}), "ok\n");
         ASSERT_EQ(Ui(daemon, {"click", kSettings, "btnApply"}), "ok\n");
         EXPECT_EQ(daemon.Status()["card.0.config.CardIsMaster"], "-1");
@@ -166,7 +166,7 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     {
         ManagerProcess manager;
         const std::string master = settings(manager);
-        EXPECT_TRUE(master.ends_with(" checked=1")) << "the record was lost: " << master;
+        EXPECT_TRUE(e2e::Carries(master, "checked=1")) << "the record was lost: " << master;
         kill(manager.Pid(), SIGTERM);
         manager.Wait();
     }

@@ -70,6 +70,10 @@ std::string LineWith(const std::string& text, const std::string& what) {
     return text.substr(start, text.find('\n', at) - start);
 }
 
+bool Carries(const std::string& line, const std::string& keyValue) {
+    return (" " + line + " ").find(" " + keyValue + " ") != std::string::npos;
+}
+
 namespace {
 
 // The number after ` key=` in `line`, or -1.

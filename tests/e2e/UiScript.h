@@ -27,6 +27,10 @@ bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& 
 // The line of `text` holding `what`, or "".
 std::string LineWith(const std::string& text, const std::string& what);
 
+// True when a dump or windows line carries `key=value` as one of its words, wherever it stands
+// among the keys.
+bool Carries(const std::string& line, const std::string& keyValue);
+
 struct MeterState {
     std::string name;
     bool visible = false;

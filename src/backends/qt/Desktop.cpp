@@ -15,6 +15,7 @@
 #include "toolkit/UserInput.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStyleFactory>
@@ -96,6 +97,10 @@ DesktopStart StartDesktop(int& argc, char** argv) {
     desktop->app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    // The classic style caches every frame and bevel it draws, for each size and state, up to
+    // 10 MiB: hours of windows opened and dialogs applied filled it and the program grew by that
+    // much. A small cache keeps what stays on screen, and what it drops is cheap to draw again.
+    QPixmapCache::setCacheLimit(1024);
     QApplication::setPalette(ClassicPalette());
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setApplicationName(QStringLiteral("varnel-manager"));

@@ -10,6 +10,7 @@
 #include "controls/TLevelMeter.h"
 #include "controls/TSlider.h"
 #include "forms/AboutBox.h"
+#include "forms/PrivateConfigHome.h"
 #include "platform/CardConnection.h"
 #include "sim/model/CardModel.h"
 #include "toolkit/TEdit.h"
@@ -21,6 +22,7 @@
 #include "windows/ChannelWindowRegistry.h"
 #include "windows/DigInp.h"
 #include "windows/MixControlWnd.h"
+#include "windows/ProgramHub.h"
 #include "windows/ProgramWindows.h"
 
 #include <QAccessible>
@@ -34,20 +36,7 @@ namespace {
 class AccessibilityTest : public BackendTest {
 protected:
     AccessibilityTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-a11y-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        auto owned = std::make_unique<simcard::CardModel>(2);
-        model = owned.get();
-        InstallCardService(std::move(owned));
-        ClearWindowRegistry();
-        RegisterProgramWindows();
-        TForm* mainForm = nullptr;
-        app.CreateForm(mainForm);
-        app.CreateForm(MixControlWnd);
-        app.CreateForm(AboutBox);
+        model = CreateProgramHub(app);
         hub = MixControlWnd;
         // What the platform's bridge does when a screen reader starts.
         QAccessible::setActive(true);
@@ -55,18 +44,7 @@ protected:
     }
     ~AccessibilityTest() override {
         QAccessible::setActive(false);
-        app.DestroyComponents();
-        AboutBox = nullptr;
-        // The windows went with the application; their instance variables must not outlive them.
-        for (int k = 0; k < kChannelWindowKinds; ++k)
-            if (const ChannelWindowClass* windowClass =
-                    FindChannelWindow(static_cast<ChannelWindowKind>(k)))
-                windowClass->setInstance(nullptr);
-        ClearWindowRegistry();
-        InstallCardService(nullptr);
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        DestroyProgramHub(app);
     }
 
     static QAccessibleInterface* Window(TCustomForm* form) { return AccessibleOf(form); }
@@ -102,7 +80,7 @@ protected:
     TMixControlWnd* hub = nullptr;
 
 private:
-    std::string dir_;
+    PrivateConfigHome configHome_{"a11y"};
 };
 
 TEST_F(AccessibilityTest, TheHubShowsItsEightBoxesByNameAndStateAndATogglesOpensItsWindow) {

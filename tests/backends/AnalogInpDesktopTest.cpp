@@ -5,25 +5,19 @@
 #include "controls/TSlider.h"
 #include "driver/CardDiscovery.h"
 #include "forms/AboutBox.h"
+#include "forms/PrivateConfigHome.h"
 #include "platform/CardConnection.h"
 #include "sim/model/CardModel.h"
 #include "toolkit/TForm.h"
 #include "windows/AnalogInp.h"
 
 #include <QTest>
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
 class AnalogInpDesktop : public BackendTest {
 protected:
     AnalogInpDesktop() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-desk-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
         auto owned = std::make_unique<simcard::CardModel>(2);
         model = owned.get();
         InstallCardService(std::move(owned));
@@ -35,9 +29,6 @@ protected:
         FreeAndNil(hub); // the window closes its handles while the card is still there
         AboutBox = nullptr;
         InstallCardService(nullptr);
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
 
     std::vector<std::string> GainsSent() const {
@@ -52,7 +43,7 @@ protected:
     TForm* hub = nullptr;
 
 private:
-    std::string dir_;
+    PrivateConfigHome configHome_{"desk"};
 };
 
 TEST_F(AnalogInpDesktop, DraggingTheSecondCardsKnobSendsItsGainAndOpeningSendsNone) {

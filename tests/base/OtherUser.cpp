@@ -1,5 +1,7 @@
 #include "base/OtherUser.h"
 
+#include "base/ChildProcess.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -15,25 +17,6 @@ extern char** environ;
 namespace testsupport {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-int ExitStatus(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadAll(int fd) {
-    std::string text;
-    char chunk[4096];
-    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
-        text.append(chunk, static_cast<std::size_t>(n));
-    return text;
-}
-
-} // namespace
 
 std::optional<OtherUser> Nobody(std::string* why) {
     const passwd* nobody = getpwnam("nobody");

@@ -4,6 +4,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 
 #include <cstdlib>
@@ -26,24 +27,9 @@ constexpr int kCards = 4;
 // Two meters (left, right) per ADAT pair, four pairs per card, the cards side by side.
 constexpr int kMetersPerCard = 8;
 
-class AdatMeteringTest : public ::testing::Test {
+class AdatMeteringTest : public e2e::ManagerWorld {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-adat-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    std::string dir_;
+    AdatMeteringTest() : ManagerWorld("adat") {}
 };
 
 TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
@@ -51,15 +37,12 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    auto ui = [&](const std::vector<std::string>& words) {
-        return e2e::Ui(daemon.Socket(), words);
-    };
     const std::string handlesBefore = daemon.Status()["handles.open"];
     ASSERT_FALSE(handlesBefore.empty());
 
-    ASSERT_EQ(ui({"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
-    const std::string windows = ui({"windows"});
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    const std::string windows = Ui(daemon, {"windows"});
     EXPECT_NE(LineWith(windows, "\"ADAT Inputs\"").find(" TfrmAdatInp visible=1 "),
               std::string::npos)
         << windows;
@@ -69,8 +52,8 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
     std::set<std::size_t> litOnce;
     std::string dump;
     const bool allLit = PollUntil(seconds(1), [&] {
-        ui({"idle"});
-        dump = ui({"dump", "ADAT Inputs"});
+        Ui(daemon, {"idle"});
+        dump = Ui(daemon, {"dump", "ADAT Inputs"});
         const auto meters = MetersOf(dump);
         for (std::size_t i = 0; i < meters.size(); ++i)
             if (meters[i].lit > 0)
@@ -89,7 +72,7 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
     ASSERT_TRUE(daemon.Ctl({"fault", "meter-read", "1", "adat-in-3", "on"}));
     bool neighboursLit[2] = {false, false};
     const bool dark = PollUntil(seconds(5), [&] {
-        dump = ui({"dump", "ADAT Inputs"});
+        dump = Ui(daemon, {"dump", "ADAT Inputs"});
         const auto meters = MetersOf(dump);
         if (meters.size() != kCards * kMetersPerCard)
             return false;
@@ -108,7 +91,7 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
                                                       << dump;
 
     // Closing the window closes every device it opened, and the hub's box follows.
-    ASSERT_EQ(ui({"close", "ADAT Inputs"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"close", "ADAT Inputs"}), "ok\n");
     std::string handles;
     EXPECT_TRUE(PollUntil(seconds(3),
                           [&] {
@@ -116,7 +99,7 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
                               return handles == handlesBefore;
                           }))
         << "handles.open=" << handles << ", before the window: " << handlesBefore;
-    EXPECT_NE(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs ").find(" checked=0 "),
+    EXPECT_NE(LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkAdatInputs ").find(" checked=0 "),
               std::string::npos);
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }

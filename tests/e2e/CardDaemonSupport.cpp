@@ -54,6 +54,15 @@ bool CardDaemon::Ctl(const std::vector<std::string>& args) const {
     return simcard::test::RunVarnelctl(Socket(), args).status == 0;
 }
 
+std::vector<std::string> CardDaemon::TraceLines(const std::string& what) const {
+    std::vector<std::string> lines;
+    std::istringstream trace(simcard::test::RunVarnelctl(Socket(), {"trace"}).out);
+    for (std::string line; std::getline(trace, line);)
+        if (line.find(what) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
 void CardDaemon::Kill() {
     int pid = ListenerPid(Socket());
     if (pid > 0)

@@ -25,6 +25,8 @@ public:
     static std::map<std::string, std::string> StatusOf(const std::string& socket);
     // Runs varnelctl; true when it exits 0.
     bool Ctl(const std::vector<std::string>& args) const;
+    // The lines of the daemon's trace that hold `what` ("" gives them all).
+    std::vector<std::string> TraceLines(const std::string& what) const;
     // Ends the daemon at once, as a crash would.
     void Kill();
     // Starts it again on the same socket, once it has ended.

@@ -5,6 +5,7 @@
 #include "driver/ConfigChannel.h"
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/ProcessFacts.h"
 #include "e2e/UiScript.h"
 
@@ -34,17 +35,12 @@ const std::string kRefusedBox =
     "\"Fehler\" 0x10 \"Die Einstellungen des Varnel PRO Treibers können derzeit nicht geändert "
     "werden.\\r\\nBeenden Sie erst alle Anwendungen, welche die Varnel PRO verwenden.\"\nok\n";
 
-class ConfigFaultTest : public ::testing::Test {
+class ConfigFaultTest : public e2e::ManagerWorld {
 protected:
+    ConfigFaultTest() : ManagerWorld("faults") {}
     // A manager on one card with its hub and settings dialog open.
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        socket_ = dir_ + "/ui.sock";
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", socket_.c_str(), 1);
+        ASSERT_NO_FATAL_FAILURE(ManagerWorld::SetUp());
         daemon_ = std::make_unique<CardDaemon>(1);
         ASSERT_TRUE(daemon_->Started());
         manager_ = std::make_unique<ManagerProcess>();
@@ -55,14 +51,11 @@ protected:
     void TearDown() override {
         manager_.reset();
         daemon_.reset();
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        ManagerWorld::TearDown();
     }
 
     std::string Ui(const std::vector<std::string>& words) {
-        return e2e::Ui(daemon_->Socket(), words);
+        return ManagerWorld::Ui(*daemon_, words);
     }
     std::string Trace() { return simcard::test::RunVarnelctl(daemon_->Socket(), {"trace"}).out; }
 
@@ -110,8 +103,6 @@ protected:
         NoChildren();
     }
 
-    std::string dir_;
-    std::string socket_;
     std::unique_ptr<CardDaemon> daemon_;
     std::unique_ptr<ManagerProcess> manager_;
 };
@@ -164,13 +155,15 @@ TEST_F(ConfigFaultTest, TwoHundredConfigurationProcessesLeaveMemoryAndDescriptor
     };
     const pid_t pid = manager_->Pid();
     // A warm-up round first: caches, pools and the program's lazily built parts settle.
-    ASSERT_EQ(e2e::UiBatch(socket_, openings(20), 40), std::vector<std::string>(40, "ok"));
+    ASSERT_EQ(e2e::UiBatch(automationSocket_, openings(20), 40),
+              std::vector<std::string>(40, "ok"));
     ASSERT_TRUE(NoChildren());
     const std::size_t descriptors = e2e::OpenDescriptors(pid);
     const long before = e2e::ResidentKiB(pid);
     ASSERT_TRUE(daemon_->Ctl({"trace", "--clear"}));
 
-    ASSERT_EQ(e2e::UiBatch(socket_, openings(200), 400), std::vector<std::string>(400, "ok"));
+    ASSERT_EQ(e2e::UiBatch(automationSocket_, openings(200), 400),
+              std::vector<std::string>(400, "ok"));
     ASSERT_TRUE(NoChildren());
     std::size_t now = 0;
     // The request connection closes a moment after its last answer.

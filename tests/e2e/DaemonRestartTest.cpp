@@ -4,6 +4,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 
 #include <csignal>
@@ -42,28 +43,10 @@ double CpuSeconds(pid_t pid) {
     return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-class DaemonRestartTest : public ::testing::Test {
+class DaemonRestartTest : public e2e::ManagerWorld {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-restart-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        ::unsetenv("XDG_STATE_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    DaemonRestartTest() : ManagerWorld("restart") {}
 
-    std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words) {
-        return e2e::Ui(daemon.Socket(), words);
-    }
     // Polls the window's meters until `done` holds for all of them.
     bool MetersUntil(const CardDaemon& daemon, std::chrono::milliseconds deadline,
                      const std::function<bool(const e2e::MeterState&)>& done, std::string& dump) {
@@ -86,8 +69,6 @@ protected:
             return meters.size() == kMeters && lit.size() == kMeters;
         });
     }
-
-    std::string dir_;
 };
 
 TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnswers) {

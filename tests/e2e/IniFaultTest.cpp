@@ -8,6 +8,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 #include "platform/IniDocument.h"
 #include "platform/Shell.h"
@@ -80,29 +81,20 @@ int Field(const std::string& line, const std::string& key) {
 }
 
 // The manager against a card daemon, its settings file in a private configuration directory.
-class IniFaultTest : public ::testing::Test {
+class IniFaultTest : public e2e::ManagerWorld {
 protected:
+    IniFaultTest() : ManagerWorld("inifault") {}
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "varnel-inifault-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_NO_FATAL_FAILURE(ManagerWorld::SetUp());
         configDir_ = dir_ + "/varnel-pro";
         fs::create_directory(configDir_);
-        ini_ = configDir_ + "/Zq40Promix.ini";
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        ini_ = IniPath();
     }
 
     // Opens the ADAT Inputs window from the hub and closes it again; the window's line of
     // `windows` while it was open.
-    std::string OpenAndCloseWindow(const std::string& cardSocket) {
-        auto ui = [&](const std::vector<std::string>& words) { return e2e::Ui(cardSocket, words); };
+    std::string OpenAndCloseWindow(const e2e::CardDaemon& daemon) {
+        auto ui = [&](const std::vector<std::string>& words) { return Ui(daemon, words); };
         EXPECT_EQ(ui({"tray", "dblclick"}), "ok\n");
         EXPECT_EQ(ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
         const std::string line = LineWith(ui({"windows"}), "\"ADAT Inputs\"");
@@ -113,7 +105,7 @@ protected:
         return line;
     }
 
-    std::string dir_, configDir_, ini_;
+    std::string configDir_, ini_;
 };
 
 TEST_F(IniFaultTest, GarbageAndNulBytesAreReadAroundAndKeptWhenTheWindowSavesItsState) {
@@ -124,7 +116,7 @@ TEST_F(IniFaultTest, GarbageAndNulBytesAreReadAroundAndKeptWhenTheWindowSavesIts
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
 
-    const std::string window = OpenAndCloseWindow(daemon.Socket());
+    const std::string window = OpenAndCloseWindow(daemon);
     EXPECT_EQ(Field(window, "x"), 123) << window;
     EXPECT_EQ(Field(window, "y"), 77) << window;
     const std::string after = Read(ini_);
@@ -147,7 +139,7 @@ TEST_F(IniFaultTest, ATenMegabyteFileIsReadWholeAndRewrittenWithEveryForeignByte
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
 
-    const std::string window = OpenAndCloseWindow(daemon.Socket());
+    const std::string window = OpenAndCloseWindow(daemon);
     EXPECT_EQ(Field(window, "x"), 123) << "the section after ten megabytes is found: " << window;
     const std::string after = Read(ini_);
     EXPECT_TRUE(after.starts_with(junk + "\n" + kSection));
@@ -163,7 +155,7 @@ TEST_F(IniFaultTest, ADirectoryInPlaceOfTheFileGivesTheBuiltInStateAndStaysAsItW
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
 
-    const std::string window = OpenAndCloseWindow(daemon.Socket());
+    const std::string window = OpenAndCloseWindow(daemon);
     EXPECT_NE(window.find(" visible=1 "), std::string::npos) << window;
     EXPECT_TRUE(fs::is_directory(ini_));
     EXPECT_EQ(Read(ini_ + "/inside"), "kept");

@@ -4,6 +4,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 
 #include <cstdlib>
@@ -20,22 +21,9 @@ using e2e::ManagerProcess;
 const std::string kHub = "Varnel PRO";
 const std::string kDialog = "Zq40Pro Einstellungen Karte #1";
 
-class KeyboardAutomationTest : public ::testing::Test {
+class KeyboardAutomationTest : public e2e::ManagerWorld {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-keys-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    KeyboardAutomationTest() : ManagerWorld("keys") {}
 
     // Starts the manager on the daemon and opens the hub from the icon.
     void StartWithHub(CardDaemon& daemon) {
@@ -45,19 +33,10 @@ protected:
         ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
     }
 
-    static std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words) {
-        return e2e::Ui(daemon.Socket(), words);
-    }
-
     // The daemon's trace lines holding `what` since the last clear, and clears it.
     static std::vector<std::string> Traced(CardDaemon& daemon, const std::string& what) {
-        const auto trace = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+        auto lines = daemon.TraceLines(what);
         daemon.Ctl({"trace", "--clear"});
-        std::vector<std::string> lines;
-        std::istringstream in(trace);
-        for (std::string line; std::getline(in, line);)
-            if (line.find(what) != std::string::npos)
-                lines.push_back(line);
         return lines;
     }
 
@@ -67,7 +46,6 @@ protected:
         return at == std::string::npos ? "" : line.substr(at + 4, line.find(' ', at + 4) - at - 4);
     }
 
-    std::string dir_;
     std::optional<ManagerProcess> manager_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/ProcessFacts.h"
 #include "e2e/UiScript.h"
 
@@ -19,42 +20,14 @@ using e2e::OpenDescriptors;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 
-class ManagerAutomationTest : public ::testing::Test {
+class ManagerAutomationTest : public e2e::ManagerWorld {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-ui-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        socket_ = dir_ + "/ui.sock";
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", socket_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    // `varnelctl ui <words>`: its output, and whether it exited 0.
-    static std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words,
-                          bool* ok = nullptr) {
-        std::vector<std::string> args{"ui"};
-        args.insert(args.end(), words.begin(), words.end());
-        auto result = simcard::test::RunVarnelctl(daemon.Socket(), args);
-        if (ok)
-            *ok = result.status == 0;
-        return result.out + result.err;
-    }
+    ManagerAutomationTest() : ManagerWorld("ui") {}
 
     // Sends raw bytes and reads the answers to `answers` lines, on a connection of its own.
     std::vector<std::string> Raw(const std::string& bytes, int answers) {
-        return e2e::UiBatch(socket_, bytes, answers);
+        return e2e::UiBatch(automationSocket_, bytes, answers);
     }
-
-    std::string dir_;
-    std::string socket_;
 };
 
 std::string LineWith(const std::string& text, const std::string& what) {
@@ -230,7 +203,7 @@ TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {
     EXPECT_EQ(Ui(daemon, {"answer", "yes"}), "error: the message box has no yes button\n");
     EXPECT_EQ(Ui(daemon, {"answer", "ok"}), "ok\n");
     EXPECT_EQ(manager.Wait(), 0);
-    EXPECT_FALSE(std::filesystem::exists(socket_)) << "the socket goes with the program";
+    EXPECT_FALSE(std::filesystem::exists(automationSocket_)) << "the socket goes with the program";
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 #include "sim/DaemonProcess.h"
 
@@ -20,40 +21,22 @@ namespace {
 
 using e2e::CardDaemon;
 using e2e::ManagerProcess;
-using e2e::Ui;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 const std::string kIconDelete = "notifyicon\tdelete";
 const std::string kDialog = "Zq40Pro Einstellungen Karte #1";
 const std::string kSavedAnalogInput = "[Analog Input]\nchkGainSlider=0\nchkRouting=0\nHeight=323\n";
 
-class ManagerEndTest : public ::testing::Test {
+class ManagerEndTest : public e2e::ManagerWorld {
 protected:
+    ManagerEndTest() : ManagerWorld("end") {}
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-end-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
+        ASSERT_NO_FATAL_FAILURE(ManagerWorld::SetUp());
         std::filesystem::create_directories(dir_ + "/varnel-pro");
     }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
 
-    std::string IniPath() const { return dir_ + "/varnel-pro/Zq40Promix.ini"; }
     void WriteIni(const std::string& text) const {
         std::ofstream(IniPath(), std::ios::binary) << text;
-    }
-    std::string Ini() const {
-        std::ifstream in(IniPath(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
     // A section's text from its header to the next one, as the file holds it.
     std::string Section(const std::string& name) const {
@@ -68,14 +51,6 @@ protected:
             section.pop_back();
         return section;
     }
-    static std::vector<std::string> Trace(const CardDaemon& daemon, const std::string& what) {
-        std::vector<std::string> lines;
-        std::istringstream out(simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out);
-        for (std::string line; std::getline(out, line);)
-            if (line.find(what) != std::string::npos)
-                lines.push_back(line);
-        return lines;
-    }
 
     // The manager has ended as a removal ends it: exit code 0, the icon deleted, the last
     // configuration command the one that told the driver, and after it only the teardown's
@@ -83,7 +58,7 @@ protected:
     void ExpectRemovalEnd(ManagerProcess& manager, const CardDaemon& daemon) {
         EXPECT_EQ(manager.Wait(), 0);
         EXPECT_EQ(manager.LinesStartingWith(kIconDelete).size(), 1u);
-        const auto trace = Trace(daemon, "");
+        const auto trace = daemon.TraceLines("");
         auto notice = std::find_if(trace.rbegin(), trace.rend(), [](const std::string& line) {
             return line.find(" setconfig ") != std::string::npos;
         });
@@ -97,11 +72,9 @@ protected:
 
     // Opens the hub and the settings dialog.
     void OpenSettings(const CardDaemon& daemon) {
-        ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
-        ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkSettings"}), "ok\n");
+        ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+        ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkSettings"}), "ok\n");
     }
-
-    std::string dir_;
 };
 
 TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotice) {
@@ -114,17 +87,17 @@ TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotic
         OpenSettings(daemon);
         if (box == "Fehler") {
             ASSERT_TRUE(daemon.Ctl({"busy", "0", "analog-out", "on"}));
-            ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "chkMaster"}), "ok\n");
+            ASSERT_EQ(Ui(daemon, {"click", kDialog, "chkMaster"}), "ok\n");
         } else {
             // Changing the devices offered to DirectSound asks for a restart first.
-            ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "chkRestrictedDev"}), "ok\n");
+            ASSERT_EQ(Ui(daemon, {"click", kDialog, "chkRestrictedDev"}), "ok\n");
         }
-        ASSERT_EQ(Ui(daemon.Socket(), {"click", kDialog, "btnApply"}), "ok\n");
+        ASSERT_EQ(Ui(daemon, {"click", kDialog, "btnApply"}), "ok\n");
         ASSERT_TRUE(manager.WaitForLine("msgbox\t" + box + "\t"));
 
         ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
         ExpectRemovalEnd(manager, daemon);
-        EXPECT_TRUE(Trace(daemon, " reconfigurable ").size() == (box == "Fehler" ? 1u : 0u))
+        EXPECT_TRUE(daemon.TraceLines(" reconfigurable ").size() == (box == "Fehler" ? 1u : 0u))
             << "the apply stops at its box";
     }
 }
@@ -140,7 +113,7 @@ TEST_F(ManagerEndTest, ARemovalWhileTheHubReopensItsWindowsLeavesTheirSavedState
 
     ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", "analog-in"}));
     // The program may end before it answers the request.
-    Ui(daemon.Socket(), {"tray", "dblclick"});
+    Ui(daemon, {"tray", "dblclick"});
     ExpectRemovalEnd(manager, daemon);
     EXPECT_EQ(Section("Varnel PRO"), hub) << "the hub's restore was cut short";
 }
@@ -150,21 +123,21 @@ TEST_F(ManagerEndTest, TheEndOfTheSessionSavesTheWindowsAndSwitchesTheMetersOff)
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
-    ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
-    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogOutputs"}), "ok\n");
-    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Analog Input", "chkRouting"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkAnalogOutputs"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Analog Input", "chkRouting"}), "ok\n");
 
     ASSERT_TRUE(manager.Signal(SIGTERM));
     EXPECT_EQ(manager.Wait(), 0);
     EXPECT_EQ(manager.Lines().back(), kIconDelete);
-    EXPECT_TRUE(Trace(daemon, " setconfig ").empty()) << "no card goes away";
-    EXPECT_FALSE(Trace(daemon, "INMSG_METER_OFF").empty());
-    EXPECT_FALSE(Trace(daemon, "OUTMSG_METER_OFF").empty());
+    EXPECT_TRUE(daemon.TraceLines(" setconfig ").empty()) << "no card goes away";
+    EXPECT_FALSE(daemon.TraceLines("INMSG_METER_OFF").empty());
+    EXPECT_FALSE(daemon.TraceLines("OUTMSG_METER_OFF").empty());
     std::size_t opened = 0;
-    for (const auto& line : Trace(daemon, " open "))
+    for (const auto& line : daemon.TraceLines(" open "))
         opened += line.ends_with(" result=0");
-    EXPECT_EQ(Trace(daemon, " close ").size(), opened) << "every handle closed";
+    EXPECT_EQ(daemon.TraceLines(" close ").size(), opened) << "every handle closed";
 
     EXPECT_NE(Section("Varnel PRO").find("chkAnalogInputs=1"), std::string::npos) << Ini();
     EXPECT_NE(Section("Varnel PRO").find("chkAnalogOutputs=1"), std::string::npos) << Ini();
@@ -179,11 +152,10 @@ TEST_F(ManagerEndTest, AWindowThatFailsToOpenLeavesItsSavedViewAsItWas) {
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
     ASSERT_TRUE(daemon.Ctl({"fault", "open", "0", "analog-in", "on"}));
-    ASSERT_EQ(Ui(daemon.Socket(), {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon.Socket(), {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
-    EXPECT_TRUE(e2e::Carries(
-        e2e::LineWith(Ui(daemon.Socket(), {"dump", "Varnel PRO"}), " chkAnalogInputs "),
-        "checked=0"))
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
+    EXPECT_TRUE(e2e::Carries(e2e::LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkAnalogInputs "),
+                             "checked=0"))
         << "the box is unticked again";
 
     ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));

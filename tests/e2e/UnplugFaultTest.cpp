@@ -3,6 +3,7 @@
 
 #include "e2e/CardDaemonSupport.h"
 #include "e2e/ManagerProcess.h"
+#include "e2e/ManagerWorld.h"
 #include "e2e/UiScript.h"
 
 #include <cstdlib>
@@ -40,30 +41,9 @@ std::vector<std::string> PlacementOf(const std::string& windows, const std::stri
     return placement;
 }
 
-class UnplugFaultTest : public ::testing::Test {
+class UnplugFaultTest : public e2e::ManagerWorld {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-unplug-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        ::setenv("VARNEL_AUTOMATION", (dir_ + "/ui.sock").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("VARNEL_AUTOMATION");
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string Ini() const {
-        std::ifstream in(dir_ + "/varnel-pro/Zq40Promix.ini", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::string dir_;
+    UnplugFaultTest() : ManagerWorld("unplug") {}
 };
 
 TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSavesThem) {
@@ -71,24 +51,21 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     ASSERT_TRUE(daemon.Started());
     e2e::ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    auto ui = [&](const std::vector<std::string>& words) {
-        return e2e::Ui(daemon.Socket(), words);
-    };
-    ASSERT_EQ(ui({"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
     const std::vector<std::string> windows{"Analog Input", "Analog Output", "ADAT Inputs",
                                            "ADAT Outputs"};
     for (const char* box :
          {"chkAnalogInputs", "chkAnalogOutputs", "chkAdatInputs", "chkAdatOutputs"})
-        ASSERT_EQ(ui({"set", kHub, box, "1"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
-    const std::string shown = ui({"windows"});
+        ASSERT_EQ(Ui(daemon, {"set", kHub, box, "1"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"idle"}), "ok\n");
+    const std::string shown = Ui(daemon, {"windows"});
     for (const auto& title : windows)
         ASSERT_NE(e2e::LineWith(shown, "\"" + title + "\"").find(" visible=1 "), std::string::npos)
             << shown;
     // ADAT monitoring needs the playback device another application holds: refused, with a box
     // that stays open until it is answered.
     ASSERT_TRUE(daemon.Ctl({"busy", "0", "analog-out", "on"}));
-    ASSERT_EQ(ui({"click", "Analog Output", "btnAdatInp"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "btnAdatInp"}), "ok\n");
     ASSERT_TRUE(manager.WaitForLine("msgbox\t"));
 
     ASSERT_TRUE(daemon.Ctl({"unplug", "3"}));
@@ -97,10 +74,10 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     std::optional<int> status;
     ASSERT_TRUE(e2e::PollUntil(10s, [&] {
         status = manager.Wait(0ms);
-        return status || e2e::LineWith(ui({"windows"}), "\"" + kHub + "\"").empty();
+        return status || e2e::LineWith(Ui(daemon, {"windows"}), "\"" + kHub + "\"").empty();
     })) << "the hub outlived the removal";
-    if (!status && ui({"msgbox"}) != "ok\n")
-        ui({"answer", "ok"});
+    if (!status && Ui(daemon, {"msgbox"}) != "ok\n")
+        Ui(daemon, {"answer", "ok"});
     if (!status)
         status = manager.Wait();
     EXPECT_EQ(status, 0);

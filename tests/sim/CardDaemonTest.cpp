@@ -20,6 +20,7 @@ namespace {
 
 using test::ControlFormat;
 using test::DaemonProcess;
+using test::Fact;
 using test::Int32At;
 using test::RawConnection;
 using wire::FrameType;
@@ -27,15 +28,6 @@ using wire::Writer;
 using Bytes = std::vector<std::uint8_t>;
 constexpr auto In = WaveDirection::In;
 constexpr auto Out = WaveDirection::Out;
-
-std::string Fact(const std::string& facts, const std::string& key) {
-    std::string text = "\n" + facts;
-    std::size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos)
-        return "(missing)";
-    std::size_t start = at + key.size() + 2;
-    return text.substr(start, text.find('\n', start) - start);
-}
 
 class CardDaemonTest : public ::testing::Test {
 protected:

@@ -18,16 +18,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::DaemonProcess;
+using test::Fact;
 using test::RunVarnelctl;
-
-std::string Fact(const std::string& facts, const std::string& key) {
-    std::string text = "\n" + facts;
-    std::size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos)
-        return "(missing)";
-    std::size_t start = at + key.size() + 2;
-    return text.substr(start, text.find('\n', start) - start);
-}
 
 // A private state directory for the daemons of one test.
 class DaemonLifetimeTest : public ::testing::Test {

@@ -1,5 +1,7 @@
 #include "DaemonProcess.h"
 
+#include "base/ChildProcess.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -14,6 +16,9 @@
 #include <unistd.h>
 
 namespace simcard::test {
+
+using testsupport::ExitStatus;
+using testsupport::ReadAll;
 
 namespace {
 
@@ -44,22 +49,6 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
         _exit(127);
     }
     return pid;
-}
-
-int ExitStatus(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadAll(int fd) {
-    std::string text;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<std::size_t>(n));
-    return text;
 }
 
 } // namespace
@@ -200,6 +189,15 @@ CtlResult RunVarnelctl(const std::string& socket, const std::vector<std::string>
     close(err[0]);
     result.status = ExitStatus(pid);
     return result;
+}
+
+std::string Fact(const std::string& facts, const std::string& key) {
+    std::string text = "\n" + facts;
+    std::size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return "(missing)";
+    std::size_t start = at + key.size() + 2;
+    return text.substr(start, text.find('\n', start) - start);
 }
 
 } // namespace simcard::test

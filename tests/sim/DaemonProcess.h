@@ -65,4 +65,7 @@ struct CtlResult {
 
 CtlResult RunVarnelctl(const std::string& socket, const std::vector<std::string>& args);
 
+// The value of `key` in varnelctl's key=value facts, or "(missing)".
+std::string Fact(const std::string& facts, const std::string& key);
+
 } // namespace simcard::test

@@ -10,15 +10,7 @@ namespace {
 
 using test::CtlResult;
 using test::DaemonProcess;
-
-std::string Fact(const std::string& facts, const std::string& key) {
-    std::string text = "\n" + facts;
-    std::size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos)
-        return "(missing)";
-    std::size_t start = at + key.size() + 2;
-    return text.substr(start, text.find('\n', start) - start);
-}
+using test::Fact;
 
 class VarnelctlTest : public ::testing::Test {
 protected:

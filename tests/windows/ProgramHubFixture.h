@@ -3,36 +3,13 @@
 // with a two-card in-process card, the program's windows registered, and the hub created as the
 // program creates it (after the main form, with the about box).
 
-#include "forms/AboutBox.h"
 #include "forms/FormsFixture.h"
-#include "platform/CardConnection.h"
-#include "sim/model/CardModel.h"
-#include "windows/ChannelWindowRegistry.h"
-#include "windows/MixControlWnd.h"
-#include "windows/ProgramWindows.h"
-
-#include <memory>
+#include "windows/ProgramHub.h"
 
 class ProgramHubTest : public FormsTest {
 protected:
-    ProgramHubTest() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
-        model = owned.get();
-        InstallCardService(std::move(owned));
-        ClearWindowRegistry();
-        RegisterProgramWindows();
-        TForm* mainForm = nullptr;
-        app.CreateForm(mainForm);
-        app.CreateForm(MixControlWnd);
-        app.CreateForm(AboutBox);
-        hub = MixControlWnd;
-    }
-    ~ProgramHubTest() override {
-        app.DestroyComponents();
-        AboutBox = nullptr;
-        ClearWindowRegistry();
-        InstallCardService(nullptr);
-    }
+    ProgramHubTest() : model(CreateProgramHub(app)), hub(MixControlWnd) {}
+    ~ProgramHubTest() override { DestroyProgramHub(app); }
 
     // Lets time pass in steps of 10 ms, handling what each step posts.
     void Run(int ms) {
@@ -42,6 +19,6 @@ protected:
         }
     }
 
-    simcard::CardModel* model = nullptr;
-    TMixControlWnd* hub = nullptr;
+    simcard::CardModel* model;
+    TMixControlWnd* hub;
 };

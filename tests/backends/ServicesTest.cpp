@@ -80,6 +80,9 @@ TEST_F(Services, MessageBoxTakesItsAnswerWhileItsOwnerIsDisabled) {
         QMessageBox* box = QtMessageBoxes::OpenBox();
         ASSERT_NE(box, nullptr);
         ownerDisabled = !form->Enabled() && !owner->isEnabled();
+        // Disabling a window disables its child windows too: the box must not be one.
+        form->SetEnabled(true);
+        form->SetEnabled(false);
         boxEnabled = box->isEnabled();
         overOwner = box->frameGeometry().contains(owner->frameGeometry().center());
         transient = box->windowHandle()->transientParent() == owner->windowHandle();

@@ -180,7 +180,16 @@ ScopedScriptedMessageBoxes::~ScopedScriptedMessageBoxes() {
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) {
     MessageBoxRequest request{owner, text ? text : "", caption ? caption : "", style};
-    if (ModalRunner().Ended())
+    IModalRunner& modal = ModalRunner();
+    if (modal.Ended())
         return MessageBoxDismissButton(style);
-    return MessageBoxService().Show(request, ModalRunner());
+    struct OwnerLock {
+        IModalRunner& modal;
+        HWND disabled;
+        ~OwnerLock() {
+            if (disabled)
+                modal.EnableOwner(disabled);
+        }
+    } lock{modal, modal.DisableOwner(owner)};
+    return MessageBoxService().Show(request, modal);
 }

@@ -71,6 +71,11 @@ public:
     // True once the program is ending: every modal loop returns at once and a box still waiting
     // for its answer takes the one its close box gives (MessageBoxDismissButton).
     virtual bool Ended() const { return false; }
+    // A box's owner takes no input while the box is open: DisableOwner disables the window that
+    // `owner` names (or the window holding it) and returns its handle, or 0 when there was nothing
+    // to disable; EnableOwner enables that window again unless it has gone meanwhile.
+    virtual HWND DisableOwner(HWND) { return 0; }
+    virtual void EnableOwner(HWND) {}
 
 protected:
     ~IModalRunner() = default;
@@ -158,5 +163,7 @@ private:
     std::unique_ptr<IMessageBoxService> previous_;
 };
 
-// Once the modal runner has ended, a new box is not shown and answers as if dismissed.
+// Once the modal runner has ended, a new box is not shown and answers as if dismissed. Whatever
+// answers it, the owner is disabled through the modal runner for the box's lifetime, also when the
+// box ends by an exception.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);

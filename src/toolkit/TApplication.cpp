@@ -1,6 +1,7 @@
 #include "toolkit/TApplication.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/WindowTable.h"
 #include "toolkit/Exceptions.h"
 
 #include <cstdio>
@@ -127,4 +128,20 @@ void TApplication::RunModal(const std::function<bool()>& finished) {
         if (!finished() && !ending_ && ModalLoopStalled())
             throw std::logic_error("Modale Schleife steht: nichts steht an und kein Timer läuft");
     }
+}
+
+HWND TApplication::DisableOwner(HWND owner) {
+    auto* control =
+        owner ? dynamic_cast<TWinControl*>(WindowTable::Instance().Find(owner)) : nullptr;
+    TCustomForm* form = control ? GetParentForm(control) : nullptr;
+    if (!form || !form->Enabled())
+        return 0;
+    form->SetEnabled(false);
+    return form->Handle();
+}
+
+void TApplication::EnableOwner(HWND form) {
+    // By handle: the form may have been freed while its box was open.
+    if (auto* window = dynamic_cast<TCustomForm*>(WindowTable::Instance().Find(form)))
+        window->SetEnabled(true);
 }

@@ -69,6 +69,9 @@ public:
     // The modal loop of message boxes and modal forms.
     void RunModal(const std::function<bool()>& finished) override;
     bool Ended() const override { return ending_; }
+    // A box's owner is the form holding the owner window, disabled unless it was disabled already.
+    HWND DisableOwner(HWND owner) override;
+    void EnableOwner(HWND form) override;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

@@ -68,6 +68,40 @@ TEST_F(Services, MessageBoxIsAnsweredWhileATimerKeepsPosting) {
     EXPECT_EQ(QtMessageBoxes::OpenBox(), nullptr);
 }
 
+TEST_F(Services, MessageBoxTakesItsAnswerWhileItsOwnerIsDisabled) {
+    auto* form = new TForm(&app);
+    form->SetBounds(100, 100, 400, 300);
+    QWidget* owner = ShowForm(form);
+    ASSERT_NE(owner, nullptr);
+    clock->Schedule(100, true, [] {});
+
+    bool ownerDisabled = false, boxEnabled = false, overOwner = false, transient = false;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = QtMessageBoxes::OpenBox();
+        ASSERT_NE(box, nullptr);
+        ownerDisabled = !form->Enabled() && !owner->isEnabled();
+        // Disabling a window disables its child windows too: the box must not be one.
+        form->SetEnabled(true);
+        form->SetEnabled(false);
+        boxEnabled = box->isEnabled();
+        overOwner = box->frameGeometry().contains(owner->frameGeometry().center());
+        transient = box->windowHandle()->transientParent() == owner->windowHandle();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == "&Ja")
+                button->click();
+        // A disabled button ignores the click: the close box then gives the default answer.
+        if (box->isVisible())
+            box->close();
+    });
+    EXPECT_EQ(MessageBoxA(form->Handle(), "Weiter?", "Frage", MB_YESNO | MB_DEFBUTTON2), IDYES);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(boxEnabled);
+    EXPECT_TRUE(overOwner);
+    EXPECT_TRUE(transient);
+    EXPECT_TRUE(form->Enabled());
+    EXPECT_TRUE(owner->isEnabled());
+}
+
 TEST_F(Services, MessageBoxShowsCaptionTextIconAndGermanButtons) {
     // Something must be able to happen, or the virtual clock calls the modal loop stalled.
     clock->Schedule(100, true, [] {});

@@ -13,6 +13,7 @@
 #include "toolkit/WindowPos.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,45 @@ TEST_F(FormTest, TheProgramsEndClosesOpenBoxesAndModalFormsAndRunsNoFurtherMessa
     EXPECT_EQ(boxes->History().size(), 1u) << "a later box is not shown";
     EXPECT_EQ(dlg->ShowModal(), mrCancel);
     EXPECT_FALSE(dlg->Visible());
+}
+
+TEST_F(FormTest, ABoxDisablesTheFormHoldingItsOwnerForItsLifetimeHoweverItEnds) {
+    auto* form = new TForm(&app);
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    std::vector<bool> enabledWhileOpen;
+    auto look = [&] { enabledWhileOpen.push_back(form->Enabled()); };
+
+    boxes->OnNextShow(look);
+    EXPECT_EQ(MessageBoxA(button->Handle(), "t", "c", MB_OK), IDOK);
+    EXPECT_TRUE(form->Enabled()) << "answered";
+
+    boxes->OnNextShow([&] {
+        look();
+        throw std::runtime_error("im Kasten");
+    });
+    EXPECT_THROW(MessageBoxA(form->Handle(), "t", "c", MB_OK), std::runtime_error);
+    EXPECT_TRUE(form->Enabled()) << "left by an exception";
+
+    boxes->OnNextShow([&] {
+        look();
+        app.BeginEnding();
+    });
+    boxes->AnswerWhen([] { return false; }, IDOK);
+    EXPECT_EQ(MessageBoxA(form->Handle(), "t", "c", MB_OKCANCEL), IDCANCEL);
+    EXPECT_TRUE(form->Enabled()) << "closed by the program's end";
+    EXPECT_EQ(enabledWhileOpen, std::vector<bool>(3, false));
+}
+
+TEST_F(FormTest, ABoxLeavesADisabledOwnerDisabledAndSurvivesItsOwnerBeingFreed) {
+    auto* form = new TForm(&app);
+    form->SetEnabled(false);
+    MessageBoxA(form->Handle(), "t", "c", MB_OK);
+    EXPECT_FALSE(form->Enabled()) << "not enabled by a box that did not disable it";
+
+    form->SetEnabled(true);
+    boxes->OnNextShow([&] { delete form; });
+    EXPECT_EQ(MessageBoxA(form->Handle(), "t", "c", MB_OK), IDOK);
 }
 
 TEST_F(FormTest, ModalCloseRefusedByOnCloseKeepsTheLoopRunning) {

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 #include <vector>
 
 namespace {
@@ -61,10 +62,22 @@ QWidget* OwnerWindow(HWND owner) {
     return window && window->isVisible() ? window : nullptr;
 }
 
+// The owner is disabled while its box is open, and disabling a widget disables its children: the
+// box is therefore no child of its owner but a window of its own, kept above the owner by the
+// window manager (transient parent) and placed over its centre.
+void PlaceOver(QMessageBox& box, QWidget* owner) {
+    if (!owner)
+        return;
+    box.winId();
+    box.windowHandle()->setTransientParent(owner->windowHandle());
+    box.adjustSize();
+    box.move(owner->frameGeometry().center() - box.rect().center());
+}
+
 } // namespace
 
 int QtMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& modal) {
-    QMessageBox box(OwnerWindow(request.owner));
+    QMessageBox box;
     box.setWindowTitle(QString::fromStdString(request.caption));
     box.setText(QString::fromStdString(request.text));
     box.setTextFormat(Qt::PlainText);
@@ -93,6 +106,7 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& modal) 
             if (button == clicked)
                 answer = id;
     });
+    PlaceOver(box, OwnerWindow(request.owner));
     g_open.emplace_back(&box);
     box.open();
     try {

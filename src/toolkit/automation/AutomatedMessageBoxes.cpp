@@ -1,7 +1,6 @@
 #include "toolkit/automation/AutomatedMessageBoxes.h"
 
 #include "platform/MessageQueue.h"
-#include "toolkit/MessageBoxOwner.h"
 #include "toolkit/ModalLoopNotice.h"
 #include "toolkit/automation/RequestWords.h"
 
@@ -70,7 +69,6 @@ int AutomatedMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& 
         OpenMessageBoxes::Box* box;
         ~Closing() { boxes.Pop(box); }
     } closing{*boxes_, &box};
-    MessageBoxOwnerLock ownerLock(request.owner);
     NotifyModalLoopBegins();
     // Runs what is pending, then waits for the next message: nothing but a request may ever
     // answer the box, so an empty queue is no stalled loop here.

@@ -140,6 +140,11 @@ while :; do
     fi
     act
     actions=$((actions + 1))
+    # A box the user's action raised (a refused route, say) is read and answered, as a user would.
+    if ui msgbox && [ "$(wc -l <"$world/ui.out")" -gt 1 ]; then
+        say "box: $(head -n1 "$world/ui.out")"
+        ui answer ok
+    fi
     sleep "0.$((2 + RANDOM % 4))"
     ui idle || continue
     read -r m_rss m_fds m_ticks <<<"$(figures "$manager")"

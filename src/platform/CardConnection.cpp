@@ -109,9 +109,10 @@ void CardConnection::ReopenHandlesLocked() {
         auto& list = lists[int(entry.direction)];
         if (!list)
             list = daemon_->ListDevices(entry.direction);
-        const auto same = [&](const simcard::WaveDeviceCaps& caps) {
-            return caps.manufacturerId == entry.device.manufacturerId &&
-                   caps.productId == entry.device.productId && caps.name == entry.device.name;
+        const simcard::WaveDeviceCaps& device = entry.device;
+        const auto same = [&device](const simcard::WaveDeviceCaps& caps) {
+            return caps.manufacturerId == device.manufacturerId &&
+                   caps.productId == device.productId && caps.name == device.name;
         };
         std::size_t id = entry.deviceId;
         if (id >= list->size() || !same((*list)[id]))

@@ -3,7 +3,8 @@
 # together, a scripted user acting every few hundred milliseconds, and the manager's and the card
 # daemon's memory, descriptors and CPU recorded each minute.
 #
-# Environment: SOAK_SECONDS (3600), SOAK_DIR (where soak.csv, soak.png and the logs are kept;
+# Environment: SOAK_SECONDS (3600), SOAK_SWITCH (180: seconds between the switches of the window
+# pair), SOAK_DIR (where soak.csv, soak.png and the logs are kept;
 # default BUILD_DIR/soak), SOAK_DISPLAY (96), the Xvfb display number.
 #
 # The user: moves faders of every card, switches output routes, changes the cards' signals, opens
@@ -72,8 +73,11 @@ ui() {
 ctl() { "$bin/varnelctl" "$@" >/dev/null 2>&1 || say "varnelctl $* failed"; }
 
 # The four windows that can be open together; `family` is adat or digital.
-family=adat
+family=none
 open_family() {
+    # A route from an ADAT input disables the digital windows' boxes and one from a digital
+    # source the ADAT ones; the first card's route back to the application frees them all.
+    [ "$family" = none ] || ui click "Analog Output" btnProgram
     if [ "$1" = adat ]; then
         ui set "Varnel PRO" chkAdatInputs 1 && ui set "Varnel PRO" chkAdatOutputs 1
     else
@@ -134,7 +138,7 @@ while :; do
     now=$(date +%s)
     kill -0 "$manager" 2>/dev/null || { say "the manager ended: $(tail -n3 "$out/manager.log")"; exit 1; }
     kill -0 "$daemon" 2>/dev/null || { say "the card daemon ended"; exit 1; }
-    if ((now - last_switch >= 180)); then
+    if ((now - last_switch >= ${SOAK_SWITCH:-180})); then
         [ "$family" = adat ] && open_family digital || open_family adat
         last_switch=$now
     fi

@@ -278,18 +278,23 @@ protected:
     std::string home_, cardSocket_;
 };
 
-TEST_F(UnwritableIniTest, AReadOnlyFileIsReadAndLeftUntouched) {
+// Both cases in one test, one after the other: started side by side by parallel tests, two
+// managers of the same other user were seen to end one of them (exit 0) before it was ready.
+TEST_F(UnwritableIniTest, AFileTheUserCannotReplaceIsReadAndLeftUntouched) {
     Write(ini_, "; foreign\n" + kSection);
     ASSERT_EQ(::chown(ini_.c_str(), uid_, gid_), 0);
-    fs::permissions(ini_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    ExpectReadAndLeftAlone();
-}
-
-TEST_F(UnwritableIniTest, AFileInADirectoryTheUserCannotWriteIsReadAndLeftUntouched) {
-    Write(ini_, "; foreign\n" + kSection);
-    ASSERT_EQ(::chown(ini_.c_str(), uid_, gid_), 0);
-    fs::permissions(configDir_, fs::perms::owner_read | fs::perms::owner_exec);
-    ExpectReadAndLeftAlone();
+    const auto readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    {
+        SCOPED_TRACE("a read-only file");
+        fs::permissions(ini_, readable);
+        ExpectReadAndLeftAlone();
+    }
+    {
+        SCOPED_TRACE("a writable file in a directory the user cannot write");
+        fs::permissions(ini_, readable | fs::perms::owner_write);
+        fs::permissions(configDir_, fs::perms::owner_read | fs::perms::owner_exec);
+        ExpectReadAndLeftAlone();
+    }
 }
 
 } // namespace

@@ -170,12 +170,10 @@ void CardDaemon::Queue(Connection& c, const std::vector<std::uint8_t>& frame) {
 
 void CardDaemon::WriteTo(Connection& c) {
     while (!c.output.empty()) {
-        ssize_t n = send(c.fd, c.output.data(), c.output.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        const std::ptrdiff_t n = base::SendSome(c.fd, c.output);
+        if (n == 0)
             break;
-        if (n <= 0) {
+        if (n < 0) {
             Abandon(c);
             return;
         }
@@ -188,8 +186,8 @@ void CardDaemon::WriteTo(Connection& c) {
 
 void CardDaemon::ReadFrom(Connection& c) {
     std::uint8_t chunk[65536];
-    ssize_t n = recv(c.fd, chunk, sizeof chunk, 0);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+    const std::ptrdiff_t n = base::ReceiveSome(c.fd, chunk);
+    if (n < 0 && errno == EAGAIN)
         return;
     if (n <= 0) {
         Abandon(c);

@@ -22,6 +22,7 @@ run: build
 	@$(BUILD_DIR)/bin/varnel-manager
 
 test: build
+	@scripts/install-deps.sh test
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 bench:
@@ -42,6 +43,7 @@ soak: build
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 1
 fuzz: deps
+	@scripts/install-deps.sh fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVARNEL_FUZZ=ON -DVARNEL_BUILD_QT=OFF >/dev/null
 	@rm -f build-fuzz/fuzzers.txt && cmake -S . -B build-fuzz >/dev/null
@@ -52,4 +54,4 @@ format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf build build-sanitize build-bench
+	@rm -rf build build-sanitize build-bench build-fuzz

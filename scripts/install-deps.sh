@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, only when something is missing.
-# Idempotent and quiet when all is present. `install-deps.sh bench` adds what the benchmarks
-# need beyond building and testing (make bench passes it), `install-deps.sh soak` what make soak needs.
+# Idempotent and quiet when all is present. A set name adds what one command needs beyond
+# building and running: `test` (make test), `bench` (make bench), `soak` (make soak) and
+# `fuzz` (make fuzz).
 set -euo pipefail
 
 packages=(
@@ -10,23 +11,50 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     xvfb xauth fonts-liberation
     dbus
-    libsndfile1-dev
-    clang libclang-rt-14-dev
+    libsndfile1-dev libpulse-dev
 )
-if [ "${1:-}" = bench ]; then
-    # bench/metering.sh: a sound server, the peer mixer and the tools that drive them
-    packages+=(pulseaudio pavucontrol sox dbus-x11 xdotool)
-fi
-if [ "${1:-}" = soak ]; then
-    # tests/soak/soak.sh plots its figures
-    packages+=(gnuplot-nox)
-fi
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# A sound server only where the machine has none: on a desktop with one of the two, installing
+# the other could take over the user's sound at the next login. Tests and benchmarks run
+# whichever is installed, privately.
+sound_server() {
+    installed pulseaudio || installed pipewire-pulse || packages+=(pulseaudio)
+    packages+=(pulseaudio-utils)
+}
+
+case "${1:-}" in
+    test)
+        # the package built and checked by the tests; the simulated card's real audio
+        packages+=(dpkg-dev file desktop-file-utils appstream)
+        sound_server
+        ;;
+    bench)
+        # bench/: the peer mixer and the tools that drive it
+        sound_server
+        packages+=(pavucontrol sox dbus-x11 xdotool)
+        ;;
+    soak)
+        # tests/soak/soak.sh plots its figures
+        packages+=(gnuplot-nox)
+        ;;
+    fuzz)
+        # libFuzzer comes with clang
+        packages+=(clang libclang-rt-14-dev)
+        ;;
+    "") ;;
+    *)
+        echo "install-deps: unknown set '$1' (test, bench, soak or fuzz)" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
+    installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -4,7 +4,7 @@ BUILD_DIR := $(if $(SANITIZE),build-sanitize,build)
 CMAKE_FLAGS := -G Ninja $(if $(SANITIZE),-DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug,)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench soak fuzz format clean
+.PHONY: all deps configure build run test package bench soak fuzz format clean
 
 all: build
 
@@ -24,6 +24,12 @@ run: build
 test: build
 	@scripts/install-deps.sh test
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The Debian package of what `cmake --install` installs, with its dependencies computed from the
+# binaries: $(BUILD_DIR)/varnel-pro-manager_<version>_<arch>.deb.
+package: build
+	@scripts/install-deps.sh package
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 bench:
 	@scripts/install-deps.sh bench

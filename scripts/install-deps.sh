@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, only when something is missing.
 # Idempotent and quiet when all is present. A set name adds what one command needs beyond
-# building and running: `test` (make test), `bench` (make bench), `soak` (make soak) and
-# `fuzz` (make fuzz).
+# building and running: `test` (make test), `package` (make package), `bench` (make bench),
+# `soak` (make soak) and `fuzz` (make fuzz).
 set -euo pipefail
 
 packages=(
@@ -32,6 +32,10 @@ case "${1:-}" in
         packages+=(dpkg-dev file desktop-file-utils appstream)
         sound_server
         ;;
+    package)
+        # make package: dpkg-shlibdeps computes the dependencies, file finds the binaries
+        packages+=(dpkg-dev file)
+        ;;
     bench)
         # bench/: the peer mixer and the tools that drive it
         sound_server
@@ -47,7 +51,7 @@ case "${1:-}" in
         ;;
     "") ;;
     *)
-        echo "install-deps: unknown set '$1' (test, bench, soak or fuzz)" >&2
+        echo "install-deps: unknown set '$1' (test, package, bench, soak or fuzz)" >&2
         exit 2
         ;;
 esac

@@ -31,7 +31,7 @@ std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::st
 
 // Starts the daemon and waits until it has detached, which it does once its socket listens.
 bool StartDaemon(std::string* error) {
-    std::string program = ProgramDirectory() + "/varnel-cardd";
+    std::string program = HelperProgramPath("varnel-cardd");
     if (access(program.c_str(), X_OK) != 0) {
         *error = "cannot start the card daemon: " + program + " is missing";
         return false;

@@ -116,6 +116,20 @@ std::string ProgramDirectory() {
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
 
+std::string HelperProgramPath(const std::string& name) {
+    if (const char* dir = std::getenv(kBinDirEnvironment); dir && *dir)
+        return std::string(dir) + "/" + name;
+    return HelperProgramPath(name, ProgramDirectory());
+}
+
+std::string HelperProgramPath(const std::string& name, const std::string& programDirectory) {
+    std::string beside = programDirectory + "/" + name;
+    if (access(beside.c_str(), X_OK) == 0)
+        return beside;
+    std::string installed = programDirectory + "/" VARNEL_HELPER_DIR_FROM_BIN "/" + name;
+    return access(installed.c_str(), X_OK) == 0 ? installed : beside;
+}
+
 namespace {
 
 std::string ProgramName(std::string file) {
@@ -149,7 +163,7 @@ HINSTANCE ShellExecuteA(HWND, const char* verb, const char* file, const char* pa
         return SE_ERR_NOASSOC;
     if (!file || !*file || std::strchr(file, '/'))
         return SE_ERR_FNF;
-    std::string path = ProgramDirectory() + "/" + ProgramName(file);
+    std::string path = HelperProgramPath(ProgramName(file));
     if (access(path.c_str(), X_OK) != 0)
         return SE_ERR_FNF;
 

@@ -20,10 +20,19 @@ constexpr HINSTANCE SHELL_STARTED = 42;
 constexpr const char* kBinDirEnvironment = "VARNEL_BIN_DIR";
 std::string ProgramDirectory();
 
-// Starts `file` (a trailing ".exe" is dropped) from the program directory, with `parameters`
-// split at blanks as its arguments. Returns a value above 32 when the process started, 2 when
-// the file does not exist, 31 for a verb other than the default "open", 8 when the system has no
-// room for the process. Every started process is reaped when it ends, whatever its caller does.
+// The helper program `name` (rundll, varnel-cardd): in $VARNEL_BIN_DIR when that is set, else
+// beside the running executable (the build tree, and the helpers among themselves), else in the
+// installed helper directory relative to it (bin/../libexec/varnel-pro). The second form looks
+// from `programDirectory` and ignores the environment. When neither place holds an executable,
+// the path beside the executable, so that an error names it.
+std::string HelperProgramPath(const std::string& name);
+std::string HelperProgramPath(const std::string& name, const std::string& programDirectory);
+
+// Starts `file` (a trailing ".exe" is dropped) from where HelperProgramPath finds it, with
+// `parameters` split at blanks as its arguments. Returns a value above 32 when the process started,
+// 2 when the file does not exist, 31 for a verb other than the default "open", 8 when the system
+// has no room for the process. Every started process is reaped when it ends, whatever its caller
+// does.
 HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                         const char* directory, int show);
 

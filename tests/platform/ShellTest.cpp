@@ -68,6 +68,32 @@ TEST_F(ShellTest, MissingProgramsAndOtherVerbsAreRefused) {
     EXPECT_EQ(ShellExecuteA(0, "print", "recorder", "x", "", SW_SHOWDEFAULT), SE_ERR_NOASSOC);
 }
 
+// An installed tree: the programs in bin/, their helpers in the helper directory beside it.
+TEST_F(ShellTest, HelpersAreFoundBesideTheProgramFirstThenInTheInstalledHelperDirectory) {
+    const fs::path bin = dir / "usr/bin";
+    const fs::path helpers = bin / VARNEL_HELPER_DIR_FROM_BIN;
+    fs::create_directories(bin);
+    fs::create_directories(helpers);
+    auto program = [](const fs::path& path, fs::perms perms) {
+        std::ofstream(path) << "#!/bin/sh\n";
+        fs::permissions(path, perms);
+    };
+    program(helpers / "rundll", fs::perms::owner_all);
+    EXPECT_EQ(HelperProgramPath("rundll", bin), (helpers / "rundll").string());
+    // The build tree keeps every program in one directory, and a helper starts its sibling.
+    program(bin / "rundll", fs::perms::owner_all);
+    EXPECT_EQ(HelperProgramPath("rundll", bin), (bin / "rundll").string());
+    EXPECT_EQ(HelperProgramPath("rundll", helpers), (helpers / "rundll").string());
+    // Only an executable counts; with none, the error names the place beside the program.
+    program(bin / "varnel-cardd", fs::perms::owner_read);
+    EXPECT_EQ(HelperProgramPath("varnel-cardd", bin), (bin / "varnel-cardd").string());
+    program(helpers / "varnel-cardd", fs::perms::owner_all);
+    EXPECT_EQ(HelperProgramPath("varnel-cardd", bin), (helpers / "varnel-cardd").string());
+    EXPECT_EQ(HelperProgramPath("nothing", bin), (bin / "nothing").string());
+    // $VARNEL_BIN_DIR (set by the fixture) overrides both, whether the helper is there or not.
+    EXPECT_EQ(HelperProgramPath("varnel-cardd"), (dir / "varnel-cardd").string());
+}
+
 // True once `pid` has been reaped, by whoever did it; waits at most two seconds.
 bool ReapedSoon(pid_t pid) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);

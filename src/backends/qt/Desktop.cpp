@@ -104,7 +104,7 @@ DesktopStart StartDesktop(int& argc, char** argv) {
     QApplication::setPalette(ClassicPalette());
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setApplicationName(QStringLiteral("varnel-manager"));
-    QApplication::setDesktopFileName(QStringLiteral("varnel-manager"));
+    QApplication::setDesktopFileName(QStringLiteral("de.varnel.promanager"));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         Screen->SetSize(screen->geometry().width(), screen->geometry().height());
 

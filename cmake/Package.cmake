@@ -1,0 +1,57 @@
+# What `cmake --install` puts where, and `make package`: the same set as a Debian package.
+#   bin/                      varnel-manager, varnelctl
+#   libexec/varnel-pro/       rundll, varnel-cardd (started by the programs, never by a user)
+#   share/applications/       the manager's desktop entry
+#   share/icons/hicolor/      its icon
+#   share/metainfo/           its AppStream description, for software centres
+#   /etc/xdg/autostart/       the desktop entry again, so that the tray icon comes with the session
+# The autostart directory is absolute: desktops read it there only, whatever the prefix.
+
+set(VARNEL_APP_ID de.varnel.promanager)
+# The date of the release that the project's version names; raised together with it.
+set(VARNEL_RELEASE_DATE 2026-12-07)
+set(VARNEL_AUTOSTART_DIR /etc/xdg/autostart CACHE PATH "Where the session autostart entry goes")
+
+install(TARGETS varnelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS rundll varnel-cardd RUNTIME DESTINATION ${VARNEL_INSTALL_HELPERDIR})
+
+if(TARGET varnel-manager)
+    set(packaging ${PROJECT_SOURCE_DIR}/packaging)
+    install(TARGETS varnel-manager RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${packaging}/${VARNEL_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${packaging}/autostart.desktop
+        DESTINATION ${VARNEL_AUTOSTART_DIR} RENAME ${VARNEL_APP_ID}.desktop)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/backends/qt/resources/mixer-icon.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME varnel-manager.svg)
+    configure_file(${packaging}/${VARNEL_APP_ID}.metainfo.xml.in
+        ${PROJECT_BINARY_DIR}/${VARNEL_APP_ID}.metainfo.xml @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/${VARNEL_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    # A file in /etc is the administrator's: an upgrade keeps their edits (Hidden=true turns the
+    # autostart off for every user).
+    file(WRITE ${PROJECT_BINARY_DIR}/packaging/conffiles
+        "${VARNEL_AUTOSTART_DIR}/${VARNEL_APP_ID}.desktop\n")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/packaging/conffiles)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME varnel-pro-manager)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Varnel PRO Manager developers <manager@varnel.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Mixer panel and peak meters of the Varnel PRO sound card")
+set(CPACK_PACKAGE_DESCRIPTION
+    "The notification-area manager and mixer panel of up to four Varnel PRO cards, multi-channel
+PCI sound cards with analog, digital and ADAT inputs and outputs: live peak meters for every
+channel, analog input gains, monitoring and output routing, the digital output's format and input,
+and the driver's settings of each card. Its texts are German. A simulated card daemon stands in
+for the card and its driver.")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# The libraries come from the binaries themselves (dpkg-shlibdeps); the font is no library: the
+# program's "Arial" resolves to its metric-compatible twin.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
+include(CPack)

@@ -70,7 +70,8 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's rele
 # (the platform's auto-start) and the configuration process (getstates at startup) from libexec.
 run=$scratch/run
 export VARNEL_HEADLESS=1 VARNEL_CARD_SOCKET=$run/card.sock XDG_CONFIG_HOME=$run/config
-export XDG_STATE_HOME=$run/state
+export XDG_STATE_HOME=$run/state XDG_RUNTIME_DIR=$run/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset VARNEL_BIN_DIR VARNEL_NO_AUTOSPAWN VARNEL_AUTOMATION
 "$root/usr/bin/varnel-manager" 2>"$run/manager.err" &
 manager=$!

@@ -2,6 +2,7 @@
 
 #include "platform/TimerScheduler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -48,11 +49,16 @@ std::optional<WaveFormat> ParseFormat(std::span<const std::uint8_t> b) {
                       U16(b, 16), U32(b, 4), U32(b, 8)};
 }
 
-// The control format: PCM with four extra bytes "CTRL", telling the driver that the handle
-// carries driver messages only.
+// The control format, the only one the card's devices open with: PCM stereo 44100 Hz 16 bit
+// (176400 bytes a second, blocks of 4) with the four extra bytes "CTRL", read as a text, so a
+// byte after them, where a caller hands one over, must end it. Any other field is a format the
+// card cannot play.
 bool IsControlFormat(const WaveFormat& f, std::span<const std::uint8_t> bytes) {
-    return f.tag == 1 && f.extraSize >= 4 && bytes.size() >= 22 && bytes[18] == 'C' &&
-           bytes[19] == 'T' && bytes[20] == 'R' && bytes[21] == 'L';
+    constexpr std::uint8_t kMark[] = {'C', 'T', 'R', 'L'};
+    return f.tag == 1 && f.channels == 2 && f.rate == 44100 && f.bytesPerSec == 176400 &&
+           f.blockAlign == 4 && f.bits == 16 && f.extraSize == 4 && bytes.size() >= 22 &&
+           std::equal(std::begin(kMark), std::end(kMark), bytes.begin() + 18) &&
+           (bytes.size() == 22 || bytes[22] == 0);
 }
 
 bool IsPlainPcm(const WaveFormat& f) {

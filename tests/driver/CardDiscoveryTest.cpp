@@ -8,8 +8,10 @@
 #include "sim/model/CardModel.h"
 #include "toolkit/Exceptions.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,20 +70,22 @@ protected:
         InstallCardService(std::move(owned));
         return *model;
     }
-    void AddCardDevices(const std::string& numeral, int firstChannel) {
-        const std::pair<WORD, std::string> in[] = {{8, "Analog Record "}, {10, "Digital Record "}};
-        const std::pair<WORD, std::string> out[] = {{7, "Analog Playback "},
-                                                    {9, "Digital Playback "}};
-        for (auto [pid, name] : in)
-            model->AddExtraDevice({WaveDirection::In, 190, pid, name + numeral});
-        for (auto [pid, name] : out)
-            model->AddExtraDevice({WaveDirection::Out, 190, pid, name + numeral});
+    // The first `count` of one card's twelve devices: the four analog and digital ones, then the
+    // ADAT pairs, recording before playback.
+    void AddCardDevices(const std::string& numeral, int firstChannel, int count = 12) {
+        std::vector<simcard::ExtraDevice> devices = {
+            {WaveDirection::In, 190, 8, "Analog Record " + numeral},
+            {WaveDirection::In, 190, 10, "Digital Record " + numeral},
+            {WaveDirection::Out, 190, 7, "Analog Playback " + numeral},
+            {WaveDirection::Out, 190, 9, "Digital Playback " + numeral}};
         for (int pair = 0; pair < 4; ++pair) {
             auto channels = std::to_string(firstChannel + 2 * pair) + "-" +
                             std::to_string(firstChannel + 2 * pair + 1);
-            model->AddExtraDevice({WaveDirection::In, 190, 12, "ADAT Record " + channels});
-            model->AddExtraDevice({WaveDirection::Out, 190, 11, "ADAT Playback " + channels});
+            devices.push_back({WaveDirection::In, 190, 12, "ADAT Record " + channels});
+            devices.push_back({WaveDirection::Out, 190, 11, "ADAT Playback " + channels});
         }
+        for (int i = 0; i < count; ++i)
+            model->AddExtraDevice(devices.at(static_cast<std::size_t>(i)));
     }
     // The last device of that name in the list.
     DWORD IdOf(WaveDirection direction, const std::string& name) {
@@ -125,22 +129,32 @@ TEST_F(CardDiscoveryTest, NoCardMeansNoDriver) {
 }
 
 TEST_F(CardDiscoveryTest, ElevenMatchingDevicesAreNoCardTwelveOneAndTwentyThreeOne) {
-    Use(0);
-    AddCardDevices("", 1);
-    model->AddExtraDevice({WaveDirection::In, 1, 8, "Another maker's Record "});
-    DiscoverCards();
-    EXPECT_EQ(CardCount, 1) << "twelve matching devices";
+    const struct {
+        int matching;
+        int cards;
+    } rows[] = {{11, 0}, {12, 1}, {23, 1}, {24, 2}};
+    for (const auto& row : rows) {
+        Use(0);
+        AddCardDevices("", 1, std::min(row.matching, 12));
+        AddCardDevices("II", 9, std::max(row.matching - 12, 0));
+        DiscoverCards();
+        EXPECT_EQ(CardCount, row.cards) << row.matching;
+        EXPECT_EQ(DriverPresent, row.cards > 0) << row.matching;
+    }
+}
 
+TEST_F(CardDiscoveryTest, DevicesOfAnotherMakerProductOrNumeralAreNotCounted) {
     Use(0);
-    AddCardDevices("", 1);
-    AddCardDevices("II", 9);
-    model->AddExtraDevice({WaveDirection::Out, 190, 99, "Unknown product II"});
+    AddCardDevices("", 1, 11);
+    model->AddExtraDevice({WaveDirection::In, 1, 8, "Another maker's Record "});
+    model->AddExtraDevice({WaveDirection::Out, 190, 99, "Unknown product"});
+    model->AddExtraDevice({WaveDirection::In, 190, 8, "Analog Record V"});
     DiscoverCards();
-    EXPECT_EQ(CardCount, 2);
+    EXPECT_EQ(CardCount, 0);
+    EXPECT_FALSE(DriverPresent);
 
     Use(1);
     AddCardDevices("II", 9);
-    // Drop one device's worth: a name that no card numeral matches.
     model->AddExtraDevice({WaveDirection::In, 190, 8, "Analog Record V"});
     DiscoverCards();
     EXPECT_EQ(CardCount, 2) << "twenty-four, the V not counted";

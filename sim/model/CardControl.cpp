@@ -30,12 +30,6 @@ const char* const kDeviceNames[2][kDevicesPerDirection] = {
     {"analog-out", "digital-out", "adat-out-1", "adat-out-2", "adat-out-3", "adat-out-4"}};
 const char* const kInputNames[] = {"optical", "electrical", "cd"};
 
-// The sink a playback device is on the machine's sound server: an identifier, as sink names must
-// be.
-std::string PlaybackSinkName(int card, const char* device) {
-    return "varnel_pro." + std::to_string(card) + "." + device;
-}
-
 std::string Hex(std::uint32_t v, int digits = 0) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, v);
@@ -365,7 +359,7 @@ void Command::SetSignal() {
             throw UsageError("playback-sink is for a playback device; a recording device takes "
                              "capture");
         NoMoreThan(4);
-        signal = Signal::PlaybackSink(PlaybackSinkName(card, kDeviceNames[1][d.device]));
+        signal = Signal::PlaybackSink(PlaybackSinkName(card, d.device));
         break;
     }
     ChangeRealSound(card, [&](SimulatedCard& target) {
@@ -510,6 +504,15 @@ void Command::DigitalInput() {
 }
 
 } // namespace
+
+const char* DeviceIdentifier(WaveDirection direction, int device) {
+    return kDeviceNames[int(direction)][device];
+}
+
+// An identifier, as sink names must be.
+std::string PlaybackSinkName(int card, int device) {
+    return "varnel_pro." + std::to_string(card) + "." + kDeviceNames[1][device];
+}
 
 ControlResult RunControl(CardModel& model, ClientId client, const std::vector<std::string>& args) {
     ControlResult result;

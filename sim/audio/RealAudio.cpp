@@ -447,12 +447,13 @@ void RealAudio::Sync() {
     std::map<LiveSound*, Wish> wishes;
     for (int c = 0; c < model_.CardCount(); ++c) {
         const SimulatedCard& card = model_.Card(c);
-        const auto outputs = model_.ListDevices(WaveDirection::Out);
         for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
             if (const auto& live = card.input[dev].Live())
                 wishes[live.get()] = {Kind::Capture, live, "Varnel PRO capture", {}};
             if (const auto& live = card.playback[dev].Live()) {
-                std::string name = outputs.at(model_.DeviceIdOf(c, WaveDirection::Out, dev)).name;
+                std::string name = model_.ListDevices(WaveDirection::Out)
+                                       .at(model_.DeviceIdOf(c, WaveDirection::Out, dev))
+                                       .name;
                 // Card 0's devices end in a blank where the others have their numeral.
                 while (!name.empty() && name.back() == ' ')
                     name.pop_back();

@@ -5,6 +5,7 @@
 #include "SoundServer.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -147,6 +148,26 @@ TEST_F(RealAudioTest, WithoutTheServerADeviceIsSilentAndSaysWhyUntilTheServerIsB
     EXPECT_TRUE(Within(8s, [&] { return Meter("0", "analog-in") > kDark; }));
     EXPECT_EQ(Fact(Ctl({"status"}).out, "card.0.signal.analog-in"), "capture tone.monitor");
     SoundServer::StopTone(tone);
+}
+
+TEST_F(RealAudioTest, ADaemonThatKeepsTheCardsStateFollowsTheServerAgainAfterItsEnd) {
+    char pattern[] = "/tmp/varnel-state-test-XXXXXX";
+    const std::string home = mkdtemp(pattern);
+    setenv("XDG_STATE_HOME", home.c_str(), 1);
+    daemon.emplace(std::vector<std::string>{"--cards", "1", "--exit-idle", "60"});
+    ASSERT_EQ(Ctl({"signal", "0", "digital-in", "capture", "tone.monitor"}).status, 0);
+    ASSERT_EQ(Ctl({"signal", "0", "digital-out", "playback-sink"}).status, 0);
+    ASSERT_TRUE(
+        Within(5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
+    ASSERT_TRUE(daemon->Restart());
+    EXPECT_TRUE(Within(5s, [&] {
+        return Fact(Ctl({"status"}).out, "card.0.signal.digital-in") == "capture tone.monitor";
+    }));
+    EXPECT_TRUE(
+        Within(5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
+    daemon.reset();
+    std::filesystem::remove_all(home);
+    unsetenv("XDG_STATE_HOME");
 }
 
 } // namespace

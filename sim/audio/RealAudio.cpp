@@ -71,11 +71,14 @@ bool LeftBehind(const char* argument) {
 struct RealAudio::Impl {
     // A wish carried out on the server: its stream, and for a sink the module loaded for it.
     struct Link {
+        Impl* impl = nullptr;
         Wish wish;
         std::uint64_t id = 0;
         pa_stream* stream = nullptr;
         std::uint32_t module = PA_INVALID_INDEX;
         bool loading = false;
+        // Failed: tried again by the retry timer, not at every round of the daemon.
+        bool waiting = false;
         OutputRenderer renderer;
         std::vector<float> buffer;
     };
@@ -87,7 +90,7 @@ struct RealAudio::Impl {
     pa_threaded_mainloop* loop = nullptr;
     pa_mainloop_api* api = nullptr;
     pa_context* context = nullptr;
-    bool ready = false;
+    bool ready = false;      // connected, and the sinks left behind are unloaded
     bool serverDown = false; // the last connection failed or was lost
     pa_time_event* retry = nullptr;
     std::uint64_t retryMs = kFirstRetryMs;
@@ -163,7 +166,6 @@ struct RealAudio::Impl {
     }
 
     void Ready() {
-        ready = true;
         serverDown = false;
         retryMs = kFirstRetryMs;
         pa_context_set_subscribe_callback(context, &Impl::OnServerEvent, this);
@@ -204,6 +206,8 @@ struct RealAudio::Impl {
         auto* impl = static_cast<Impl*>(self);
         api->time_free(event);
         impl->retry = nullptr;
+        for (auto& [sound, link] : impl->links)
+            link->waiting = false;
         impl->Advance();
     }
 
@@ -211,9 +215,9 @@ struct RealAudio::Impl {
     void Advance() {
         if (links.empty())
             return;
-        if (context && !ready && pa_context_get_state(context) != PA_CONTEXT_CONNECTING &&
-            pa_context_get_state(context) != PA_CONTEXT_AUTHORIZING &&
-            pa_context_get_state(context) != PA_CONTEXT_SETTING_NAME) {
+        if (context && (pa_context_get_state(context) == PA_CONTEXT_FAILED ||
+                        pa_context_get_state(context) == PA_CONTEXT_TERMINATED ||
+                        pa_context_get_state(context) == PA_CONTEXT_UNCONNECTED)) {
             pa_context_set_state_callback(context, nullptr, nullptr);
             pa_context_set_subscribe_callback(context, nullptr, nullptr);
             pa_context_unref(context);
@@ -226,16 +230,18 @@ struct RealAudio::Impl {
         }
         if (!ready)
             return;
-        bool failed = false;
         for (auto& [sound, link] : links) {
-            if (link->stream && pa_stream_get_state(link->stream) == PA_STREAM_FAILED) {
+            if (link->stream && pa_stream_get_state(link->stream) == PA_STREAM_FAILED)
                 ForgetStream(*link);
-                failed = true;
-            }
-            Start(*link);
+            if (!link->waiting)
+                Start(*link);
         }
-        if (failed)
-            ScheduleRetry(kStreamRetryMs);
+    }
+
+    // A stream or sink that failed is tried again a while later.
+    void RetryLater(Link& link) {
+        link.waiting = true;
+        ScheduleRetry(kStreamRetryMs);
     }
 
     static void OnServerEvent(pa_context*, pa_subscription_event_type_t, std::uint32_t,
@@ -259,6 +265,7 @@ struct RealAudio::Impl {
     static void OnModule(pa_context* c, const pa_module_info* info, int eol, void* self) {
         auto* impl = static_cast<Impl*>(self);
         if (eol) {
+            impl->ready = true;
             impl->Advance();
             return;
         }
@@ -324,7 +331,7 @@ struct RealAudio::Impl {
         if (index == PA_INVALID_INDEX) {
             link->wish.sound->SetCondition("the sink cannot be loaded: " +
                                            std::string(pa_strerror(pa_context_errno(c))));
-            ticket->impl->ScheduleRetry(kStreamRetryMs);
+            ticket->impl->RetryLater(*link);
             return;
         }
         link->module = index;
@@ -353,6 +360,7 @@ struct RealAudio::Impl {
                                                                    : "no such source");
             else if (error != PA_ERR_CONNECTIONTERMINATED)
                 sound.SetCondition(pa_strerror(error));
+            link->impl->RetryLater(*link);
             break;
         }
         default:
@@ -419,6 +427,7 @@ struct RealAudio::Impl {
             auto& link = links[sound];
             if (!link) {
                 link = std::make_unique<Link>();
+                link->impl = this;
                 link->id = nextId++;
                 link->wish = wish;
                 if (serverDown)

@@ -266,11 +266,30 @@ struct RealAudio::Impl {
         auto* impl = static_cast<Impl*>(self);
         if (eol) {
             impl->ready = true;
+            // A daemon that has only looked for sinks left behind does not stay on the server,
+            // once the server has unloaded them.
+            if (impl->links.empty()) {
+                if (pa_operation* drain = pa_context_drain(c, &Impl::OnSwept, impl))
+                    pa_operation_unref(drain);
+                else
+                    OnSwept(c, impl);
+                return;
+            }
             impl->Advance();
             return;
         }
         if (info && LeftBehind(info->argument))
             pa_operation_unref(pa_context_unload_module(c, info->index, nullptr, nullptr));
+    }
+
+    static void OnSwept(pa_context* c, void* self) {
+        auto* impl = static_cast<Impl*>(self);
+        if (!impl->links.empty())
+            return;
+        pa_context_set_state_callback(c, nullptr, nullptr);
+        pa_context_set_subscribe_callback(c, nullptr, nullptr);
+        pa_context_disconnect(c);
+        impl->ready = false;
     }
 
     // --- the links ------------------------------------------------------------------------
@@ -441,6 +460,11 @@ struct RealAudio::Impl {
 
 RealAudio::RealAudio(CardModel& model) : model_(model), impl_(std::make_unique<Impl>()) {
     model_.SetServerDefaults([this] { return Defaults(); });
+    // A starting daemon unloads the sinks a daemon that is gone left behind, once, whether or not
+    // it wants the server itself; an absent server is looked for again only when wanted.
+    pa_threaded_mainloop_lock(impl_->loop);
+    impl_->Connect();
+    pa_threaded_mainloop_unlock(impl_->loop);
 }
 
 RealAudio::~RealAudio() {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <thread>
+#include <unistd.h>
 
 namespace simcard {
 namespace {
@@ -86,28 +87,33 @@ TEST_F(RealAudioTest, ACaptureMetersWhatIsPlayedToASinkAsTheSameSineWouldThrough
 
 TEST_F(RealAudioTest, APlaybackDeviceIsASinkOfTheServerWhileItIsOne) {
     const int sine = SineLevel("1", "digital-out", -12);
-    // A sink a daemon that is gone left behind gives its name up.
+    // A starting daemon unloads the sinks a daemon that is gone left behind, and only those.
     ASSERT_TRUE(server.LoadNullSink("varnel_pro.1.analog-out"));
+    ASSERT_TRUE(server
+                    .Pactl({"load-module", "module-null-sink", "sink_name=varnel_pro.3.analog-out",
+                            "sink_properties=varnel_pro.daemon=" + std::to_string(getpid())})
+                    .size());
+    daemon.emplace();
+    EXPECT_TRUE(
+        Within(5s, [&] { return Sinks().find("varnel_pro.1.analog-out") == std::string::npos; }));
+    EXPECT_NE(Sinks().find("varnel_pro.3.analog-out"), std::string::npos) << "its daemon runs";
     ASSERT_EQ(Ctl({"signal", "1", "analog-out", "playback-sink"}).status, 0);
     EXPECT_TRUE(Within(5s, [&] {
         return server.Pactl({"list", "sinks"}).find("Description: Varnel PRO Analog Playback II") !=
                std::string::npos;
     }));
-    EXPECT_EQ(server.Pactl({"list", "modules"}).find("sink_name=varnel_pro.1.analog-out\n"),
-              std::string::npos)
-        << "the sink left behind is still loaded";
     const pid_t tone = server.PlayTone("varnel_pro.1.analog-out", -12, 10);
     EXPECT_TRUE(Within(5s, [&] { return Meter("1", "analog-out") > kDark; }));
     EXPECT_THAT(Meter("1", "analog-out"), SameLevelAs(sine));
     SoundServer::StopTone(tone);
     // Leaving it unloads the sink; so does the daemon's end.
     ASSERT_EQ(Ctl({"signal", "1", "analog-out", "silence"}).status, 0);
-    EXPECT_TRUE(Within(3s, [&] { return Sinks().find("varnel_pro.") == std::string::npos; }));
+    EXPECT_TRUE(Within(3s, [&] { return Sinks().find("varnel_pro.1.") == std::string::npos; }));
     ASSERT_EQ(Ctl({"signal", "0", "adat-out-2", "playback-sink"}).status, 0);
     EXPECT_TRUE(
         Within(3s, [&] { return Sinks().find("varnel_pro.0.adat-out-2") != std::string::npos; }));
     EXPECT_EQ(daemon->Stop(), 0);
-    EXPECT_EQ(Sinks().find("varnel_pro."), std::string::npos);
+    EXPECT_EQ(Sinks().find("varnel_pro.0."), std::string::npos);
     // Recording devices capture, playback devices are sinks: not the other way round.
     daemon.emplace();
     EXPECT_EQ(Ctl({"signal", "0", "analog-in", "playback-sink"}).status, 2);

@@ -1,3 +1,5 @@
+// Sections: the wishes and the link carrying each out; the connection (connect, lost, retry
+// with back-off, sinks left behind); the links (streams, sinks, their callbacks); Sync.
 #include "sim/audio/RealAudio.h"
 
 #include "sim/audio/OutputRenderer.h"
@@ -476,28 +478,34 @@ CardModel::ServerDefaults RealAudio::Defaults() const {
     return impl_->defaults;
 }
 
+// How the server shows a device's stream or sink: "Varnel PRO Analog Playback",
+// "Varnel PRO Digital Record II", "Varnel PRO ADAT Playback 9-10".
+std::string RealAudio::Label(int card, WaveDirection direction, int device) const {
+    std::string name =
+        model_.ListDevices(direction).at(model_.DeviceIdOf(card, direction, device)).name;
+    // Card 0's devices end in a blank where the others have their numeral.
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return "Varnel PRO " + name;
+}
+
 void RealAudio::Sync() {
+    constexpr auto In = WaveDirection::In;
+    constexpr auto Out = WaveDirection::Out;
     std::map<LiveSound*, Wish> wishes;
     for (int c = 0; c < model_.CardCount(); ++c) {
         const SimulatedCard& card = model_.Card(c);
         for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
             if (const auto& live = card.input[dev].Live())
-                wishes[live.get()] = {Kind::Capture, live, "Varnel PRO capture", {}};
-            if (const auto& live = card.playback[dev].Live()) {
-                std::string name = model_.ListDevices(WaveDirection::Out)
-                                       .at(model_.DeviceIdOf(c, WaveDirection::Out, dev))
-                                       .name;
-                // Card 0's devices end in a blank where the others have their numeral.
-                while (!name.empty() && name.back() == ' ')
-                    name.pop_back();
-                wishes[live.get()] = {Kind::Sink, live, "Varnel PRO " + name, {}};
-            }
+                wishes[live.get()] = {Kind::Capture, live, Label(c, In, dev), {}};
+            if (const auto& live = card.playback[dev].Live())
+                wishes[live.get()] = {Kind::Sink, live, Label(c, Out, dev), {}};
         }
         for (int out = kAnalog; out <= kDigital; ++out) {
             const auto& sink = card.heardOn[out];
             if (!sink)
                 continue;
-            Wish wish{Kind::Output, sink, "Varnel PRO output", {}};
+            Wish wish{Kind::Output, sink, Label(c, Out, out), {}};
             for (int ch = 0; ch < 2; ++ch) {
                 const RoutedChannel routed = card.Routed(out, ch);
                 if (routed.signal)

@@ -15,6 +15,7 @@
 #include "sim/model/CardModel.h"
 
 #include <memory>
+#include <string>
 
 namespace simcard::audio {
 
@@ -33,6 +34,8 @@ public:
 
 private:
     struct Impl;
+    std::string Label(int card, WaveDirection direction, int device) const;
+
     CardModel& model_;
     std::unique_ptr<Impl> impl_;
     bool hadWishes_ = false;

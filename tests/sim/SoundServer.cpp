@@ -91,6 +91,9 @@ bool SoundServer::Start() {
     } else {
         run({"pipewire"});
         run({"pipewire-pulse"});
+        // Streams reach their sinks through a session manager's links.
+        if (Installed("wireplumber"))
+            run({"wireplumber"});
     }
     // Waiting for a process to come up: done as soon as it answers, bounded.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);

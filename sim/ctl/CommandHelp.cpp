@@ -43,7 +43,8 @@ const Entry kHelp[] = {
                "varnelctl output <card> analog-out|digital-out off\n"
                "  Plays what the output plays (after its route) to a sink of the machine's sound\n"
                "  server, so that it is heard (the default sink when none is named), or stops it.\n"
-               "  Refused when the sink's monitor is recorded by one of the card's own inputs.\n"},
+               "  Refused when the sink's monitor is recorded by one of the card's own inputs,\n"
+               "  or the sink is one of its own playback sinks.\n"},
     {"busy", "varnelctl busy <card> <device> on|off\n"
              "  An application takes or releases a device.\n"},
     {"dinput", "varnelctl dinput <card> optical|electrical|cd\n"

@@ -69,7 +69,8 @@ private:
     void SetSignal();
     void Output();
     // Applies a change of real sound to a card unless it makes an output heard on a sink whose
-    // monitor one of the card's own captures records: the card would hear itself again.
+    // monitor one of the card's own devices hears (a capture, or a playback device's own sink):
+    // the card would hear itself again.
     void ChangeRealSound(int card, const std::function<void(SimulatedCard&)>& change);
     void Fault();
     void Unplug();
@@ -389,17 +390,20 @@ void Command::ChangeRealSound(int card, const std::function<void(SimulatedCard&)
             continue;
         const std::string& named = trial.heardOn[out]->Name();
         const std::string sink = named.empty() ? defaults.sink : named;
-        for (int in = 0; in < kDevicesPerDirection; ++in) {
-            const Signal& input = trial.input[in];
-            if (input.Kind() != SignalKind::Capture || sink.empty())
-                continue;
-            const std::string& source =
-                input.Live()->Name().empty() ? defaults.source : input.Live()->Name();
-            if (source == sink + ".monitor")
+        if (sink.empty())
+            continue;
+        // The sink's monitor is recorded by a capture, or is a playback device's own sink.
+        for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
+            const auto& input = trial.input[dev].Live();
+            const auto& playback = trial.playback[dev].Live();
+            const bool captures =
+                input &&
+                (input->Name().empty() ? defaults.source : input->Name()) == sink + ".monitor";
+            if (captures || (playback && playback->Name() == sink))
                 throw Refusal(std::string("refused: card ") + std::to_string(card) + "'s " +
                               kDeviceNames[1][out] + " would be heard on sink \"" + sink +
-                              "\", whose monitor its " + kDeviceNames[0][in] +
-                              " records: the card would hear itself");
+                              "\", whose monitor its " + kDeviceNames[captures ? 0 : 1][dev] +
+                              " hears: the card would hear itself");
         }
     }
     model_.Card(card) = std::move(trial);

@@ -133,6 +133,8 @@ TEST_F(RealAudioTest, AnOutputIsHeardOnASinkThatNoneOfTheCardsOwnCapturesRecords
     EXPECT_EQ(loop.status, 1);
     EXPECT_NE(loop.err.find("would hear itself"), std::string::npos) << loop.err;
     EXPECT_EQ(Fact(Ctl({"status"}).out, "card.1.output.digital-out"), "(missing)");
+    ASSERT_EQ(Ctl({"signal", "0", "adat-out-1", "playback-sink"}).status, 0);
+    EXPECT_EQ(Ctl({"output", "0", "digital-out", "sink", "varnel_pro.0.adat-out-1"}).status, 1);
     ASSERT_EQ(Ctl({"output", "0", "analog-out", "off"}).status, 0);
     EXPECT_TRUE(Within(3s, [&] { return Meter("1", "analog-in") <= kDark; }));
 }

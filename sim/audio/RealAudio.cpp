@@ -37,10 +37,10 @@ constexpr auto kUnloadWait = std::chrono::seconds(1);
 constexpr const char* kSinkPrefix = "sink_name=varnel_pro.";
 constexpr const char* kDaemonProperty = "varnel_pro.daemon=";
 
-const pa_sample_spec kSpec{PA_SAMPLE_FLOAT32LE, LiveSound::kRate, 2};
+const pa_sample_spec kFormat{PA_SAMPLE_FLOAT32LE, LiveSound::kRate, 2};
 
 std::uint32_t Bytes(std::uint32_t ms) {
-    return static_cast<std::uint32_t>(pa_usec_to_bytes(ms * PA_USEC_PER_MSEC, &kSpec));
+    return static_cast<std::uint32_t>(pa_usec_to_bytes(ms * PA_USEC_PER_MSEC, &kFormat));
 }
 
 enum class Kind { Capture, Sink, Output };
@@ -303,7 +303,7 @@ struct RealAudio::Impl {
             LoadSink(link);
             return;
         }
-        link.stream = pa_stream_new(context, link.wish.label.c_str(), &kSpec, nullptr);
+        link.stream = pa_stream_new(context, link.wish.label.c_str(), &kFormat, nullptr);
         if (!link.stream) {
             link.wish.sound->SetCondition(pa_strerror(pa_context_errno(context)));
             return;

@@ -124,6 +124,8 @@ CardDaemon::End CardDaemon::Run(int stopFd) {
         }
         for (int fd : finished)
             Drop(fd);
+        if (roundHook_)
+            roundHook_();
     }
 }
 

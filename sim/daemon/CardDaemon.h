@@ -12,6 +12,7 @@
 #include "sim/model/CardModel.h"
 #include "sim/protocol/Wire.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,6 +45,9 @@ public:
     bool Listen(std::string* error);
     // 0: never end for want of clients.
     void SetExitIdle(std::uint64_t ms) { exitIdleMs_ = ms; }
+    // Runs after every round of requests, so that whatever follows the cards (their real sound)
+    // sees each change before the next poll.
+    void SetRoundHook(std::function<void()> hook) { roundHook_ = std::move(hook); }
     // Serves until `stopFd` becomes readable or another end comes.
     End Run(int stopFd);
 
@@ -80,6 +84,7 @@ private:
     std::uint64_t idleSince_ = 0;
     std::uint64_t lastSocketCheck_ = 0;
     std::map<int, std::unique_ptr<Connection>> connections_;
+    std::function<void()> roundHook_;
 };
 
 } // namespace simcard

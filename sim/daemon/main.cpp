@@ -1,4 +1,5 @@
 // varnel-cardd: the simulated card daemon.
+#include "sim/audio/RealAudio.h"
 #include "sim/daemon/CardDaemon.h"
 #include "sim/model/ExtraDevices.h"
 #include "sim/model/SavedState.h"
@@ -149,6 +150,10 @@ int main(int argc, char** argv) {
             dup2(null, 2);
         }
     }
+    // Started after the fork: the sound server's client thread would not survive it.
+    simcard::audio::RealAudio audio(model);
+    daemon.SetRoundHook([&audio] { audio.Sync(); });
+    audio.Sync();
     const auto end = daemon.Run(gStopPipe[0]);
     if (keepsState && !simcard::SaveState(model, statePath, &error))
         return Fail(error);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -66,6 +67,11 @@ private:
     std::string Trace();
     void State();
     void SetSignal();
+    void Output();
+    // Applies a change of real sound to a card unless it makes an output heard on a sink whose
+    // monitor one of the card's own devices hears (a capture, or a playback device's own sink):
+    // the card would hear itself again.
+    void ChangeRealSound(int card, const std::function<void(SimulatedCard&)>& change);
     void Fault();
     void Unplug();
     void Plug();
@@ -163,6 +169,8 @@ std::string Command::Run() {
         State();
     else if (verb == "signal")
         SetSignal();
+    else if (verb == "output")
+        Output();
     else if (verb == "busy") {
         int card = CardArg(1);
         DeviceRef d = Device(2);
@@ -236,6 +244,13 @@ std::string Command::Status() const {
                     << model_.DeviceIdOf(c, static_cast<WaveDirection>(d), k) << "\n";
                 const Signal& s = d == 0 ? card.input[k] : card.playback[k];
                 out << p << "signal." << dev << "=" << s.Describe() << "\n";
+                if (d == 1 && k <= kDigital && card.heardOn[k]) {
+                    const LiveSound& sink = *card.heardOn[k];
+                    const std::string why = sink.Condition();
+                    out << p << "output." << dev << "=sink"
+                        << (sink.Name().empty() ? "" : " " + sink.Name())
+                        << (why.empty() ? "" : " (" + why + ")") << "\n";
+                }
                 if (card.busy[d][k])
                     out << p << "busy." << dev << "=1\n";
                 if (card.meterOnRefused[d][k])
@@ -304,8 +319,10 @@ void Command::State() {
 void Command::SetSignal() {
     int card = CardArg(1);
     DeviceRef d = Device(2);
+    const bool in = d.direction == WaveDirection::In;
     Signal signal;
-    switch (Choice(3, "sine|noise|silence|file", {"sine", "noise", "silence", "file"})) {
+    switch (Choice(3, "sine|noise|silence|file|capture|playback-sink",
+                   {"sine", "noise", "silence", "file", "capture", "playback-sink"})) {
     case 0: {
         double level = Real(4, "dBFS");
         double hz = args_.size() > 5 ? Real(5, "Hz") : 1000.0;
@@ -331,9 +348,65 @@ void Command::SetSignal() {
         signal = *file;
         break;
     }
+    case 4:
+        if (!in)
+            throw UsageError("capture is for a recording device; a playback device takes "
+                             "playback-sink");
+        NoMoreThan(5);
+        signal = Signal::Capture(args_.size() > 4 ? args_[4] : std::string());
+        break;
+    case 5:
+        if (in)
+            throw UsageError("playback-sink is for a playback device; a recording device takes "
+                             "capture");
+        NoMoreThan(4);
+        signal = Signal::PlaybackSink(PlaybackSinkName(card, d.device));
+        break;
     }
-    SimulatedCard& target = model_.Card(card);
-    (d.direction == WaveDirection::In ? target.input : target.playback)[d.device] = signal;
+    ChangeRealSound(card, [&](SimulatedCard& target) {
+        (in ? target.input : target.playback)[d.device] = signal;
+    });
+}
+
+void Command::Output() {
+    int card = CardArg(1);
+    int device = Choice(2, "analog-out|digital-out", {"analog-out", "digital-out"});
+    std::shared_ptr<LiveSound> sink;
+    if (Choice(3, "sink|off", {"sink", "off"}) == 0) {
+        NoMoreThan(5);
+        sink = std::make_shared<LiveSound>(args_.size() > 4 ? args_[4] : std::string());
+    } else {
+        NoMoreThan(4);
+    }
+    ChangeRealSound(card, [&](SimulatedCard& target) { target.heardOn[device] = sink; });
+}
+
+void Command::ChangeRealSound(int card, const std::function<void(SimulatedCard&)>& change) {
+    SimulatedCard trial = model_.Card(card);
+    change(trial);
+    const CardModel::ServerDefaults defaults = model_.DefaultsOfServer();
+    for (int out = kAnalog; out <= kDigital; ++out) {
+        if (!trial.heardOn[out])
+            continue;
+        const std::string& named = trial.heardOn[out]->Name();
+        const std::string sink = named.empty() ? defaults.sink : named;
+        if (sink.empty())
+            continue;
+        // The sink's monitor is recorded by a capture, or is a playback device's own sink.
+        for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
+            const auto& input = trial.input[dev].Live();
+            const auto& playback = trial.playback[dev].Live();
+            const bool captures =
+                input &&
+                (input->Name().empty() ? defaults.source : input->Name()) == sink + ".monitor";
+            if (captures || (playback && playback->Name() == sink))
+                throw Refusal(std::string("refused: card ") + std::to_string(card) + "'s " +
+                              kDeviceNames[1][out] + " would be heard on sink \"" + sink +
+                              "\", whose monitor its " + kDeviceNames[captures ? 0 : 1][dev] +
+                              " hears: the card would hear itself");
+        }
+    }
+    model_.Card(card) = std::move(trial);
 }
 
 void Command::Fault() {
@@ -435,6 +508,15 @@ void Command::DigitalInput() {
 }
 
 } // namespace
+
+const char* DeviceIdentifier(WaveDirection direction, int device) {
+    return kDeviceNames[int(direction)][device];
+}
+
+// An identifier, as sink names must be.
+std::string PlaybackSinkName(int card, int device) {
+    return "varnel_pro." + std::to_string(card) + "." + kDeviceNames[1][device];
+}
 
 ControlResult RunControl(CardModel& model, ClientId client, const std::vector<std::string>& args) {
     ControlResult result;

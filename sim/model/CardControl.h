@@ -16,6 +16,11 @@ struct ControlResult {
     std::string error;  // one line naming what was wrong
 };
 
+// A device's name in commands and facts: "analog-in", "adat-out-3", …
+const char* DeviceIdentifier(WaveDirection direction, int device);
+// The sink a playback device is on the machine's sound server: varnel_pro.<card>.<device>.
+std::string PlaybackSinkName(int card, int device);
+
 // `client` is the caller's client id: changes "as another program" go through handles of its own.
 ControlResult RunControl(CardModel& model, ClientId client, const std::vector<std::string>& args);
 

@@ -119,6 +119,17 @@ std::uint32_t CardModel::DeviceIdOf(int card, WaveDirection, int device) const {
     return static_cast<std::uint32_t>(1 + card * kDevicesPerDirection + device);
 }
 
+bool CardModel::FollowsRealStreams() const {
+    for (const SimulatedCard& card : cards_) {
+        for (int dev = 0; dev < kDevicesPerDirection; ++dev)
+            if (card.input[dev].Live() || card.playback[dev].Live())
+                return true;
+        if (card.heardOn[kAnalog] || card.heardOn[kDigital])
+            return true;
+    }
+    return false;
+}
+
 std::uint32_t CardModel::DeviceIdOfHandle(const Handle& handle) const {
     if (handle.devnode == 0)
         return handle.foreignId;

@@ -124,9 +124,21 @@ public:
     // for a card that is not there.
     const ConfigRecord& RecordAt(int record) const;
     void SetRecordAt(int record, const ConfigRecord& value);
-    // Whether a device follows a real sound source or sink of this machine, whose sound would stop
-    // with the daemon: it must then not end for want of clients. No device can follow one yet.
-    bool FollowsRealStreams() const { return false; }
+    // Whether a device follows a real sound source or sink of this machine, or an output is
+    // heard on one, whose sound would stop with the daemon: it must then not end for want of
+    // clients.
+    bool FollowsRealStreams() const;
+    // The machine's sound server's default sink and source as last seen (empty when not known),
+    // from whoever connects the card to it; a control command checks a feedback loop with them.
+    struct ServerDefaults {
+        std::string sink, source;
+    };
+    void SetServerDefaults(std::function<ServerDefaults()> query) {
+        serverDefaults_ = std::move(query);
+    }
+    ServerDefaults DefaultsOfServer() const {
+        return serverDefaults_ ? serverDefaults_() : ServerDefaults{};
+    }
 
 private:
     struct DeviceEntry {
@@ -200,6 +212,7 @@ private:
     std::mt19937 rng_{0x5eed};
     std::deque<std::string> trace_;
     std::uint64_t traceSeq_ = 0;
+    std::function<ServerDefaults()> serverDefaults_;
 };
 
 } // namespace simcard

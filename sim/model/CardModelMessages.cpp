@@ -23,11 +23,7 @@ std::array<std::uint8_t, 4> Unpack(std::uint32_t packed) {
             static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 24)};
 }
 
-// Playback sources as the route's byte 0 names them.
-constexpr std::uint8_t kSourceApplication = 0;
-constexpr std::uint8_t kSourceOtherOutput = 1;
-constexpr std::uint8_t kSourceAnalogIn = 2;
-constexpr std::uint8_t kSourceDigitalIn = 3;
+// The route's source byte that monitors ADAT inputs.
 constexpr std::uint8_t kSourceAdatIn = 4;
 
 } // namespace
@@ -160,38 +156,15 @@ std::uint32_t CardModel::SetRoute(SimulatedCard& card, int device, std::uint32_t
 double CardModel::InputPeak(const SimulatedCard& card, int device, int channel, std::uint64_t from,
                             std::uint64_t to) {
     double peak = card.input[device].Peak(channel, from, to, rng_);
-    if (device == kAnalog)
-        peak *= DbToLinear(AnalogGainDb(card.gain[channel]));
-    // An unlocked digital input delivers nothing.
-    if (device == kDigital && card.SelectedRate() == 0)
-        peak = 0;
-    return std::min(peak, 1.0);
+    return std::min(peak * card.InputScale(device, channel), 1.0);
 }
 
-// What an output plays follows its route; ADAT outputs always play what applications send.
 double CardModel::PlaybackPeak(const SimulatedCard& card, int device, int channel,
                                std::uint64_t from, std::uint64_t to) {
-    if (device != kAnalog && device != kDigital)
-        return card.playback[device].Peak(channel, from, to, rng_);
-    const auto& route = card.route[device];
-    switch (route[0]) {
-    case kSourceApplication:
-        return card.playback[device].Peak(channel, from, to, rng_);
-    case kSourceOtherOutput:
-        return card.playback[device == kAnalog ? kDigital : kAnalog].Peak(channel, from, to, rng_);
-    case kSourceAnalogIn:
-        return InputPeak(card, kAnalog, channel, from, to);
-    case kSourceDigitalIn:
-        return InputPeak(card, kDigital, channel, from, to);
-    case kSourceAdatIn: {
-        if (device != kAnalog)
-            return 0;
-        int adatChannel = route[1 + channel] & 7;
-        return InputPeak(card, kFirstAdat + adatChannel / 2, adatChannel % 2, from, to);
-    }
-    default:
+    const RoutedChannel routed = card.Routed(device, channel);
+    if (!routed.signal)
         return 0;
-    }
+    return std::min(routed.signal->Peak(routed.channel, from, to, rng_) * routed.scale, 1.0);
 }
 
 } // namespace simcard

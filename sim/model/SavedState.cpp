@@ -1,5 +1,7 @@
 #include "sim/model/SavedState.h"
 
+#include "sim/model/CardControl.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -70,6 +72,38 @@ std::array<std::uint8_t, 4> ToBytes(const std::vector<std::uint32_t>& v) {
             static_cast<std::uint8_t>(v[2]), static_cast<std::uint8_t>(v[3])};
 }
 
+// A device following the machine's sound server, or an output heard on it: `<word>` or
+// `<word> <name>`; empty when the line says otherwise.
+std::function<void(SimulatedCard&)> RealSoundChange(int card, std::string_view field,
+                                                    std::string_view value) {
+    auto named = [value](std::string_view word) -> std::optional<std::string> {
+        if (value == word)
+            return std::string();
+        if (value.starts_with(word) && value.size() > word.size() + 1 && value[word.size()] == ' ')
+            return std::string(value.substr(word.size() + 1));
+        return std::nullopt;
+    };
+    for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
+        const std::string in = DeviceIdentifier(WaveDirection::In, dev);
+        const std::string out = DeviceIdentifier(WaveDirection::Out, dev);
+        if (field == "signal." + in)
+            if (auto source = named("capture"))
+                return [dev, source = *source](SimulatedCard& c) {
+                    c.input[dev] = Signal::Capture(source);
+                };
+        if (field == "signal." + out && value == "playback-sink")
+            return [dev, sink = PlaybackSinkName(card, dev)](SimulatedCard& c) {
+                c.playback[dev] = Signal::PlaybackSink(sink);
+            };
+        if (dev <= kDigital && field == "output." + out)
+            if (auto sink = named("sink"))
+                return [dev, sink = *sink](SimulatedCard& c) {
+                    c.heardOn[dev] = std::make_shared<LiveSound>(sink);
+                };
+    }
+    return {};
+}
+
 // The change one card's line asks for; empty when the line is not understood.
 Change CardChange(int card, std::string_view field, std::string_view value) {
     std::vector<std::uint32_t> v;
@@ -90,6 +124,8 @@ Change CardChange(int card, std::string_view field, std::string_view value) {
         if (field == "route" + suffix && Numbers(value, 4, 255, v))
             return onCard([kind, b = ToBytes(v)](SimulatedCard& c) { c.route[kind] = b; });
     }
+    if (auto change = RealSoundChange(card, field, value))
+        return onCard(change);
     if (field == "format" && Numbers(value, 1, 0xFFFFFFFF, v))
         return onCard([w = v[0]](SimulatedCard& c) { c.format = w; });
     if (field == "rates" && Numbers(value, 3, 0xFFFFFFFF, v))
@@ -161,6 +197,18 @@ std::string DescribeState(const CardModel& model) {
             << p << "route.digital=" << Bytes(card.route[kDigital]) << "\n"
             << p << "format=" << card.format << "\n"
             << p << "rates=" << Join({card.rates[0], card.rates[1], card.rates[2]}) << "\n";
+        for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
+            if (const auto& live = card.input[dev].Live())
+                out << p << "signal." << DeviceIdentifier(WaveDirection::In, dev) << "=capture"
+                    << (live->Name().empty() ? "" : " " + live->Name()) << "\n";
+            if (card.playback[dev].Live())
+                out << p << "signal." << DeviceIdentifier(WaveDirection::Out, dev)
+                    << "=playback-sink\n";
+            if (dev <= kDigital && card.heardOn[dev])
+                out << p << "output." << DeviceIdentifier(WaveDirection::Out, dev) << "=sink"
+                    << (card.heardOn[dev]->Name().empty() ? "" : " " + card.heardOn[dev]->Name())
+                    << "\n";
+        }
     }
     return out.str();
 }

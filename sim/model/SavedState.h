@@ -1,7 +1,9 @@
 #pragma once
 // The cards' state kept across the runs of a daemon that ends when idle: the configuration
 // records, each card's gains, monitor states (the digital input among them), routes, format and
-// input rates. It is a text of key=value lines in $XDG_STATE_HOME/varnel-pro/ (default
+// input rates, and which devices follow the machine's sound server (a capture, a playback sink,
+// an output heard on a sink), so that they follow it again. It is a text of key=value lines in
+// $XDG_STATE_HOME/varnel-pro/ (default
 // ~/.local/state/varnel-pro/), written atomically, so that a daemon ending never leaves half a
 // file behind.
 

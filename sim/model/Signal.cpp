@@ -133,7 +133,29 @@ std::optional<Signal> Signal::FromFile(const std::string& path, std::string* err
     return s;
 }
 
+Signal Signal::Capture(const std::string& source) {
+    Signal s;
+    s.kind_ = SignalKind::Capture;
+    s.live_ = std::make_shared<LiveSound>(source);
+    return s;
+}
+
+Signal Signal::PlaybackSink(const std::string& sinkName) {
+    Signal s;
+    s.kind_ = SignalKind::PlaybackSink;
+    s.live_ = std::make_shared<LiveSound>(sinkName);
+    return s;
+}
+
 std::string Signal::Describe() const {
+    if (live_) {
+        std::string text = kind_ == SignalKind::Capture ? "capture" : "playback-sink";
+        if (!live_->Name().empty())
+            text += " " + live_->Name();
+        if (std::string why = live_->Condition(); !why.empty())
+            text += " (" + why + ")";
+        return text;
+    }
     switch (kind_) {
     case SignalKind::Silence:
         return "silence";
@@ -145,6 +167,9 @@ std::string Signal::Describe() const {
         return "swell " + FormatDb(levelDb_);
     case SignalKind::File:
         return "file " + path_;
+    case SignalKind::Capture:
+    case SignalKind::PlaybackSink:
+        break;
     }
     return {};
 }
@@ -184,6 +209,10 @@ double Signal::Peak(int channel, std::uint64_t fromMs, std::uint64_t toMs,
             peak = std::max(peak, blocks[b % count]);
         return peak;
     }
+    case SignalKind::Capture:
+    case SignalKind::PlaybackSink:
+        // Live sound is read as the span that has just passed, whatever clock the card keeps.
+        return live_->Peak(channel, toMs - fromMs, LiveSound::SteadyMs());
     }
     return 0;
 }

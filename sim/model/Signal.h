@@ -3,6 +3,8 @@
 // magnitude over a span of time. Nothing is rendered sample by sample; sines and the default
 // swelling signals are evaluated in closed form, a WAV file through peaks precomputed per block.
 
+#include "sim/model/LiveSound.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,7 +14,10 @@
 
 namespace simcard {
 
-enum class SignalKind { Silence, Sine, Noise, Swell, File };
+// Capture: a recording device follows a capture source of the machine's sound server.
+// PlaybackSink: a playback device is a sink of the server; what applications play to it is the
+// device's application signal.
+enum class SignalKind { Silence, Sine, Noise, Swell, File, Capture, PlaybackSink };
 
 // Peaks of a sound file on 0..1, per block of kFileBlockMs and over the whole file.
 struct FilePeaks {
@@ -32,9 +37,18 @@ public:
                         double phaseRight);
     // A WAV (or other libsndfile) file played in a loop; nullopt with `error` set when unreadable.
     static std::optional<Signal> FromFile(const std::string& path, std::string* error);
+    // Sound of the machine's sound server: `source` empty for the server's default source.
+    static Signal Capture(const std::string& source);
+    static Signal PlaybackSink(const std::string& sinkName);
 
     SignalKind Kind() const { return kind_; }
-    // One line for status: "sine -12 1000", "noise -20", "silence", "swell -12", "file <path>".
+    double LevelDb() const { return levelDb_; }
+    double FrequencyHz() const { return frequencyHz_; }
+    // The server's sound behind a Capture or PlaybackSink signal; null for the others.
+    const std::shared_ptr<LiveSound>& Live() const { return live_; }
+    // One line for status: "sine -12 1000", "noise -20", "silence", "swell -12", "file <path>",
+    // "capture [<source>]", "playback-sink <sink>", followed by why no sound arrives, if so:
+    // "capture (no sound server)".
     std::string Describe() const;
     // The highest magnitude of one channel (0 left, 1 right) between two times, on 0..1.
     double Peak(int channel, std::uint64_t fromMs, std::uint64_t toMs, std::mt19937& rng) const;
@@ -48,6 +62,7 @@ private:
     double phase_[2] = {0, 0};
     std::string path_;
     std::shared_ptr<const FilePeaks> file_;
+    std::shared_ptr<LiveSound> live_;
 };
 
 double DbToLinear(double db);

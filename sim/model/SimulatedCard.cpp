@@ -2,6 +2,17 @@
 
 namespace simcard {
 
+namespace {
+
+// Playback sources as the route's byte 0 names them.
+constexpr std::uint8_t kSourceApplication = 0;
+constexpr std::uint8_t kSourceOtherOutput = 1;
+constexpr std::uint8_t kSourceAnalogIn = 2;
+constexpr std::uint8_t kSourceDigitalIn = 3;
+constexpr std::uint8_t kSourceAdatIn = 4;
+
+} // namespace
+
 SimulatedCard::SimulatedCard(std::uint32_t node, int position)
     : devnode(node), config(DefaultConfigRecord(position)) {
     monitor[kAnalog] = {0, 1, 0, 0};
@@ -23,6 +34,46 @@ std::uint32_t SimulatedCard::SelectedRate() const {
     if (selected < kInputOptical || selected > kInputCd)
         return 0;
     return rates[selected - 1];
+}
+
+} // namespace simcard
+
+namespace simcard {
+
+double SimulatedCard::InputScale(int device, int channel) const {
+    if (device == kAnalog)
+        return DbToLinear(AnalogGainDb(gain[channel]));
+    if (device == kDigital && SelectedRate() == 0)
+        return 0;
+    return 1;
+}
+
+RoutedChannel SimulatedCard::Routed(int device, int channel) const {
+    auto fromInput = [&](int inputDevice, int inputChannel) {
+        return RoutedChannel{&input[inputDevice], inputChannel,
+                             InputScale(inputDevice, inputChannel)};
+    };
+    if (device != kAnalog && device != kDigital)
+        return {&playback[device], channel, 1};
+    const auto& bytes = route[device];
+    switch (bytes[0]) {
+    case kSourceApplication:
+        return {&playback[device], channel, 1};
+    case kSourceOtherOutput:
+        return {&playback[device == kAnalog ? kDigital : kAnalog], channel, 1};
+    case kSourceAnalogIn:
+        return fromInput(kAnalog, channel);
+    case kSourceDigitalIn:
+        return fromInput(kDigital, channel);
+    case kSourceAdatIn: {
+        if (device != kAnalog)
+            return {};
+        const int adatChannel = bytes[1 + channel] & 7;
+        return fromInput(kFirstAdat + adatChannel / 2, adatChannel % 2);
+    }
+    default:
+        return {};
+    }
 }
 
 } // namespace simcard

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace simcard {
 
@@ -24,6 +25,14 @@ constexpr std::uint8_t kInputCd = 3;
 
 // The fader's 0 dB mark, position 187.
 constexpr std::uint16_t kUnityGainWord = 0xBB00;
+
+// What one channel of a playback output plays as its route makes it: a channel of a signal and
+// the factor applied to it (the analog input's gain; 0 for a digital input that is not locked).
+struct RoutedChannel {
+    const Signal* signal = nullptr; // null: nothing
+    int channel = 0;
+    double scale = 1;
+};
 
 struct SimulatedCard {
     using PerDevice = std::array<bool, kDevicesPerDirection>;
@@ -45,10 +54,19 @@ struct SimulatedCard {
     std::array<PerDevice, 2> openFails{};
     ConfigRecord config;
     bool removing = false;
+    // The sinks of the machine's sound server that the analog and digital outputs are heard on
+    // (an empty name: the default sink); null while an output is not played there.
+    std::array<std::shared_ptr<LiveSound>, 2> heardOn;
 
     std::uint8_t SelectedInput() const { return monitor[kDigital][0]; }
     // Rate of the selected digital input; 0 when it is not locked or nothing valid is selected.
     std::uint32_t SelectedRate() const;
+    // The factor on what a recording device hears: the analog input's gain, nothing from a
+    // digital input that is not locked.
+    double InputScale(int device, int channel) const;
+    // What a playback device plays: its route on the analog and digital outputs, what
+    // applications send on the ADAT outputs.
+    RoutedChannel Routed(int device, int channel) const;
 };
 
 } // namespace simcard

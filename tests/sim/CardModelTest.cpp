@@ -58,6 +58,19 @@ TEST_F(CardModelTest, DeviceListNamesEveryCardsTwelveDevicesAfterAnotherMakersDe
         EXPECT_EQ(in[i].manufacturerId, kCardManufacturerId);
 }
 
+TEST_F(CardModelTest, OnlyADeviceOnTheSoundServerKeepsTheDaemon) {
+    CardModel two(2);
+    EXPECT_FALSE(two.FollowsRealStreams());
+    two.Card(1).heardOn[kDigital] = std::make_shared<LiveSound>("");
+    EXPECT_TRUE(two.FollowsRealStreams());
+    two.Card(1).heardOn[kDigital].reset();
+    two.Card(1).playback[kFirstAdat] = Signal::PlaybackSink("varnel_pro.1.adat-out-1");
+    EXPECT_TRUE(two.FollowsRealStreams());
+    two.Card(1).playback[kFirstAdat] = Signal::Sine(-6, 440);
+    two.Card(0).input[kDigital] = Signal::Capture("");
+    EXPECT_TRUE(two.FollowsRealStreams());
+}
+
 TEST_F(CardModelTest, FourCardsNumberAdatChannelsAcrossCards) {
     CardModel four{4};
     auto out = four.ListDevices(Out);

@@ -20,12 +20,23 @@ TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
     two.SetRecordAt(1, record);
     record[0] = 0x5A;
     two.SetRecordAt(3, record); // the spare record of a fourth card
+    card.input[kDigital] = Signal::Capture("desk.monitor");
+    card.input[kAnalog] = Signal::Capture(""); // the server's default source
+    card.playback[kFirstAdat + 1] = Signal::PlaybackSink("varnel_pro.1.adat-out-2");
+    card.heardOn[kDigital] = std::make_shared<LiveSound>("speakers");
 
     CardModel again(2);
     std::string error;
     ASSERT_TRUE(ApplyState(again, DescribeState(two), &error)) << error;
     EXPECT_EQ(DescribeState(again), DescribeState(two));
     EXPECT_EQ(again.Card(1).monitor[kDigital][0], 3) << "the digital input";
+    // Devices that followed the sound server follow it again, each with a sound of its own.
+    EXPECT_EQ(again.Card(1).input[kDigital].Describe().substr(0, 20), "capture desk.monitor");
+    EXPECT_NE(again.Card(1).input[kDigital].Live(), card.input[kDigital].Live());
+    EXPECT_EQ(again.Card(1).input[kAnalog].Live()->Name(), "");
+    EXPECT_EQ(again.Card(1).playback[kFirstAdat + 1].Live()->Name(), "varnel_pro.1.adat-out-2");
+    EXPECT_EQ(again.Card(1).heardOn[kDigital]->Name(), "speakers");
+    EXPECT_FALSE(again.Card(1).heardOn[kAnalog]);
 
     // A daemon of one card keeps the second card's record as a spare one, and its own card's
     // state; the second card's other state has no card to go to.
@@ -48,6 +59,9 @@ TEST(SavedStateTest, ADamagedTextChangesNothingAndNamesItsLine) {
         {header + "card.4.format=1\n", "line 2"},
         {header + "record.0=00\n", "line 2"},
         {header + "card.0.rates=1,2,3\ngarbage\n", "line 3"},
+        {header + "card.0.signal.analog-in=playback-sink\n", "line 2"},
+        {header + "card.0.output.adat-out-1=sink\n", "line 2"},
+        {header + "card.0.signal.analog-in=capturex\n", "line 2"},
     };
     for (const auto& [text, where] : damaged) {
         std::string error;

@@ -69,3 +69,51 @@ TEST(SignalTest, WavFileLoopsWithItsOwnPeaks) {
 
 } // namespace
 } // namespace simcard
+
+namespace simcard {
+namespace {
+
+TEST(LiveSoundTest, MetersSeeTheSpanJustPassedAndNothingOnceTheSoundStopsArriving) {
+    Signal capture = Signal::Capture("desk.monitor");
+    LiveSound& sound = *capture.Live();
+    EXPECT_EQ(capture.Describe(), "capture desk.monitor (waiting for the sound server)");
+    const std::vector<float> loud = {0.5f, -0.25f, 0.1f, 0.1f};
+    const std::vector<float> quiet = {0.125f, 0.0f};
+    sound.Push(loud, 1000);
+    sound.Push(quiet, 1100);
+    EXPECT_EQ(capture.Describe(), "capture desk.monitor");
+    EXPECT_DOUBLE_EQ(sound.Peak(0, 50, 1110), 0.125) << "the loud fragment is older than the span";
+    EXPECT_DOUBLE_EQ(sound.Peak(0, 200, 1110), 0.5);
+    EXPECT_DOUBLE_EQ(sound.Peak(1, 200, 1110), 0.25);
+    EXPECT_DOUBLE_EQ(sound.Peak(0, 200, 2000), 0.0);
+    sound.Push(loud, 1120);
+    sound.SetCondition("no sound server");
+    EXPECT_DOUBLE_EQ(sound.Peak(0, 100, 1130), 0.0);
+    EXPECT_EQ(Signal::PlaybackSink("varnel_pro.0.analog-out").Describe(),
+              "playback-sink varnel_pro.0.analog-out (waiting for the sound server)");
+}
+
+TEST(LiveSoundTest, AReaderPlaysFramesOnInOrderAndWaitsForWhatHasNotArrived) {
+    LiveSound sound("");
+    std::vector<float> frames;
+    for (int i = 1; i <= 6; ++i)
+        frames.push_back(static_cast<float>(i) / 10);
+    sound.Push(frames, 0); // three stereo frames
+    std::uint64_t cursor = 0;
+    std::vector<float> out(4);
+    sound.Read(cursor, out);
+    EXPECT_EQ(out, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
+    sound.Read(cursor, out);
+    EXPECT_EQ(out, (std::vector<float>{0.5f, 0.6f, 0.0f, 0.0f}));
+    EXPECT_EQ(cursor, 3u) << "frames not there yet do not move the reader on";
+    // A reader far behind the newest frame starts again close to it.
+    std::vector<float> many(2 * LiveSound::kRingFrames, 0.75f);
+    sound.Push(many, 10);
+    cursor = 1;
+    sound.Read(cursor, out);
+    EXPECT_EQ(out[0], 0.75f);
+    EXPECT_GT(cursor, LiveSound::kRingFrames / 2);
+}
+
+} // namespace
+} // namespace simcard

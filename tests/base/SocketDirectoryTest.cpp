@@ -2,7 +2,8 @@
 
 #include "base/SocketDirectory.h"
 
-#include "base/OtherUser.h"
+#include "support/OtherUser.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "e2e/ManagerWorld.h"
+#include "support/ManagerWorld.h"
 
-#include "e2e/UiScript.h"
+#include "support/UiScript.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace e2e {
+namespace testsupport {
 
 void ManagerWorld::SetUp() {
     std::string pattern =
@@ -39,7 +39,7 @@ std::string ManagerWorld::Ini() const {
 
 std::string ManagerWorld::Ui(const CardDaemon& daemon, const std::vector<std::string>& words,
                              bool* ok) {
-    return e2e::Ui(daemon.Socket(), words, ok);
+    return testsupport::Ui(daemon.Socket(), words, ok);
 }
 
-} // namespace e2e
+} // namespace testsupport

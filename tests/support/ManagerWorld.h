@@ -3,13 +3,13 @@
 // (XDG_CONFIG_HOME), the state it leaves (XDG_STATE_HOME) and its automation socket
 // (VARNEL_AUTOMATION), removed with everything in it when the test ends.
 
-#include "e2e/CardDaemonSupport.h"
+#include "support/CardDaemonSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 class ManagerWorld : public ::testing::Test {
 protected:
@@ -35,4 +35,4 @@ private:
     std::string name_;
 };
 
-} // namespace e2e
+} // namespace testsupport

@@ -2,6 +2,8 @@
 
 #include "toolkit/Exceptions.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 
 int StrToInt(const std::string& text) {
@@ -44,4 +46,16 @@ int StrToInt(const std::string& text) {
     if (value > INT32_MAX || value < INT32_MIN)
         fail();
     return static_cast<int>(value);
+}
+
+int RoundHalfEven(double value) {
+    if (!(value > INT_MIN))
+        return INT_MIN;
+    if (!(value < INT_MAX))
+        return INT_MAX;
+    double whole = std::floor(value);
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
+        whole += 1.0;
+    return static_cast<int>(whole);
 }

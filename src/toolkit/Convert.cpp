@@ -40,7 +40,7 @@ int StrToInt(const std::string& text) {
     }
     if (negative)
         value = -value;
-    // Hexadecimal spells the bit pattern: $FFFFFFFF is -1, as the classic reader has it.
+    // classic behaviour: hexadecimal spells the bit pattern, so $FFFFFFFF is -1.
     if (base == 16 && !negative && value > INT32_MAX)
         value -= 0x100000000LL;
     if (value > INT32_MAX || value < INT32_MIN)

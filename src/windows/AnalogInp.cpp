@@ -42,7 +42,8 @@ std::vector<TSlider*> FadersOf(const TWinControl* panel) {
     return faders;
 }
 
-// Sets a flag for the lifetime of the scope and clears it again (also when an error leaves).
+// Clears a flag for the lifetime of the scope and sets it again at its end (also when an error
+// leaves).
 class FlagClearedWhile {
 public:
     explicit FlagClearedWhile(bool& flag) : flag_(flag) { flag_ = false; }
@@ -195,8 +196,8 @@ void TfrmAnalogInp::Slider3Change(TObject* Sender) {
     if (moved->LinkCheck() && moved->LinkCheck()->Checked())
         for (TSlider* fader : faders)
             fader->SetPosition(moved->Position());
-    // Each fader's word comes in from the high end: the strip's first fader ends up in the left
-    // (low) word, the second in the right (high) word.
+    // classic behaviour: each fader's word comes in from the high end, so the strip's first fader
+    // ends up in the left (low) word and the second in the right (high) word.
     GainWords words;
     for (TSlider* fader : faders) {
         words.left = words.right;

@@ -2,32 +2,23 @@
 
 #include "support/UiScript.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace testsupport {
 
 void ManagerWorld::SetUp() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / ("varnel-" + name_ + "-XXXXXX")).string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    home_.emplace(0700, name_);
+    ASSERT_FALSE(home_->Path().empty());
+    dir_ = home_->Path();
     automationSocket_ = dir_ + "/ui.sock";
-    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
-    ::setenv("VARNEL_AUTOMATION", automationSocket_.c_str(), 1);
+    env_.Set("XDG_CONFIG_HOME", dir_);
+    env_.Set("XDG_STATE_HOME", dir_ + "/state");
+    env_.Set("VARNEL_AUTOMATION", automationSocket_);
 }
 
 void ManagerWorld::TearDown() {
-    ::unsetenv("VARNEL_AUTOMATION");
-    ::unsetenv("XDG_STATE_HOME");
-    ::unsetenv("XDG_CONFIG_HOME");
-    std::error_code ignored;
-    if (!dir_.empty())
-        std::filesystem::remove_all(dir_, ignored);
+    home_.reset();
 }
 
 std::string ManagerWorld::Ini() const {

@@ -2,7 +2,6 @@
 
 #include "base/SocketDirectory.h"
 
-#include "support/OtherUser.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>

@@ -2,7 +2,6 @@
 
 #include "base/UnixSocket.h"
 
-#include "support/OtherUser.h"
 #include "support/RawSocket.h"
 #include "support/TempDir.h"
 

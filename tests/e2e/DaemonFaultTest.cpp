@@ -7,7 +7,6 @@
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ProcessFacts.h"
-#include "support/UiScript.h"
 #include "support/Varnelctl.h"
 
 #include <atomic>

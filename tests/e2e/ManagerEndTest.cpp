@@ -3,7 +3,6 @@
 // end of the desktop session by a signal, and the saved view of a window that never opened.
 
 #include "support/CardDaemonSupport.h"
-#include "support/DaemonProcess.h"
 #include "support/ManagerProcess.h"
 #include "support/ManagerWorld.h"
 #include "support/UiScript.h"

@@ -7,7 +7,6 @@
 #include "platform/MessageQueue.h"
 #include "platform/NotifyIcon.h"
 #include "support/CardDaemonSupport.h"
-#include "support/DaemonProcess.h"
 #include "support/PrivateConfigHome.h"
 #include "support/Varnelctl.h"
 #include "toolkit/TApplication.h"

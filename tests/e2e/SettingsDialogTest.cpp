@@ -5,7 +5,6 @@
 #include "driver/ConfigChannel.h"
 #include "forms/FormsFixture.h"
 #include "support/CardDaemonSupport.h"
-#include "support/DaemonProcess.h"
 #include "support/Varnelctl.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/UserInput.h"

@@ -3,7 +3,7 @@
 // reaping of a trivial process; and how soon the caller notices the completion word.
 #include "driver/ConfigChannel.h"
 #include "platform/Shell.h"
-#include "sim/DaemonProcess.h"
+#include "support/DaemonProcess.h"
 
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -18,7 +18,7 @@ extern char** environ;
 namespace {
 
 void BM_GetconfigThroughRundll(benchmark::State& state) {
-    simcard::test::DaemonProcess daemon({"--cards", "1"});
+    testsupport::DaemonProcess daemon({"--cards", "1"});
     if (!daemon.Started()) {
         state.SkipWithError("no card daemon");
         return;

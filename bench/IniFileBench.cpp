@@ -2,9 +2,9 @@
 // again (which reads the file, then saves the window's state into it) in the real manager, driven
 // through `varnelctl ui`, with no settings file and with a ten-megabyte one. Each round starts
 // from the file without the window's keys, so every close writes them.
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/ManagerProcess.h"
+#include "support/UiScript.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -36,14 +36,14 @@ void BM_OpenAndCloseChannelWindow(benchmark::State& state) {
     setenv("VARNEL_NO_AUTOSPAWN", "1", 1);
     setenv("VARNEL_HEADLESS", "1", 1);
     {
-        e2e::CardDaemon daemon(1);
-        e2e::ManagerProcess manager;
+        testsupport::CardDaemon daemon(1);
+        testsupport::ManagerProcess manager;
         if (!daemon.Started() || !manager.WaitForLine("notifyicon\tadd\t")) {
             state.SkipWithError("no manager");
             return;
         }
         auto ui = [&](const std::vector<std::string>& words) {
-            return e2e::Ui(daemon.Socket(), words);
+            return testsupport::Ui(daemon.Socket(), words);
         };
         ui({"tray", "dblclick"});
         for (auto _ : state) {

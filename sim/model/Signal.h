@@ -19,7 +19,7 @@ namespace simcard {
 // device's application signal.
 enum class SignalKind { Silence, Sine, Noise, Swell, File, Capture, PlaybackSink };
 
-// Peaks of a sound file on 0..1, per block of kFileBlockMs and over the whole file.
+// Peaks of a sound file on 0..1, per block of kBlockMs and over the whole file.
 struct FilePeaks {
     static constexpr std::uint32_t kBlockMs = 5;
     std::vector<float> left, right; // one entry per block

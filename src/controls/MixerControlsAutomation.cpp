@@ -8,29 +8,8 @@
 #include "toolkit/automation/RequestWords.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
 namespace {
-
-// The knob offset whose position comes nearest `target`: the slider maps an offset to a position
-// by rounding, so not every position is reachable on a short groove.
-int NearestOffset(const TSlider* slider, int target) {
-    const int travel = slider->Travel();
-    int best = 0;
-    double bestDistance = -1;
-    for (int offset = 0; offset <= travel; ++offset) {
-        const double fraction = travel == 0 ? 0.0 : static_cast<double>(offset) / travel;
-        const double position = std::nearbyint(
-            (static_cast<double>(slider->Max()) - slider->Min()) * fraction + slider->Min());
-        const double distance = std::abs(position - target);
-        if (bestDistance < 0 || distance < bestDistance) {
-            best = offset;
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
 
 std::string DragSlider(TSlider* slider, const std::string& value) {
     auto target = ParseInt(value);
@@ -49,7 +28,7 @@ std::string DragSlider(TSlider* slider, const std::string& value) {
     // moving the mouse down lowers the knob.
     const int x = knob->Width() / 2;
     const int y = knob->Height() / 2;
-    const int moved = slider->Offset() - NearestOffset(slider, *target);
+    const int moved = slider->Offset() - slider->OffsetNearest(*target);
     UserInput::MouseDown(knob, mbLeft, 0, x, y);
     UserInput::MouseMove(knob, ssLeft, x, y + moved);
     UserInput::MouseUp(knob, mbLeft, 0, x, y + moved);

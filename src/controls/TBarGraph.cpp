@@ -1,10 +1,9 @@
 #include "controls/TBarGraph.h"
 
+#include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 TBarGraph::TBarGraph(TComponent* owner) : TCustomPanel(owner) {
     SetBevelOuter(bvLowered);
@@ -25,18 +24,6 @@ TLumi* TBarGraph::Lumis(int index) const {
 int TBarGraph::LitCount() const {
     return static_cast<int>(
         std::count_if(lumis_.begin(), lumis_.end(), [](const TLumi* lumi) { return lumi->On(); }));
-}
-
-int TBarGraph::RoundHalfEven(double value) {
-    if (!(value > INT_MIN))
-        return INT_MIN;
-    if (!(value < INT_MAX))
-        return INT_MAX;
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
-    return static_cast<int>(whole);
 }
 
 void TBarGraph::SetLevel(int value) {

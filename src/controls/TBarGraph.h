@@ -53,9 +53,6 @@ protected:
         if (index >= 0 && index < static_cast<int>(lumis_.size()))
             lumis_[static_cast<std::size_t>(index)]->SetOn(on);
     }
-    // Rounds to the nearest integer, halves to the even one, within the range of int.
-    static int RoundHalfEven(double value);
-
     int level_ = 0;
     int levelMax_ = 65535;
     int topIndex_ = 0;

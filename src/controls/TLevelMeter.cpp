@@ -2,6 +2,7 @@
 
 #include "platform/MessageQueue.h"
 #include "platform/MultimediaTimers.h"
+#include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ constexpr TColor kGreen = 0x00FF00;
 // Runs on the timer thread: it only posts the tick to the meter's window, which refuses it once
 // the meter is gone.
 void MeterTimerProc(UINT timerId, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    PostMessageA(static_cast<HWND>(user), WM_USER + 1, timerId, 0);
+    PostMessageA(static_cast<HWND>(user), WM_METERTICK, timerId, 0);
 }
 
 } // namespace
@@ -35,7 +36,7 @@ TLevelMeter::TLevelMeter(TComponent* owner) : TBarGraph(owner) {
     scale_ = kMappedMax / std::log10(kMappingSteps + 1.0);
     timerInterval_ = 50;
     levelMaxHold_ = 2000;
-    SetMessageHandler(WM_USER + 1, [this](TMessage& message) { DecayTick(message); });
+    SetMessageHandler(WM_METERTICK, [this](TMessage& message) { DecayTick(message); });
 }
 
 TLevelMeter::~TLevelMeter() {

@@ -3,12 +3,15 @@
 // lamps on a logarithmic scale, colours its top lamps red and orange, lets the lit column fall
 // one lamp per tick and holds the highest lamp reached for LevelMaxHold milliseconds.
 //
-// Ticks arrive as WM_USER+1 (DecayTick): from the meter's own multimedia timer when TimerEnable
+// Ticks arrive as WM_METERTICK (DecayTick): from the meter's own multimedia timer when TimerEnable
 // is set, or from a window that drives its meters itself.
 
 #include "controls/TBarGraph.h"
 
 #include <cstdint>
+
+// A meter's tick; wParam names the timer that fired it.
+constexpr UINT WM_METERTICK = WM_USER + 1;
 
 class TLevelMeter : public TBarGraph {
 public:
@@ -44,7 +47,7 @@ public:
     int PeakLumi() const { return peakLumi_; }
     int HoldTicks() const { return holdTicks_; }
 
-    // One fall-back tick (the WM_USER+1 handler). With TimerEnable set only the meter's own
+    // One fall-back tick (the WM_METERTICK handler). With TimerEnable set only the meter's own
     // timer's ticks count; otherwise every tick does. Result is 1 when the tick was taken.
     void DecayTick(TMessage& message);
 

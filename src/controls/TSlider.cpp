@@ -1,5 +1,6 @@
 #include "controls/TSlider.h"
 
+#include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/TBevel.h"
 
@@ -9,16 +10,6 @@
 namespace {
 
 const char* const kRangeMessage = "Wert für Position liegt außerhalb von Min und Max";
-
-// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), whatever the FPU mode.
-int RoundHalfEven(double value) {
-    const double below = std::floor(value);
-    const double rest = value - below;
-    double rounded = below;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(below, 2.0) != 0.0))
-        rounded = below + 1.0;
-    return static_cast<int>(rounded);
-}
 
 // In doubles, so that bounds far apart cannot overflow.
 double FractionOf(int position, int min, int max) {
@@ -183,7 +174,7 @@ void TSlider::SetFraction(double fraction) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
         throw ERangeError(kRangeMessage);
     fraction_ = fraction;
-    position_ = RoundHalfEven((static_cast<double>(max_) - min_) * fraction + min_);
+    position_ = PositionAtFraction(fraction);
     ApplyFractionToOffset();
     PlaceKnobTop();
     if (OnChange)
@@ -275,8 +266,31 @@ void TSlider::KnobMouseMove(int y) {
 }
 
 void TSlider::MoveKnobTo(int offset) {
-    offset = std::clamp(offset, 0, travel_);
-    SetFraction(travel_ == 0 ? 0.0 : static_cast<double>(offset) / travel_);
+    SetFraction(FractionAtOffset(offset));
+}
+
+double TSlider::FractionAtOffset(int offset) const {
+    return travel_ == 0 ? 0.0 : static_cast<double>(std::clamp(offset, 0, travel_)) / travel_;
+}
+
+int TSlider::PositionAtFraction(double fraction) const {
+    return RoundHalfEven((static_cast<double>(max_) - min_) * fraction + min_);
+}
+
+int TSlider::PositionAtOffset(int offset) const {
+    return PositionAtFraction(FractionAtOffset(offset));
+}
+
+int TSlider::OffsetNearest(int position) const {
+    // In doubles, so that bounds far apart cannot overflow.
+    auto miss = [&](int offset) {
+        return std::abs(static_cast<double>(PositionAtOffset(offset)) - position);
+    };
+    int best = 0;
+    for (int offset = 1; offset <= travel_; ++offset)
+        if (miss(offset) < miss(best))
+            best = offset;
+    return best;
 }
 
 void TSlider::KeyDown(WORD& key, TShiftState shift) {

@@ -54,6 +54,10 @@ public:
     // The distance in pixels the knob may move, and its current distance from its lowest place.
     int Travel() const { return travel_; }
     int Offset() const { return offset_; }
+    // The position a drag to `offset` gives, and the lowest offset whose position comes nearest
+    // `position`: on a short groove not every position can be reached.
+    int PositionAtOffset(int offset) const;
+    int OffsetNearest(int position) const;
     bool LaidOut() const { return laidOut_; }
     bool Dragging() const { return dragging_; }
 
@@ -85,6 +89,8 @@ private:
     void KnobMouseMove(int y);
     void KnobMouseUp();
     void MoveKnobTo(int offset);
+    double FractionAtOffset(int offset) const;
+    int PositionAtFraction(double fraction) const;
 
     TSliderKnob* knob_ = nullptr;
     TBevel* knobLine_ = nullptr;

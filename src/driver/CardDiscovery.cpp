@@ -57,8 +57,8 @@ int FileDevices(UINT count, MMRESULT (*getCaps)(UINT_PTR, Caps*, UINT), DWORD* s
         int slot = SlotOf(caps.wPid, name, analog, digital, adat);
         if (slot < 0)
             continue;
-        // Every matching device counts, also one on a slot already filled; a slot past the
-        // fourth card (a fifth card's name) is not recorded.
+        // classic behaviour: every matching device counts, also one on a slot already filled; a
+        // slot past the fourth card (a fifth card's name) is not recorded.
         ++matched;
         if (slot < kSlotCount)
             slots[slot] = device;
@@ -74,6 +74,7 @@ int CardFromDeviceName(const std::string& name) {
     while (start > 1 && name[start - 1] != ' ')
         --start;
     std::string word = name.substr(start, 3);
+    // classic behaviour: a name without a last word (empty, or ending in a blank) is card I's.
     if (word.empty())
         word = "I";
     for (int card = 0; card < kMaxCards; ++card)

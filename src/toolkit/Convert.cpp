@@ -2,6 +2,8 @@
 
 #include "toolkit/Exceptions.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 
 int StrToInt(const std::string& text) {
@@ -38,10 +40,22 @@ int StrToInt(const std::string& text) {
     }
     if (negative)
         value = -value;
-    // Hexadecimal spells the bit pattern: $FFFFFFFF is -1, as the classic reader has it.
+    // classic behaviour: hexadecimal spells the bit pattern, so $FFFFFFFF is -1.
     if (base == 16 && !negative && value > INT32_MAX)
         value -= 0x100000000LL;
     if (value > INT32_MAX || value < INT32_MIN)
         fail();
     return static_cast<int>(value);
+}
+
+int RoundHalfEven(double value) {
+    if (!(value > INT_MIN))
+        return INT_MIN;
+    if (!(value < INT_MAX))
+        return INT_MAX;
+    double whole = std::floor(value);
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
+        whole += 1.0;
+    return static_cast<int>(whole);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The classic text-to-number conversion.
+// The classic conversions between text and numbers, and the classic rounding.
 
 #include <string>
 
@@ -7,3 +7,7 @@
 // anything else, or a value outside 32 bits, raises EConvertError
 // "'<text>' ist kein gültiger Integerwert".
 int StrToInt(const std::string& text);
+
+// The nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4) whatever the FPU's
+// rounding mode; beyond the range of int, the nearer end of it.
+int RoundHalfEven(double value);

@@ -29,8 +29,8 @@ struct SystemMenuItem {
     bool grayed = false;
 };
 
-// The window's system menu, made with the standard items on first use; bRevert = TRUE throws the
-// additions away and returns 0, as the classic call does. 0 for a window that does not exist.
+// The window's system menu, made with the standard items on first use; 0 for a window that does
+// not exist. classic behaviour: bRevert = TRUE throws the additions away and returns 0.
 HMENU GetSystemMenu(HWND hwnd, BOOL bRevert);
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, const char* text);
 BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR newId, const char* text);

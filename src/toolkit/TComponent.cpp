@@ -1,6 +1,7 @@
 #include "toolkit/TComponent.h"
 
 #include "toolkit/Exceptions.h"
+#include "toolkit/ScopeGuards.h"
 
 #include <algorithm>
 #include <cctype>
@@ -157,6 +158,9 @@ void TComponent::EndLoading() {
     // A component destroyed by an earlier Loaded() must not be touched; track removals.
     runs.push_back(LoadingRun{nullptr, loaded});
     const std::size_t guard = runs.size() - 1;
+    // The tracking goes however the layout and the Loaded() calls end.
+    const TScopeExit tracked(
+        [guard] { Runs().erase(Runs().begin() + static_cast<std::ptrdiff_t>(guard)); });
     auto alive = [guard](TComponent* c) {
         auto& list = Runs()[guard].created;
         return std::find(list.begin(), list.end(), c) != list.end();
@@ -167,5 +171,4 @@ void TComponent::EndLoading() {
     for (std::size_t i = 0; i < loaded.size(); ++i)
         if (alive(loaded[i]))
             loaded[i]->Loaded();
-    Runs().erase(Runs().begin() + static_cast<std::ptrdiff_t>(guard));
 }

@@ -67,7 +67,8 @@ protected:
     virtual void LoadingLayout() {}
     // This component became the root of a loading run.
     virtual void LoadingBegun() {}
-    // Tells the owner's other components when one is inserted or removed.
+    // Called on the owner alone when one of its components is inserted or removed; the other
+    // components it owns are not told.
     virtual void Notification(TComponent* component, TOperation operation);
 
 private:

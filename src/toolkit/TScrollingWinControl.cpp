@@ -96,13 +96,13 @@ void TControlScrollBar::Scroll(TScrollCode code, int pos) {
 TScrollingWinControl::TScrollingWinControl(TComponent* owner) : TWinControl(owner) {}
 
 void TScrollingWinControl::ScrollBy(int dx, int dy) {
-    DisableAlign();
+    TAlignHold hold(this);
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);
         c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
     }
     // Aligned children are placed again from the bars' positions as the alignment resumes.
-    EnableAlign();
+    hold.Release();
     Invalidate();
 }
 

@@ -47,7 +47,8 @@ public:
 
     bool AcceptsFocus() const override { return true; }
     // Left and Up lower by LineSize, Right and Down raise; Prior/Next by PageSize; Home to Min,
-    // End to Max (the classic control's direction, also when vertical).
+    // End to Max. classic behaviour: the same direction when vertical, where Up moves the thumb
+    // towards Min at the top.
     void KeyDown(WORD& key, TShiftState shift) override;
 
 protected:

@@ -1,10 +1,12 @@
 #include "toolkit/TWinControl.h"
 
 #include "toolkit/Exceptions.h"
+#include "toolkit/ScopeGuards.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TForm.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -114,6 +116,11 @@ void TWinControl::DisableAlign() {
     ++alignLevel_;
 }
 
+void TWinControl::DropAlignLevel() {
+    if (alignLevel_ > 0)
+        --alignLevel_;
+}
+
 void TWinControl::EnableAlign() {
     if (alignLevel_ == 0)
         return;
@@ -132,23 +139,20 @@ void TWinControl::AlignControl(TControl* control) {
             alignNeeded_ = true;
         return;
     }
+    // However the passes end, the level comes back down and nothing is left pending.
     ++alignLevel_;
-    try {
-        for (int pass = 0; pass < kMaxAlignPasses; ++pass) {
-            alignNeeded_ = false;
-            TRect rect = ClientRect();
-            AlignControls(control, rect);
-            if (!alignNeeded_)
-                break;
-            control = nullptr;
-        }
-    } catch (...) {
+    const TScopeExit aligned([this] {
         alignNeeded_ = false;
         --alignLevel_;
-        throw;
+    });
+    for (int pass = 0; pass < kMaxAlignPasses; ++pass) {
+        alignNeeded_ = false;
+        TRect rect = ClientRect();
+        AlignControls(control, rect);
+        if (!alignNeeded_)
+            break;
+        control = nullptr;
     }
-    alignNeeded_ = false;
-    --alignLevel_;
 }
 
 void TWinControl::AlignControls(TControl* control, TRect& rect) {
@@ -198,9 +202,10 @@ void TWinControl::PlaceAligned(TControl* control, TAlign align, TRect& rect) {
     default:
         break;
     }
-    positioning_ = control;
-    control->SetBounds(newLeft, newTop, newWidth, newHeight);
-    positioning_ = nullptr;
+    {
+        const TScopedValue<TControl*> positioning(positioning_, control);
+        control->SetBounds(newLeft, newTop, newWidth, newHeight);
+    }
     // A control that keeps another size than it was given takes exactly the room it kept.
     if (control->Width() != newWidth || control->Height() != newHeight) {
         switch (align) {
@@ -417,4 +422,17 @@ void DestroyPeers(TControl* control) {
     control->hasPeer_ = false;
     if (auto* observer = BackendObserver())
         observer->ControlDestroyed(control);
+}
+
+TAlignHold::TAlignHold(TWinControl* control) : control_(control) {
+    control_->DisableAlign();
+}
+
+TAlignHold::~TAlignHold() {
+    if (control_)
+        control_->DropAlignLevel();
+}
+
+void TAlignHold::Release() {
+    std::exchange(control_, nullptr)->EnableAlign();
 }

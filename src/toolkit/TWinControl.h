@@ -29,6 +29,7 @@ public:
 
     // Alignment of the children: top, bottom, left, right, then client; hidden children take no
     // room. Requests while aligning or while disabled are remembered and run once afterwards.
+    // See also TAlignHold, which holds the alignment for a scope.
     void DisableAlign();
     void EnableAlign();
     bool AlignDisabled() const { return alignLevel_ > 0; }
@@ -95,6 +96,9 @@ protected:
 
 private:
     friend class TControl;
+    friend class TAlignHold;
+    // Takes the level down without aligning: for a hold an exception ends.
+    void DropAlignLevel();
     void PlaceAligned(TControl* control, TAlign align, TRect& rect);
 
     std::vector<TControl*> controls_;
@@ -108,6 +112,21 @@ private:
     bool parentCtl3D_ = true;
     HWND handle_ = 0;
     std::unordered_map<UINT, TMessageHandler> handlers_;
+};
+
+// DisableAlign for the length of a scope. Release() ends the hold as EnableAlign does, running the
+// alignment held back meanwhile (which may raise); a scope left by an exception only takes the
+// level back down, so the control is not left unaligned for good.
+class TAlignHold {
+public:
+    explicit TAlignHold(TWinControl* control);
+    ~TAlignHold();
+    TAlignHold(const TAlignHold&) = delete;
+    TAlignHold& operator=(const TAlignHold&) = delete;
+    void Release();
+
+private:
+    TWinControl* control_;
 };
 
 // Makes peers for a control and everything inside it (parents first) and tells the backend.

@@ -8,6 +8,7 @@
 #include "driver/DriverMessages.h"
 #include "forms/AboutBox.h"
 #include "forms/WindowChrome.h"
+#include "toolkit/Convert.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TPanel.h"
 
@@ -41,7 +42,8 @@ std::vector<TSlider*> FadersOf(const TWinControl* panel) {
     return faders;
 }
 
-// Sets a flag for the lifetime of the scope and clears it again (also when an error leaves).
+// Clears a flag for the lifetime of the scope and sets it again at its end (also when an error
+// leaves).
 class FlagClearedWhile {
 public:
     explicit FlagClearedWhile(bool& flag) : flag_(flag) { flag_ = false; }
@@ -67,9 +69,7 @@ int TfrmAnalogInp::MaxWidth(int cards) {
 }
 
 int TfrmAnalogInp::PositionOfGainWord(WORD word) {
-    const int whole = word / 256;
-    const int rest = word % 256;
-    return rest > 128 || (rest == 128 && whole % 2 != 0) ? whole + 1 : whole;
+    return RoundHalfEven(word / 256.0);
 }
 
 void TfrmAnalogInp::WireReactions() {
@@ -189,17 +189,22 @@ void TfrmAnalogInp::Slider3Change(TObject* Sender) {
     auto* moved = dynamic_cast<TSlider*>(Sender);
     if (!moved)
         return;
+    // A linked strip follows the moved fader. The guard is cleared meanwhile, so the others'
+    // changes send nothing of their own: one message carries the strip's words.
     FlagClearedWhile guard(changeGuard_);
     const std::vector<TSlider*> faders = FadersOf(moved->Parent());
     if (moved->LinkCheck() && moved->LinkCheck()->Checked())
         for (TSlider* fader : faders)
             fader->SetPosition(moved->Position());
-    // The strip's first fader ends up in the low word, the second in the high word.
-    DWORD packed = 0;
-    for (TSlider* fader : faders)
-        packed = packed >> 16 | static_cast<DWORD>(GainWordOf(fader->Position())) << 16;
+    // classic behaviour: each fader's word comes in from the high end, so the strip's first fader
+    // ends up in the left (low) word and the second in the right (high) word.
+    GainWords words;
+    for (TSlider* fader : faders) {
+        words.left = words.right;
+        words.right = GainWordOf(fader->Position());
+    }
     if (moved->Number() >= 0 && moved->Number() < 2 * Cards())
-        SendControlMessage(HandleEntry(moved->Number()), INMSG_SET_GAIN, packed);
+        SendControlMessage(HandleEntry(moved->Number()), INMSG_SET_GAIN, words.Packed());
 }
 
 // classic behaviour: checking a link box moves every fader of the strip to the first one, each

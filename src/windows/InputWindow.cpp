@@ -46,6 +46,8 @@ void TInputWindow::CheckButtonsFromState(const TPanel* designed, int byteIndex) 
         if (card < 0 || card >= Cards())
             continue;
         const BYTE value = MonitorStateOf(card).b[byteIndex];
+        // classic behaviour: checking a button from code runs its click, so each button checked
+        // here sends its card's unchanged state back to the driver once.
         for (int c = 0; c < panel->ControlCount(); ++c)
             if (auto* button = dynamic_cast<TRadioButton*>(panel->Controls(c)))
                 button->SetChecked(value == button->Tag());

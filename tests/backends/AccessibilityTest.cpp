@@ -10,9 +10,9 @@
 #include "controls/TLevelMeter.h"
 #include "controls/TSlider.h"
 #include "forms/AboutBox.h"
-#include "forms/PrivateConfigHome.h"
 #include "platform/CardConnection.h"
 #include "sim/model/CardModel.h"
+#include "support/PrivateConfigHome.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
@@ -80,7 +80,7 @@ protected:
     TMixControlWnd* hub = nullptr;
 
 private:
-    PrivateConfigHome configHome_{"a11y"};
+    testsupport::PrivateConfigHome configHome_{"a11y"};
 };
 
 TEST_F(AccessibilityTest, TheHubShowsItsEightBoxesByNameAndStateAndATogglesOpensItsWindow) {

@@ -5,9 +5,9 @@
 #include "controls/TSlider.h"
 #include "driver/CardDiscovery.h"
 #include "forms/AboutBox.h"
-#include "forms/PrivateConfigHome.h"
 #include "platform/CardConnection.h"
 #include "sim/model/CardModel.h"
+#include "support/PrivateConfigHome.h"
 #include "toolkit/TForm.h"
 #include "windows/AnalogInp.h"
 
@@ -43,7 +43,7 @@ protected:
     TForm* hub = nullptr;
 
 private:
-    PrivateConfigHome configHome_{"desk"};
+    testsupport::PrivateConfigHome configHome_{"desk"};
 };
 
 TEST_F(AnalogInpDesktop, DraggingTheSecondCardsKnobSendsItsGainAndOpeningSendsNone) {

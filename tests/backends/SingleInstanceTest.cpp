@@ -2,6 +2,8 @@
 
 #include "backends/qt/SingleInstance.h"
 
+#include "support/RawSocket.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -43,11 +45,8 @@ TEST(SingleInstance, SocketLeftByAnEndedManagerIsTakenOver) {
     const std::string path = PrivatePath("stale");
     {
         // A socket file that nobody listens on any more.
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const int fd = testsupport::RawBind(path);
+        ASSERT_GE(fd, 0);
         close(fd);
     }
     SingleInstance instance;
@@ -60,11 +59,8 @@ TEST(SingleInstance, RequestOtherThanShowIsIgnored) {
     SingleInstance first;
     std::string error;
     ASSERT_EQ(first.Claim(path, error), SingleInstance::Outcome::First) << error;
-    const int client = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int client = testsupport::RawConnect(path);
+    ASSERT_GE(client, 0);
     ASSERT_EQ(write(client, "quit\n", 5), 5);
     int shown = 0;
     first.ServeOne([&] { ++shown; });

@@ -2,7 +2,7 @@
 
 #include "base/SocketDirectory.h"
 
-#include "base/OtherUser.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -2,7 +2,8 @@
 
 #include "base/UnixSocket.h"
 
-#include "base/OtherUser.h"
+#include "support/RawSocket.h"
+#include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -23,11 +24,8 @@ bool CloseOnExec(int fd) {
 }
 
 void LeaveStaleSocket(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int fd = testsupport::RawBind(path);
+    ASSERT_GE(fd, 0);
     close(fd);
 }
 

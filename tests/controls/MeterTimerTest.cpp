@@ -47,8 +47,8 @@ TEST_F(MeterTimerTest, AnEnabledMeterTakesOnlyTicksOfItsOwnTimer) {
     EXPECT_EQ(Tick(left, left->TimerId()), 1);
     EXPECT_EQ(left->TopIndex(), 38);
     // The message reaches the meter through its window, as its timer posts it.
-    EXPECT_EQ(left->Perform(WM_USER + 1, left->TimerId()), 1);
-    EXPECT_EQ(left->Perform(WM_USER + 1, right->TimerId()), 0);
+    EXPECT_EQ(left->Perform(WM_METERTICK, left->TimerId()), 1);
+    EXPECT_EQ(left->Perform(WM_METERTICK, right->TimerId()), 0);
     EXPECT_EQ(left->TopIndex(), 37);
 
     // Switched off, the timer is gone and the meter takes any tick, as a window that drives its

@@ -266,6 +266,18 @@ TEST_F(SliderTest, DraggingUpRaisesThePositionAndTheKnobFollowsTheMouse) {
     EXPECT_TRUE(changes.empty()) << "moving without a pressed button drags nothing";
 }
 
+TEST_F(SliderTest, TheOffsetNearestAPositionIsWhereADragComesClosestToIt) {
+    TSlider* s = LoadFader();
+    // 147 positions over 100 pixels: offset 30 gives 152.1 -> 152, offset 31 gives 153.57 -> 154.
+    EXPECT_EQ(s->PositionAtOffset(30), 152);
+    EXPECT_EQ(s->OffsetNearest(152), 30);
+    EXPECT_EQ(s->OffsetNearest(153), 30) << "unreachable: the lower of two equally near offsets";
+    EXPECT_EQ(s->OffsetNearest(154), 31);
+    EXPECT_EQ(s->OffsetNearest(255), 100);
+    Drag(s, 13, {-s->OffsetNearest(154)});
+    EXPECT_EQ(s->Position(), 154) << "the drag reaches what the mapping promised";
+}
+
 TEST_F(SliderTest, DraggingPastEitherEndStopsTheKnobThere) {
     TSlider* s = LoadFader();
     Drag(s, 13, {-70, -70, -500});

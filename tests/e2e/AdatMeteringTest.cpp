@@ -2,10 +2,11 @@
 // `varnelctl ui`, `varnelctl signal` and `varnelctl fault` as a user's script would: its meters
 // follow the signals at the cards' inputs, and closing it gives the cards' devices back.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,19 +16,19 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::LineWith;
-using e2e::ManagerProcess;
-using e2e::MetersOf;
-using e2e::PollUntil;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using testsupport::CardDaemon;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
+using testsupport::MetersOf;
+using testsupport::PollUntil;
 
 constexpr int kCards = 4;
 // Two meters (left, right) per ADAT pair, four pairs per card, the cards side by side.
 constexpr int kMetersPerCard = 8;
 
-class AdatMeteringTest : public e2e::ManagerWorld {
+class AdatMeteringTest : public testsupport::ManagerWorld {
 protected:
     AdatMeteringTest() : ManagerWorld("adat") {}
 };

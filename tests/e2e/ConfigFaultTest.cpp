@@ -3,11 +3,13 @@
 // so these runs wait for it with a deadline.
 
 #include "driver/ConfigChannel.h"
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/ProcessFacts.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/ProcessFacts.h"
+#include "support/UiScript.h"
+#include "support/Varnelctl.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,8 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using e2e::CardDaemon;
-using e2e::ManagerProcess;
+using testsupport::CardDaemon;
+using testsupport::ManagerProcess;
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer's allocator keeps freed memory in quarantine, so the resident set says nothing
@@ -35,7 +37,7 @@ const std::string kRefusedBox =
     "\"Fehler\" 0x10 \"Die Einstellungen des Varnel PRO Treibers können derzeit nicht geändert "
     "werden.\\r\\nBeenden Sie erst alle Anwendungen, welche die Varnel PRO verwenden.\"\nok\n";
 
-class ConfigFaultTest : public e2e::ManagerWorld {
+class ConfigFaultTest : public testsupport::ManagerWorld {
 protected:
     ConfigFaultTest() : ManagerWorld("faults") {}
     // A manager on one card with its hub and settings dialog open.
@@ -57,7 +59,7 @@ protected:
     std::string Ui(const std::vector<std::string>& words) {
         return ManagerWorld::Ui(*daemon_, words);
     }
-    std::string Trace() { return simcard::test::RunVarnelctl(daemon_->Socket(), {"trace"}).out; }
+    std::string Trace() { return testsupport::RunVarnelctl(daemon_->Socket(), {"trace"}).out; }
 
     // Edits the settings and clicks Apply; how long the program took to answer the click or to
     // put up a box (the click is answered as the box's loop begins).
@@ -69,14 +71,14 @@ protected:
     }
 
     bool ApplyButtonEnabled() {
-        return e2e::LineWith(Ui({"dump", kDialog}), " btnApply ").find(" enabled=1") !=
+        return testsupport::LineWith(Ui({"dump", kDialog}), " btnApply ").find(" enabled=1") !=
                std::string::npos;
     }
 
     bool NoChildren() {
         std::string children;
-        const bool none = e2e::PollUntil(2s, [&] {
-            children = e2e::ChildStates(manager_->Pid());
+        const bool none = testsupport::PollUntil(2s, [&] {
+            children = testsupport::ChildStates(manager_->Pid());
             return children.empty();
         });
         EXPECT_TRUE(none) << "children of the manager in states " << children;
@@ -128,7 +130,8 @@ TEST_F(ConfigFaultTest, ACrashedConfigurationProcessFailsTheApplyAtOnce) {
     ASSERT_EQ(Ui({"click", kDialog, "btnOk"}), "ok\n");
     ExpectRefused();
     const std::string windows = Ui({"windows"});
-    EXPECT_NE(e2e::LineWith(windows, "\"" + kDialog + "\"").find(" visible=1 "), std::string::npos)
+    EXPECT_NE(testsupport::LineWith(windows, "\"" + kDialog + "\"").find(" visible=1 "),
+              std::string::npos)
         << windows;
     ExpectWorkingAgain();
 }
@@ -155,25 +158,25 @@ TEST_F(ConfigFaultTest, TwoHundredConfigurationProcessesLeaveMemoryAndDescriptor
     };
     const pid_t pid = manager_->Pid();
     // A warm-up round first: caches, pools and the program's lazily built parts settle.
-    ASSERT_EQ(e2e::UiBatch(automationSocket_, openings(20), 40),
+    ASSERT_EQ(testsupport::UiBatch(automationSocket_, openings(20), 40),
               std::vector<std::string>(40, "ok"));
     ASSERT_TRUE(NoChildren());
-    const std::size_t descriptors = e2e::OpenDescriptors(pid);
-    const long before = e2e::ResidentKiB(pid);
+    const std::size_t descriptors = testsupport::OpenDescriptors(pid);
+    const long before = testsupport::ResidentKiB(pid);
     ASSERT_TRUE(daemon_->Ctl({"trace", "--clear"}));
 
-    ASSERT_EQ(e2e::UiBatch(automationSocket_, openings(200), 400),
+    ASSERT_EQ(testsupport::UiBatch(automationSocket_, openings(200), 400),
               std::vector<std::string>(400, "ok"));
     ASSERT_TRUE(NoChildren());
     std::size_t now = 0;
     // The request connection closes a moment after its last answer.
-    EXPECT_TRUE(e2e::PollUntil(2s,
-                               [&] {
-                                   now = e2e::OpenDescriptors(pid);
-                                   return now == descriptors;
-                               }))
+    EXPECT_TRUE(testsupport::PollUntil(2s,
+                                       [&] {
+                                           now = testsupport::OpenDescriptors(pid);
+                                           return now == descriptors;
+                                       }))
         << now << " descriptors open, " << descriptors << " before";
-    const long after = e2e::ResidentKiB(pid);
+    const long after = testsupport::ResidentKiB(pid);
     if (kResidentSetMeasurable) {
         EXPECT_LT(after - before, 1024)
             << "VmRSS " << before << " KiB before, " << after << " KiB after";

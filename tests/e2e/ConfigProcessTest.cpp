@@ -1,9 +1,9 @@
 // The configuration process (the real rundll) and the configuration channel that starts it,
 // against a real card daemon.
 #include "driver/ConfigChannel.h"
-#include "e2e/CardDaemonSupport.h"
 #include "platform/Wow16.h"
 #include "sim/ArenaBlock.h"
+#include "support/CardDaemonSupport.h"
 
 #include <chrono>
 #include <cstdio>
@@ -35,13 +35,14 @@ protected:
         ASSERT_TRUE(daemon.Started());
         ConfigChannelEnabled = 1;
     }
-    e2e::CardDaemon daemon{2};
+    testsupport::CardDaemon daemon{2};
 };
 
 TEST_F(ConfigProcessE2E, RundllCarriesOutEachCommandOnTheCallersBlocks) {
     ASSERT_TRUE(daemon.Ctl({"state", "card", "2", "-9"}));
     Block states(20), flag(4), config(800), done(4);
-    auto r = e2e::RunProgram("rundll", {kEntry, "getstates", states.Arg('$'), done.Arg('#')});
+    auto r =
+        testsupport::RunProgram("rundll", {kEntry, "getstates", states.Arg('$'), done.Arg('#')});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(states.Int(0), 1);
     EXPECT_EQ(states.Int(8), -9);
@@ -49,19 +50,19 @@ TEST_F(ConfigProcessE2E, RundllCarriesOutEachCommandOnTheCallersBlocks) {
 
     std::memset(done.flat, 0, 4);
     ASSERT_TRUE(daemon.Ctl({"busy", "0", "analog-out", "on"}));
-    r = e2e::RunProgram("rundll", {kEntry, "reconfigurable", flag.Arg('$'), done.Arg('#')});
+    r = testsupport::RunProgram("rundll", {kEntry, "reconfigurable", flag.Arg('$'), done.Arg('#')});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(flag.Int(), 0) << "a device is busy";
     EXPECT_NE(done.Int(), 0);
 
     std::memset(done.flat, 0, 4);
-    r = e2e::RunProgram("rundll", {kEntry, "getconfig", config.Arg('$'), done.Arg('#')});
+    r = testsupport::RunProgram("rundll", {kEntry, "getconfig", config.Arg('$'), done.Arg('#')});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Hex(config.flat + 200, 200), daemon.Status()["card.1.config.raw"]);
 
     std::memset(done.flat, 0, 4);
     std::memset(config.flat, 0xFF, 4); // RemoveNotice of card 0
-    r = e2e::RunProgram("rundll", {kEntry, "setconfig", config.Arg('$'), done.Arg('#')});
+    r = testsupport::RunProgram("rundll", {kEntry, "setconfig", config.Arg('$'), done.Arg('#')});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(daemon.Status()["card.0.config.raw"].substr(0, 8), "FFFFFFFF");
     EXPECT_NE(done.Int(), 0);
@@ -92,7 +93,7 @@ TEST_F(ConfigProcessE2E, RundllRefusesEveryBadCommandLineAndWritesNothing) {
         {{kEntry, "getstates", data}, "arguments"},
     };
     for (const auto& c : cases) {
-        auto r = e2e::RunProgram("rundll", c.args);
+        auto r = testsupport::RunProgram("rundll", c.args);
         EXPECT_NE(r.status, 0) << c.mentions;
         EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
     }

@@ -2,11 +2,12 @@
 // on its own while a client metering the card, as a channel window does, is answered as quickly
 // as ever; and clients coming and going by the thousand leave no descriptor or memory behind.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ProcessFacts.h"
-#include "e2e/UiScript.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/Wire.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ProcessFacts.h"
+#include "support/Varnelctl.h"
 
 #include <atomic>
 #include <cerrno>
@@ -23,9 +24,9 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using simcard::CardClient;
 using simcard::WaveDirection;
-using simcard::test::RawConnection;
 using simcard::wire::FrameType;
 using simcard::wire::Writer;
+using testsupport::RawConnection;
 using Bytes = std::vector<std::uint8_t>;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -41,7 +42,7 @@ const Bytes kControlFormat = {1, 0, 2,  0, 0x44, 0xAC, 0,   0,   0x10, 0xB1, 2, 
 
 std::uint32_t AnalogIn(const std::string& socket) {
     return static_cast<std::uint32_t>(
-        std::stoul(e2e::CardDaemon::StatusOf(socket).at("card.0.device.analog-in")));
+        std::stoul(testsupport::StatusFacts(socket).at("card.0.device.analog-in")));
 }
 
 // Meters card 0's analog input as a channel window does, one read after the other on a thread
@@ -121,7 +122,7 @@ class DaemonFaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(daemon_.Started());
-        const auto pids = e2e::DaemonsServing(daemon_.Socket());
+        const auto pids = testsupport::DaemonsServing(daemon_.Socket());
         ASSERT_EQ(pids.size(), 1u);
         pid_ = pids[0];
     }
@@ -132,18 +133,19 @@ protected:
         std::string error;
         EXPECT_TRUE(probe.Connect(daemon_.Socket(), &error)) << error;
         std::size_t descriptors = 0;
-        EXPECT_TRUE(e2e::PollUntil(2s, [&] {
-            descriptors = e2e::OpenDescriptors(pid_);
+        EXPECT_TRUE(testsupport::PollUntil(2s, [&] {
+            descriptors = testsupport::OpenDescriptors(pid_);
             return Fact(probe.Control({"status"}).output, "clients") == "1";
         }));
         return descriptors - 1;
     }
     // Waits until the daemon holds `descriptors` again (it sees hang-ups on its own schedule).
     bool DescriptorsBackTo(std::size_t descriptors) {
-        return e2e::PollUntil(2s, [&] { return e2e::OpenDescriptors(pid_) == descriptors; });
+        return testsupport::PollUntil(
+            2s, [&] { return testsupport::OpenDescriptors(pid_) == descriptors; });
     }
 
-    e2e::CardDaemon daemon_{1};
+    testsupport::CardDaemon daemon_{1};
     pid_t pid_ = -1;
 };
 
@@ -202,7 +204,7 @@ TEST_F(DaemonFaultTest, OnlyTheMisbehavingClientIsDroppedAndMeteringGoesOnUndist
     RecordProperty("MeterReads", meter.Reads());
     // The poll's own connection closes with it.
     EXPECT_TRUE(DescriptorsBackTo(descriptors))
-        << e2e::OpenDescriptors(pid_) << " descriptors, " << descriptors << " before";
+        << testsupport::OpenDescriptors(pid_) << " descriptors, " << descriptors << " before";
 }
 
 TEST_F(DaemonFaultTest, AThousandClientsComingAndGoingLeaveDescriptorsAndMemoryAsTheyWere) {
@@ -223,12 +225,12 @@ TEST_F(DaemonFaultTest, AThousandClientsComingAndGoingLeaveDescriptorsAndMemoryA
     cycles(100);
     const std::size_t descriptors = IdleDescriptors();
     ASSERT_TRUE(DescriptorsBackTo(descriptors));
-    const long before = e2e::ResidentKiB(pid_);
+    const long before = testsupport::ResidentKiB(pid_);
 
     cycles(1000);
     EXPECT_TRUE(DescriptorsBackTo(descriptors))
-        << e2e::OpenDescriptors(pid_) << " descriptors, " << descriptors << " before";
-    const long after = e2e::ResidentKiB(pid_);
+        << testsupport::OpenDescriptors(pid_) << " descriptors, " << descriptors << " before";
+    const long after = testsupport::ResidentKiB(pid_);
     if (kResidentSetMeasurable) {
         EXPECT_LT(after - before, 1024)
             << "VmRSS " << before << " KiB before, " << after << " KiB after";

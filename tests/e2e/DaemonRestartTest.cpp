@@ -2,10 +2,11 @@
 // meters of an open window fall dark while no daemon answers and light again when one does, and
 // the cards' configuration outlives a daemon that ended when idle.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -18,11 +19,11 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::LineWith;
-using e2e::ManagerProcess;
-using e2e::MetersOf;
-using e2e::PollUntil;
+using testsupport::CardDaemon;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
+using testsupport::MetersOf;
+using testsupport::PollUntil;
 using namespace std::chrono_literals;
 
 constexpr int kCards = 2;
@@ -43,13 +44,14 @@ double CpuSeconds(pid_t pid) {
     return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-class DaemonRestartTest : public e2e::ManagerWorld {
+class DaemonRestartTest : public testsupport::ManagerWorld {
 protected:
     DaemonRestartTest() : ManagerWorld("restart") {}
 
     // Polls the window's meters until `done` holds for all of them.
     bool MetersUntil(const CardDaemon& daemon, std::chrono::milliseconds deadline,
-                     const std::function<bool(const e2e::MeterState&)>& done, std::string& dump) {
+                     const std::function<bool(const testsupport::MeterState&)>& done,
+                     std::string& dump) {
         return PollUntil(deadline, [&] {
             dump = Ui(daemon, {"dump", kAdat});
             const auto meters = MetersOf(dump);
@@ -83,11 +85,12 @@ TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnsw
 
     daemon.Kill();
     EXPECT_TRUE(MetersUntil(
-        daemon, 1s, [](const e2e::MeterState& m) { return m.level == 0; }, dump))
+        daemon, 1s, [](const testsupport::MeterState& m) { return m.level == 0; }, dump))
         << "a signal is shown that is not there:\n"
         << dump;
     EXPECT_TRUE(MetersUntil(
-        daemon, 5s, [](const e2e::MeterState& m) { return m.lit == 0 && m.peak == 0; }, dump))
+        daemon, 5s, [](const testsupport::MeterState& m) { return m.lit == 0 && m.peak == 0; },
+        dump))
         << dump;
 
     // Without a daemon the program waits quietly: a measurement window, not a wait for a timer.
@@ -134,7 +137,7 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     {
         ManagerProcess manager;
         const std::string master = settings(manager);
-        ASSERT_TRUE(e2e::Carries(master, "checked=0")) << "the default record: " << master;
+        ASSERT_TRUE(testsupport::Carries(master, "checked=0")) << "the default record: " << master;
         ASSERT_EQ(Ui(daemon, {"click", kSettings, "chkMaster"}), "ok\n");
         ASSERT_EQ(Ui(daemon, {"click", kSettings, "btnApply"}), "ok\n");
         EXPECT_EQ(daemon.Status()["card.0.config.CardIsMaster"], "-1");
@@ -147,16 +150,16 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     {
         ManagerProcess manager;
         const std::string master = settings(manager);
-        EXPECT_TRUE(e2e::Carries(master, "checked=1")) << "the record was lost: " << master;
+        EXPECT_TRUE(testsupport::Carries(master, "checked=1")) << "the record was lost: " << master;
         kill(manager.Pid(), SIGTERM);
         manager.Wait();
     }
     ::setenv("VARNEL_NO_AUTOSPAWN", "1", 1);
-    const auto started = e2e::DaemonsServing(daemon.Socket());
+    const auto started = testsupport::DaemonsServing(daemon.Socket());
     EXPECT_EQ(started.size(), 1u);
     for (int pid : started)
         kill(pid, SIGTERM);
-    EXPECT_TRUE(PollUntil(5s, [&] { return e2e::DaemonsServing(daemon.Socket()).empty(); }))
+    EXPECT_TRUE(PollUntil(5s, [&] { return testsupport::DaemonsServing(daemon.Socket()).empty(); }))
         << "the daemon started on demand did not end";
 }
 

@@ -4,10 +4,13 @@
 // real drawings of the right size, the meters' lamps among them. On a desktop whose panel hosts
 // StatusNotifierItems the icon is one, and the host's opening gesture opens the hub.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/UiScript.h"
-#include "e2e/XvfbServer.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+#include "support/UiScript.h"
+#include "support/XvfbServer.h"
 
 #include <QColor>
 #include <QImage>
@@ -22,13 +25,13 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::LineWith;
-using e2e::ManagerProcess;
-using e2e::MetersOf;
-using e2e::PollUntil;
-using e2e::XvfbServer;
 using std::chrono::seconds;
+using testsupport::CardDaemon;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
+using testsupport::MetersOf;
+using testsupport::PollUntil;
+using testsupport::XvfbServer;
 
 // `dbus-send` calling a method of the StatusNotifierItem interface with the coordinates (0, 0),
 // waiting for its answer, so that the program has handled the call when it returns.
@@ -38,36 +41,6 @@ bool CallItem(const std::string& service, const std::string& path, const std::st
                         1);
     return send.Wait() == 0;
 }
-
-// Sets environment variables for the test and puts back what was there before.
-class ScopedEnvironment {
-public:
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-    void Set(const std::string& name, const std::string& value) {
-        Save(name);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    void Unset(const std::string& name) {
-        Save(name);
-        ::unsetenv(name.c_str());
-    }
-
-private:
-    void Save(const std::string& name) {
-        if (saved_.count(name))
-            return;
-        const char* value = std::getenv(name.c_str());
-        saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-    }
-    std::map<std::string, std::optional<std::string>> saved_;
-};
 
 // What a picture holds, in the terms the checks need.
 struct PictureFacts {
@@ -119,29 +92,21 @@ protected:
         if (!xvfb_.Installed())
             GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(xvfb_.Started()) << "no free display in :150..:199";
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-desk-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        const std::string runtime = dir_ + "/run";
+        ASSERT_FALSE(home_.Path().empty());
+        const std::string runtime = home_.Path() + "/run";
         ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
         env_.Set("XDG_RUNTIME_DIR", runtime);
-        env_.Set("XDG_CONFIG_HOME", dir_);
+        env_.Set("XDG_CONFIG_HOME", home_.Path());
         env_.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
         env_.Set("DISPLAY", xvfb_.Display());
         env_.Set("QT_QPA_PLATFORM", "xcb");
         env_.Unset("VARNEL_HEADLESS");
         std::filesystem::create_directories(VARNEL_SCREENSHOT_DIR);
     }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!dir_.empty())
-            std::filesystem::remove_all(dir_, ignored);
-    }
 
     XvfbServer xvfb_;
-    ScopedEnvironment env_;
-    std::string dir_;
+    testsupport::TempDir home_{0700, "desk"};
+    testsupport::ScopedEnvironment env_;
 };
 
 TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigned) {
@@ -149,13 +114,13 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     auto ui = [&](const std::vector<std::string>& words) {
-        return e2e::Ui(daemon.Socket(), words);
+        return testsupport::Ui(daemon.Socket(), words);
     };
     std::string windows;
     ASSERT_TRUE(PollUntil(seconds(15),
                           [&] {
                               bool ok = false;
-                              windows = e2e::Ui(daemon.Socket(), {"windows"}, &ok);
+                              windows = testsupport::Ui(daemon.Socket(), {"windows"}, &ok);
                               return ok;
                           }))
         << "the manager never answered on its automation socket: " << windows;
@@ -241,7 +206,7 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
 TEST_F(DesktopScreenshotTest, OnAStatusNotifierTrayTheHostsActivateOpensTheHub) {
     // A private session bus, and a panel's watcher on it before the program starts.
     ManagerProcess bus({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                        "--address=unix:path=" + dir_ + "/bus", "--print-address=1"},
+                        "--address=unix:path=" + home_.Path() + "/bus", "--print-address=1"},
                        1);
     ASSERT_TRUE(bus.WaitForLine("unix:")) << "no dbus-daemon";
     env_.Set("DBUS_SESSION_BUS_ADDRESS", bus.Lines().back());
@@ -257,14 +222,14 @@ TEST_F(DesktopScreenshotTest, OnAStatusNotifierTrayTheHostsActivateOpensTheHub) 
     const std::string service = item.substr(11, item.find(' ', 11) - 11);
     const std::string path = item.substr(item.find(' ', 11) + 1);
     auto hubShown = [&] {
-        return LineWith(e2e::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
+        return LineWith(testsupport::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
                    .find(" visible=1 ") != std::string::npos;
     };
 
     // The middle and the right button's gestures are single clicks: they open nothing.
     ASSERT_TRUE(CallItem(service, path, "SecondaryActivate"));
     ASSERT_TRUE(CallItem(service, path, "ContextMenu"));
-    ASSERT_EQ(e2e::Ui(daemon.Socket(), {"idle"}), "ok\n");
+    ASSERT_EQ(testsupport::Ui(daemon.Socket(), {"idle"}), "ok\n");
     EXPECT_FALSE(hubShown());
 
     ASSERT_TRUE(CallItem(service, path, "Activate"));

@@ -3,7 +3,7 @@
 #include "driver/CardDiscovery.h"
 #include "driver/ConfigChannel.h"
 #include "driver/ConfigRecord.h"
-#include "e2e/CardDaemonSupport.h"
+#include "support/CardDaemonSupport.h"
 #include "toolkit/Exceptions.h"
 
 #include <filesystem>
@@ -23,7 +23,7 @@ std::string DeviceFact(int kind, const char* direction) {
 }
 
 // The slot tables and device nodes against what the daemon itself says of its cards.
-void ExpectDiscoveryMatches(const e2e::CardDaemon& daemon, int cards) {
+void ExpectDiscoveryMatches(const testsupport::CardDaemon& daemon, int cards) {
     auto facts = daemon.Status();
     ASSERT_EQ(CardCount, cards);
     EXPECT_EQ(DriverPresent, cards > 0);
@@ -53,7 +53,8 @@ protected:
 
 TEST_F(DiscoveryTest, OneTwoAndFourCardsWithAnotherMakersDeviceAmongThem) {
     for (int cards : {1, 2, 4}) {
-        e2e::CardDaemon daemon(cards, {"--devices", DevicesFile("in 1 8 Analog Record II\n")});
+        testsupport::CardDaemon daemon(cards,
+                                       {"--devices", DevicesFile("in 1 8 Analog Record II\n")});
         ASSERT_TRUE(daemon.Started());
         DiscoverCards();
         ExpectDiscoveryMatches(daemon, cards);
@@ -62,14 +63,14 @@ TEST_F(DiscoveryTest, OneTwoAndFourCardsWithAnotherMakersDeviceAmongThem) {
 
 TEST_F(DiscoveryTest, OddNamesFromTheListingFollowTheNameRules) {
     // A fifth card's analog devices and a V: counted or not, they never reach the tables.
-    e2e::CardDaemon daemon(4, {"--devices", DevicesFile("in 190 8 Analog Record V\n"
-                                                        "out 190 11 ADAT Playback 33-34\n"
-                                                        "in 190 12 ADAT Record 35-36\n")});
+    testsupport::CardDaemon daemon(4, {"--devices", DevicesFile("in 190 8 Analog Record V\n"
+                                                                "out 190 11 ADAT Playback 33-34\n"
+                                                                "in 190 12 ADAT Record 35-36\n")});
     ASSERT_TRUE(daemon.Started());
     DiscoverCards();
     ExpectDiscoveryMatches(daemon, 4);
 
-    e2e::CardDaemon broken(1, {"--devices", DevicesFile("in 190 12 ADAT Record 9\n")});
+    testsupport::CardDaemon broken(1, {"--devices", DevicesFile("in 190 12 ADAT Record 9\n")});
     ASSERT_TRUE(broken.Started());
     try {
         DiscoverCards();
@@ -82,7 +83,7 @@ TEST_F(DiscoveryTest, OddNamesFromTheListingFollowTheNameRules) {
 }
 
 TEST_F(DiscoveryTest, AConfigurationRoundTripReproducesAllEightHundredBytes) {
-    e2e::CardDaemon daemon(2);
+    testsupport::CardDaemon daemon(2);
     ASSERT_TRUE(daemon.Started());
     ConfigBlock block;
     ASSERT_TRUE(ReadDriverConfig(block));

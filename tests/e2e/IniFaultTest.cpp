@@ -6,12 +6,12 @@
 // Root may write any file, so the unwritable cases run the programs as user nobody, from copies
 // in a directory that user can reach.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
 #include "platform/IniDocument.h"
 #include "platform/Shell.h"
+#include "support/CardDaemonSupport.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <algorithm>
 #include <csignal>
@@ -34,8 +34,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using e2e::LineWith;
-using e2e::ManagerProcess;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
 
 const std::string kIconAdd = "notifyicon\tadd\t";
 const std::string kSection = "[ADAT Inputs]\nLeft=123\nTop=77\n";
@@ -81,7 +81,7 @@ int Field(const std::string& line, const std::string& key) {
 }
 
 // The manager against a card daemon, its settings file in a private configuration directory.
-class IniFaultTest : public e2e::ManagerWorld {
+class IniFaultTest : public testsupport::ManagerWorld {
 protected:
     IniFaultTest() : ManagerWorld("inifault") {}
     void SetUp() override {
@@ -93,14 +93,14 @@ protected:
 
     // Opens the ADAT Inputs window from the hub and closes it again; the window's line of
     // `windows` while it was open.
-    std::string OpenAndCloseWindow(const e2e::CardDaemon& daemon) {
+    std::string OpenAndCloseWindow(const testsupport::CardDaemon& daemon) {
         auto ui = [&](const std::vector<std::string>& words) { return Ui(daemon, words); };
         EXPECT_EQ(ui({"tray", "dblclick"}), "ok\n");
         EXPECT_EQ(ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
         const std::string line = LineWith(ui({"windows"}), "\"ADAT Inputs\"");
         EXPECT_EQ(ui({"close", "ADAT Inputs"}), "ok\n");
-        EXPECT_TRUE(
-            e2e::Carries(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs "), "checked=0"))
+        EXPECT_TRUE(testsupport::Carries(LineWith(ui({"dump", "Varnel PRO"}), " chkAdatInputs "),
+                                         "checked=0"))
             << "the program answers on after the close";
         return line;
     }
@@ -111,7 +111,7 @@ protected:
 TEST_F(IniFaultTest, GarbageAndNulBytesAreReadAroundAndKeptWhenTheWindowSavesItsState) {
     const std::string before = Garbage(8192) + "\n" + kSection + "; last line";
     Write(ini_, before);
-    e2e::CardDaemon daemon(1);
+    testsupport::CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
@@ -134,7 +134,7 @@ TEST_F(IniFaultTest, GarbageAndNulBytesAreReadAroundAndKeptWhenTheWindowSavesIts
 TEST_F(IniFaultTest, ATenMegabyteFileIsReadWholeAndRewrittenWithEveryForeignByte) {
     const std::string junk = Garbage(10 * 1024 * 1024);
     Write(ini_, junk + "\n" + kSection);
-    e2e::CardDaemon daemon(1);
+    testsupport::CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
@@ -150,7 +150,7 @@ TEST_F(IniFaultTest, ATenMegabyteFileIsReadWholeAndRewrittenWithEveryForeignByte
 TEST_F(IniFaultTest, ADirectoryInPlaceOfTheFileGivesTheBuiltInStateAndStaysAsItWas) {
     fs::create_directory(ini_);
     Write(ini_ + "/inside", "kept");
-    e2e::CardDaemon daemon(1);
+    testsupport::CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
@@ -195,7 +195,7 @@ protected:
         ASSERT_EQ(Run({"varnel-cardd", "--cards", "1"}).status, 0);
     }
     void TearDown() override {
-        for (int pid : e2e::DaemonsServing(cardSocket_))
+        for (int pid : testsupport::DaemonsServing(cardSocket_))
             ::kill(pid, SIGTERM);
         ::unsetenv("VARNEL_CARD_SOCKET");
         IniFaultTest::TearDown();

@@ -2,10 +2,10 @@
 // a real daemon and the real configuration process: what the daemon's trace shows is what the
 // keys did.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,14 +14,14 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::LineWith;
-using e2e::ManagerProcess;
+using testsupport::CardDaemon;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
 
 const std::string kHub = "Varnel PRO";
 const std::string kDialog = "Zq40Pro Einstellungen Karte #1";
 
-class KeyboardAutomationTest : public e2e::ManagerWorld {
+class KeyboardAutomationTest : public testsupport::ManagerWorld {
 protected:
     KeyboardAutomationTest() : ManagerWorld("keys") {}
 

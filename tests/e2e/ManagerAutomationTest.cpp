@@ -1,11 +1,13 @@
 // varnel-manager driven headless through its automation endpoint, only as a script would drive
 // it: with `varnelctl ui` (and, for the malformed input, a raw connection).
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/ProcessFacts.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/ProcessFacts.h"
+#include "support/UiScript.h"
+#include "support/Varnelctl.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,31 +15,23 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::ChildStates;
-using e2e::ManagerProcess;
-using e2e::OpenDescriptors;
+using testsupport::CardDaemon;
+using testsupport::ChildStates;
+using testsupport::LineWith;
+using testsupport::ManagerProcess;
+using testsupport::OpenDescriptors;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 
-class ManagerAutomationTest : public e2e::ManagerWorld {
+class ManagerAutomationTest : public testsupport::ManagerWorld {
 protected:
     ManagerAutomationTest() : ManagerWorld("ui") {}
 
     // Sends raw bytes and reads the answers to `answers` lines, on a connection of its own.
     std::vector<std::string> Raw(const std::string& bytes, int answers) {
-        return e2e::UiBatch(automationSocket_, bytes, answers);
+        return testsupport::UiBatch(automationSocket_, bytes, answers);
     }
 };
-
-std::string LineWith(const std::string& text, const std::string& what) {
-    std::size_t at = text.find(what);
-    if (at == std::string::npos)
-        return {};
-    std::size_t start = text.rfind('\n', at);
-    start = start == std::string::npos ? 0 : start + 1;
-    return text.substr(start, text.find('\n', at) - start);
-}
 
 TEST_F(ManagerAutomationTest, TheHubOpensByTheIconAndItsBoxesAreTickedAsAUserWould) {
     CardDaemon daemon(1);
@@ -75,7 +69,7 @@ TEST_F(ManagerAutomationTest, TheHubOpensByTheIconAndItsBoxesAreTickedAsAUserWou
 
 // The lines of the daemon's trace that hold `what`.
 std::vector<std::string> TracedLines(const CardDaemon& daemon, const std::string& what) {
-    const std::string trace = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+    const std::string trace = testsupport::RunVarnelctl(daemon.Socket(), {"trace"}).out;
     std::vector<std::string> lines;
     for (std::size_t start = 0, end; start < trace.size(); start = end + 1) {
         end = trace.find('\n', start);
@@ -166,21 +160,21 @@ TEST_F(ManagerAutomationTest, ConfigurationProcessesLeaveNothingBehind) {
     ASSERT_EQ(Raw("tray dblclick\n" + openings(49) + applies(50), 201),
               std::vector<std::string>(201, "ok"));
     std::string children;
-    EXPECT_TRUE(e2e::PollUntil(std::chrono::seconds(2),
-                               [&] {
-                                   children = ChildStates(manager.Pid());
-                                   return children.empty();
-                               }))
+    EXPECT_TRUE(testsupport::PollUntil(std::chrono::seconds(2),
+                                       [&] {
+                                           children = ChildStates(manager.Pid());
+                                           return children.empty();
+                                       }))
         << "children in states " << children;
     // The request connection closes a moment after its last answer.
     std::size_t now = 0;
-    EXPECT_TRUE(e2e::PollUntil(std::chrono::seconds(2),
-                               [&] {
-                                   now = OpenDescriptors(manager.Pid());
-                                   return now == descriptors;
-                               }))
+    EXPECT_TRUE(testsupport::PollUntil(std::chrono::seconds(2),
+                                       [&] {
+                                           now = OpenDescriptors(manager.Pid());
+                                           return now == descriptors;
+                                       }))
         << now << " descriptors open, " << descriptors << " before";
-    const auto trace = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+    const auto trace = testsupport::RunVarnelctl(daemon.Socket(), {"trace"}).out;
     std::size_t processes = 0;
     for (auto at = trace.find(" config "); at != std::string::npos;
          at = trace.find(" config ", at + 1))

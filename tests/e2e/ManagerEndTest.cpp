@@ -2,11 +2,10 @@
 // card removal that arrives while a message box is open or while the hub reopens its windows, the
 // end of the desktop session by a signal, and the saved view of a window that never opened.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
-#include "sim/DaemonProcess.h"
+#include "support/CardDaemonSupport.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <algorithm>
 #include <csignal>
@@ -19,15 +18,15 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::ManagerProcess;
+using testsupport::CardDaemon;
+using testsupport::ManagerProcess;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 const std::string kIconDelete = "notifyicon\tdelete";
 const std::string kDialog = "Zq40Pro Einstellungen Karte #1";
 const std::string kSavedAnalogInput = "[Analog Input]\nchkGainSlider=0\nchkRouting=0\nHeight=323\n";
 
-class ManagerEndTest : public e2e::ManagerWorld {
+class ManagerEndTest : public testsupport::ManagerWorld {
 protected:
     ManagerEndTest() : ManagerWorld("end") {}
     void SetUp() override {
@@ -154,8 +153,9 @@ TEST_F(ManagerEndTest, AWindowThatFailsToOpenLeavesItsSavedViewAsItWas) {
     ASSERT_TRUE(daemon.Ctl({"fault", "open", "0", "analog-in", "on"}));
     ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
     ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkAnalogInputs"}), "ok\n");
-    EXPECT_TRUE(e2e::Carries(e2e::LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkAnalogInputs "),
-                             "checked=0"))
+    EXPECT_TRUE(testsupport::Carries(
+        testsupport::LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkAnalogInputs "),
+        "checked=0"))
         << "the box is unticked again";
 
     ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));

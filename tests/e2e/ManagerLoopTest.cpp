@@ -3,11 +3,12 @@
 // does not end the loop.
 
 #include "app/Startup.h"
-#include "e2e/CardDaemonSupport.h"
 #include "platform/Icons.h"
 #include "platform/MessageQueue.h"
 #include "platform/NotifyIcon.h"
-#include "sim/DaemonProcess.h"
+#include "support/CardDaemonSupport.h"
+#include "support/PrivateConfigHome.h"
+#include "support/Varnelctl.h"
 #include "toolkit/TApplication.h"
 #include "windows/MixControlWnd.h"
 
@@ -35,7 +36,7 @@ protected:
         if (message == NIM_ADD) {
             PostQuitMessage(0);
             unplug_ = std::thread([socket = socket_] {
-                simcard::test::RunVarnelctl(socket, {"unplug", "0", "--no-wait"});
+                testsupport::RunVarnelctl(socket, {"unplug", "0", "--no-wait"});
             });
         }
         return RecordingNotifyIcon::Show(message, data);
@@ -47,30 +48,20 @@ private:
 
 class ManagerLoopTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-loop-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        configDir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", configDir_.c_str(), 1);
-        QuitRequested = false;
-    }
+    void SetUp() override { QuitRequested = false; }
     void TearDown() override {
         ShutdownProgram();
         InstallNotifyIconService(nullptr);
         MessageQueue::Instance().Clear();
         QuitRequested = false;
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(configDir_, ignored);
     }
 
 private:
-    std::string configDir_;
+    testsupport::PrivateConfigHome configHome_{"loop"};
 };
 
 TEST_F(ManagerLoopTest, ARefusedIconEndsTheProgramAtOnceWithTheRecordFilledExactly) {
-    e2e::CardDaemon daemon(1);
+    testsupport::CardDaemon daemon(1);
     auto icon = std::make_unique<RecordingNotifyIcon>();
     icon->refuseAdd = true;
     auto* recorder = icon.get();
@@ -94,7 +85,7 @@ TEST_F(ManagerLoopTest, ARefusedIconEndsTheProgramAtOnceWithTheRecordFilledExact
 }
 
 TEST_F(ManagerLoopTest, AQuitMessageDoesNotEndTheLoopOnlyTheCardRemovalDoes) {
-    e2e::CardDaemon daemon(1);
+    testsupport::CardDaemon daemon(1);
     auto icon = std::make_unique<QuitThenUnplug>(daemon.Socket());
     auto* recorder = icon.get();
     InstallNotifyIconService(std::move(icon));

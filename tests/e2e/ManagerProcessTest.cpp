@@ -1,9 +1,11 @@
 // varnel-manager run headless against a real card daemon: its stderr lines, its exit code, the
 // daemon's trace and the INI file it leaves.
 
-#include "e2e/ManagerProcess.h"
+#include "support/ManagerProcess.h"
 
-#include "e2e/CardDaemonSupport.h"
+#include "support/CardDaemonSupport.h"
+#include "support/PrivateConfigHome.h"
+#include "support/Varnelctl.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,45 +16,16 @@
 
 namespace {
 
-using e2e::CardDaemon;
-using e2e::ManagerProcess;
+using testsupport::CardDaemon;
+using testsupport::ManagerProcess;
 
 const std::string kIconAdd = "notifyicon\tadd\tEinstellungen für Varnel PRO";
 
 class ManagerProcessTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "varnel-manager-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        configDir_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", configDir_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(configDir_, ignored);
-    }
-
-    std::string Ini() const {
-        std::ifstream in(configDir_ + "/varnel-pro/Zq40Promix.ini", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static std::vector<std::string> Trace(const CardDaemon& daemon) {
-        std::vector<std::string> lines;
-        std::istringstream out(simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out);
-        for (std::string line; std::getline(out, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::string Ini() const { return configHome_.Ini(); }
     static std::vector<std::string> ConfigLines(const CardDaemon& daemon) {
-        std::vector<std::string> lines;
-        for (const auto& line : Trace(daemon))
-            if (line.find(" config ") != std::string::npos)
-                lines.push_back(line);
-        return lines;
+        return daemon.TraceLines(" config ");
     }
 
     // Runs the program to its end when the driver does not come up.
@@ -63,7 +36,7 @@ protected:
     }
 
 private:
-    std::string configDir_;
+    testsupport::PrivateConfigHome configHome_{"manager"};
 };
 
 TEST_F(ManagerProcessTest, AReadyDriverShowsTheIconUntilTheThirdOfThreeCardsIsUnplugged) {

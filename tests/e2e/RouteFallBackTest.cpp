@@ -2,10 +2,11 @@
 // it follows: with the routing section hidden no button can take the focus, and the user sees
 // only the driver's German refusal while the other card still follows its route.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class RouteFallBackTest : public e2e::ManagerWorld {
+class RouteFallBackTest : public testsupport::ManagerWorld {
 protected:
     RouteFallBackTest() : ManagerWorld("route-fallback") {}
 };
@@ -24,8 +25,8 @@ std::vector<std::string> CheckedRoutes(const std::string& dump) {
     std::vector<std::string> tags;
     std::size_t at = 0;
     while ((at = dump.find("TExtRadioButton ", at)) != std::string::npos) {
-        const std::string line = e2e::LineWith(dump.substr(at), "TExtRadioButton ");
-        if (e2e::Carries(line, "checked=1"))
+        const std::string line = testsupport::LineWith(dump.substr(at), "TExtRadioButton ");
+        if (testsupport::Carries(line, "checked=1"))
             tags.push_back(line.substr(line.find("tag="),
                                        line.find(' ', line.find("tag=")) - line.find("tag=")));
         at += line.size();
@@ -34,9 +35,9 @@ std::vector<std::string> CheckedRoutes(const std::string& dump) {
 }
 
 TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) {
-    e2e::CardDaemon daemon(2);
+    testsupport::CardDaemon daemon(2);
     ASSERT_TRUE(daemon.Started());
-    e2e::ManagerProcess manager;
+    testsupport::ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
     ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
     ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAnalogOutputs", "1"}), "ok\n");
@@ -52,7 +53,7 @@ TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) 
     ASSERT_EQ(kill(manager.Pid(), SIGCONT), 0);
     ASSERT_TRUE(changed);
     std::string boxes;
-    ASSERT_TRUE(e2e::PollUntil(5s, [&] {
+    ASSERT_TRUE(testsupport::PollUntil(5s, [&] {
         boxes = Ui(daemon, {"msgbox"});
         return boxes != "ok\n";
     }));
@@ -62,7 +63,7 @@ TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) 
     ASSERT_EQ(Ui(daemon, {"answer", "ok"}), "ok\n");
 
     // Card 1 followed in the same poll; card 0 is back on the application's playback.
-    EXPECT_TRUE(e2e::PollUntil(3s, [&] {
+    EXPECT_TRUE(testsupport::PollUntil(3s, [&] {
         return CheckedRoutes(Ui(daemon, {"dump", "Analog Output"})) ==
                std::vector<std::string>{"tag=0", "tag=2"};
     })) << Ui(daemon, {"dump", "Analog Output"});

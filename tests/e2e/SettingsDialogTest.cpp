@@ -3,9 +3,9 @@
 
 #include "controls/ExtControls.h"
 #include "driver/ConfigChannel.h"
-#include "e2e/CardDaemonSupport.h"
 #include "forms/FormsFixture.h"
-#include "sim/DaemonProcess.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Varnelctl.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/UserInput.h"
 #include "windows/ChannelWindowRegistry.h"
@@ -38,8 +38,8 @@ protected:
 
     // The configuration commands the daemon answered since the last call, in order.
     std::vector<std::string> ConfigCommands() {
-        auto out = simcard::test::RunVarnelctl(daemon.Socket(), {"trace"}).out;
-        simcard::test::RunVarnelctl(daemon.Socket(), {"trace", "--clear"});
+        auto out = testsupport::RunVarnelctl(daemon.Socket(), {"trace"}).out;
+        testsupport::RunVarnelctl(daemon.Socket(), {"trace", "--clear"});
         std::vector<std::string> words;
         std::istringstream lines(out);
         for (std::string line; std::getline(lines, line);) {
@@ -52,7 +52,7 @@ protected:
         return words;
     }
 
-    e2e::CardDaemon daemon;
+    testsupport::CardDaemon daemon;
 };
 
 TEST_F(SettingsDialogE2eTest, ApplySendsTheEditsToTheDriverAndABusyCardRefusesThem) {

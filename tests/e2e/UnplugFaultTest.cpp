@@ -1,10 +1,11 @@
 // A card unplugged under a busy varnel-manager: four cards, every channel window that can be open
 // at once, and a message box waiting for its answer.
 
-#include "e2e/CardDaemonSupport.h"
-#include "e2e/ManagerProcess.h"
-#include "e2e/ManagerWorld.h"
-#include "e2e/UiScript.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/ManagerProcess.h"
+#include "support/ManagerWorld.h"
+#include "support/UiScript.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,7 +31,7 @@ std::string Section(const std::string& ini, const std::string& section) {
 
 // "Left=…\nTop=…" and so on as a window's line of `ui windows` places it.
 std::vector<std::string> PlacementOf(const std::string& windows, const std::string& title) {
-    std::istringstream words(e2e::LineWith(windows, "\"" + title + "\""));
+    std::istringstream words(testsupport::LineWith(windows, "\"" + title + "\""));
     std::vector<std::string> placement;
     for (std::string word; words >> word;) {
         for (const auto& [key, name] : {std::pair{"x=", "Left="}, std::pair{"y=", "Top="},
@@ -41,15 +42,15 @@ std::vector<std::string> PlacementOf(const std::string& windows, const std::stri
     return placement;
 }
 
-class UnplugFaultTest : public e2e::ManagerWorld {
+class UnplugFaultTest : public testsupport::ManagerWorld {
 protected:
     UnplugFaultTest() : ManagerWorld("unplug") {}
 };
 
 TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSavesThem) {
-    e2e::CardDaemon daemon(4);
+    testsupport::CardDaemon daemon(4);
     ASSERT_TRUE(daemon.Started());
-    e2e::ManagerProcess manager;
+    testsupport::ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
     ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
     const std::vector<std::string> windows{"Analog Input", "Analog Output", "ADAT Inputs",
@@ -60,7 +61,8 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     ASSERT_EQ(Ui(daemon, {"idle"}), "ok\n");
     const std::string shown = Ui(daemon, {"windows"});
     for (const auto& title : windows)
-        ASSERT_NE(e2e::LineWith(shown, "\"" + title + "\"").find(" visible=1 "), std::string::npos)
+        ASSERT_NE(testsupport::LineWith(shown, "\"" + title + "\"").find(" visible=1 "),
+                  std::string::npos)
             << shown;
     // ADAT monitoring needs the playback device another application holds: refused, with a box
     // that stays open until it is answered.
@@ -72,9 +74,9 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     // The removal closes the hub and every window; a box the user has not answered yet may
     // still wait for its click, after which nothing is left to do but end.
     std::optional<int> status;
-    ASSERT_TRUE(e2e::PollUntil(10s, [&] {
+    ASSERT_TRUE(testsupport::PollUntil(10s, [&] {
         status = manager.Wait(0ms);
-        return status || e2e::LineWith(Ui(daemon, {"windows"}), "\"" + kHub + "\"").empty();
+        return status || testsupport::LineWith(Ui(daemon, {"windows"}), "\"" + kHub + "\"").empty();
     })) << "the hub outlived the removal";
     if (!status && Ui(daemon, {"msgbox"}) != "ok\n")
         Ui(daemon, {"answer", "ok"});

@@ -1,5 +1,4 @@
 // The wave services and the device-change broadcast against a real card daemon.
-#include "e2e/CardDaemonSupport.h"
 #include "platform/CardConnection.h"
 #include "platform/CardDaemonStart.h"
 #include "platform/DeviceChange.h"
@@ -8,6 +7,8 @@
 #include "platform/WaveDevices.h"
 #include "platform/WindowTable.h"
 #include "platform/Wow16.h"
+#include "support/CardDaemonSupport.h"
+#include "support/Varnelctl.h"
 
 #include <chrono>
 #include <csignal>
@@ -75,7 +76,7 @@ TEST(WaveServicesTest, EnumeratesTheDevicesOfOneTwoAndFourCards) {
         ::testing::TempDir() + "varnel-extra-devices-" + std::to_string(getpid());
     std::ofstream(list) << "in 190 99 Fremdgerät III\nout 5 7 Analog Playback II\n";
     for (int cards : {1, 2, 4}) {
-        e2e::CardDaemon daemon(cards, {"--devices", list});
+        testsupport::CardDaemon daemon(cards, {"--devices", list});
         ASSERT_TRUE(daemon.Started());
         auto facts = daemon.Status();
         const UINT ins = waveInGetNumDevs(), outs = waveOutGetNumDevs();
@@ -105,7 +106,7 @@ TEST(WaveServicesTest, EnumeratesTheDevicesOfOneTwoAndFourCards) {
 }
 
 TEST(WaveServicesTest, EveryBlockMessageIsAnsweredThroughTheBlock) {
-    e2e::CardDaemon daemon(2);
+    testsupport::CardDaemon daemon(2);
     ASSERT_TRUE(daemon.Started());
     ASSERT_EQ(waveInGetNumDevs(), 13u);
     // Card 1: analog and digital devices are 7 and 8 in both lists.
@@ -159,7 +160,7 @@ TEST(WaveServicesTest, EveryBlockMessageIsAnsweredThroughTheBlock) {
 
 TEST(WaveServicesTest, ADaemonThatDiesFailsEveryCallAtOnceAndANewOneGetsTheHandlesBack) {
     ScopedVirtualClock clock;
-    auto daemon = std::make_unique<e2e::CardDaemon>(2);
+    auto daemon = std::make_unique<testsupport::CardDaemon>(2);
     ASSERT_TRUE(daemon->Started());
     HWAVEIN metered = OpenIn(1), quiet = OpenIn(2), secondCard = OpenIn(7);
     HWAVEOUT out = OpenOut(1);
@@ -190,7 +191,7 @@ TEST(WaveServicesTest, ADaemonThatDiesFailsEveryCallAtOnceAndANewOneGetsTheHandl
         EXPECT_EQ(waveInMessage(metered, 0x403A, peak.address, 0), MMSYSERR_NODRIVER);
     }
     // A daemon of one card comes back (on the socket this process looks at).
-    simcard::test::DaemonProcess again({"--cards", "1"});
+    testsupport::DaemonProcess again({"--cards", "1"});
     ASSERT_TRUE(again.Started());
     setenv("VARNEL_CARD_SOCKET", again.Socket().c_str(), 1);
     const std::uint64_t back = clock->NowMs();
@@ -203,7 +204,7 @@ TEST(WaveServicesTest, ADaemonThatDiesFailsEveryCallAtOnceAndANewOneGetsTheHandl
 
     // The handles the program holds were opened again, and only the metered one meters; the one
     // on the card that is gone stays failed.
-    auto facts = e2e::CardDaemon::StatusOf(again.Socket());
+    auto facts = testsupport::StatusFacts(again.Socket());
     EXPECT_EQ(facts["handles.open"], "2");
     int meters = 0;
     for (const auto& [key, value] : facts)
@@ -238,7 +239,7 @@ struct TopLevelWindow : IMessageTarget {
 
 TEST(WaveServicesTest, AnUnplugArrivesAsDeviceChangeOnTheGuiThreadAndIsAnswered) {
     MessageQueue::Instance().BindToCurrentThread();
-    e2e::CardDaemon daemon(3);
+    testsupport::CardDaemon daemon(3);
     ASSERT_TRUE(daemon.Started());
     ASSERT_EQ(waveOutGetNumDevs(), 19u); // connects and subscribes
     TopLevelWindow window;
@@ -271,7 +272,7 @@ TEST(WaveServicesTest, TheFirstCallStartsADaemonWhenNoneAnswers) {
     InstallCardService(nullptr);
     EXPECT_EQ(waveOutGetNumDevs(), 7u) << "a daemon with one card";
     EXPECT_TRUE(CardConnection::Instance().DaemonConnected());
-    const auto pids = e2e::DaemonsServing(socket);
+    const auto pids = testsupport::DaemonsServing(socket);
     ASSERT_EQ(pids.size(), 1u);
     std::ifstream cmdline("/proc/" + std::to_string(pids[0]) + "/cmdline");
     std::string args((std::istreambuf_iterator<char>(cmdline)), {});
@@ -291,7 +292,7 @@ TEST(WaveServicesTest, TheFirstCallStartsADaemonWhenNoneAnswers) {
             EXPECT_EQ(waveOutGetNumDevs(), 0u);
         }
     }
-    EXPECT_TRUE(e2e::DaemonsServing(socket).empty());
+    EXPECT_TRUE(testsupport::DaemonsServing(socket).empty());
     setenv(kNoAutospawnEnvironment, "1", 1);
     InstallCardService(nullptr);
     std::filesystem::remove_all(dir);

@@ -2,7 +2,7 @@
 // Form-utility tests run on the toolkit fixture with a private configuration directory, so the
 // INI file is a real file that no other test and no real home sees.
 
-#include "forms/PrivateConfigHome.h"
+#include "support/PrivateConfigHome.h"
 #include "toolkit/ToolkitFixture.h"
 
 #include <fstream>
@@ -23,5 +23,5 @@ protected:
     }
 
 private:
-    PrivateConfigHome configHome_{"forms"};
+    testsupport::PrivateConfigHome configHome_{"forms"};
 };

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/ConfigPaths.h"
+#include "support/ScopedEnvironment.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,27 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Restores an environment variable when the test ends.
-class ScopedEnv {
-public:
-    explicit ScopedEnv(const char* name) : name_(name) {
-        if (const char* v = std::getenv(name))
-            saved_ = v;
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    void Set(const std::string& value) { ::setenv(name_, value.c_str(), 1); }
-    void Unset() { ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 // Every test runs in a private temporary directory that also stands in for the user's home and
 // configuration directory, so the real home is never touched.
 class IniFileTest : public ::testing::Test {
@@ -47,8 +27,8 @@ protected:
         std::string pattern = (fs::temp_directory_path() / "varnel-ini-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
-        home.Set(dir + "/home");
-        xdg.Set(dir + "/config");
+        env.Set("HOME", dir + "/home");
+        env.Set("XDG_CONFIG_HOME", dir + "/config");
     }
     void TearDown() override {
         SetSettingsReplaceHookForTesting({});
@@ -74,8 +54,7 @@ protected:
     }
 
     std::string dir;
-    ScopedEnv home{"HOME"};
-    ScopedEnv xdg{"XDG_CONFIG_HOME"};
+    testsupport::ScopedEnvironment env;
 };
 
 TEST_F(IniFileTest, ABareNameLivesInTheConfigDirectoryWhichTheFirstWriteCreatesPrivate) {
@@ -91,10 +70,10 @@ TEST_F(IniFileTest, ABareNameLivesInTheConfigDirectoryWhichTheFirstWriteCreatesP
 }
 
 TEST_F(IniFileTest, WithoutAnAbsoluteXdgConfigHomeTheFileLivesUnderHomeConfig) {
-    xdg.Unset();
+    env.Unset("XDG_CONFIG_HOME");
     EXPECT_EQ(ResolveProfilePath("Zq40Promix.ini"),
               dir + "/home/.config/varnel-pro/Zq40Promix.ini");
-    xdg.Set("relative/config");
+    env.Set("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(ResolveProfilePath("Zq40Promix.ini"),
               dir + "/home/.config/varnel-pro/Zq40Promix.ini");
     EXPECT_EQ(ResolveProfilePath("sub/x.ini"), "sub/x.ini");

@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "support/Deadline.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -96,14 +98,14 @@ TEST_F(ShellTest, HelpersAreFoundBesideTheProgramFirstThenInTheInstalledHelperDi
 
 // True once `pid` has been reaped, by whoever did it; waits at most two seconds.
 bool ReapedSoon(pid_t pid) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     siginfo_t info{};
-    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return errno == ECHILD;
+    return testsupport::PollUntil(
+        std::chrono::seconds(2),
+        [&] {
+            return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 &&
+                   errno == ECHILD;
+        },
+        std::chrono::milliseconds(1));
 }
 
 TEST_F(ShellTest, EveryStartedProcessIsReapedUnaskedAndAHungOneCanBeEnded) {

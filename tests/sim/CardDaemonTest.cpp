@@ -1,7 +1,10 @@
 #include "CardModelTestSupport.h"
-#include "DaemonProcess.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/Wire.h"
+#include "support/DaemonProcess.h"
+#include "support/Deadline.h"
+#include "support/RawSocket.h"
+#include "support/Varnelctl.h"
 
 #include <condition_variable>
 #include <csignal>
@@ -19,10 +22,10 @@ namespace simcard {
 namespace {
 
 using test::ControlFormat;
-using test::DaemonProcess;
-using test::Fact;
 using test::Int32At;
-using test::RawConnection;
+using testsupport::DaemonProcess;
+using testsupport::Fact;
+using testsupport::RawConnection;
 using wire::FrameType;
 using wire::Writer;
 using Bytes = std::vector<std::uint8_t>;
@@ -41,8 +44,9 @@ protected:
     // (bounded), as a user re-running status would.
     std::string AwaitFact(CardClient& client, const std::string& key, const std::string& value) {
         std::string seen;
-        for (int i = 0; i < 500 && (seen = Fact(Status(client), key)) != value; ++i)
-            usleep(2000);
+        testsupport::PollUntil(
+            std::chrono::seconds(2), [&] { return (seen = Fact(Status(client), key)) == value; },
+            std::chrono::milliseconds(2));
         return seen;
     }
 
@@ -230,11 +234,8 @@ TEST(CardDaemonLifecycle, StaleSocketIsReplacedLiveOneIsNotAndSigtermCleansUp) {
     std::string path = dir + "/card.sock";
     {
         // A socket file whose daemon is gone.
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const int fd = testsupport::RawBind(path);
+        ASSERT_GE(fd, 0);
         close(fd);
     }
     setenv("VARNEL_CARD_SOCKET", path.c_str(), 1);
@@ -247,13 +248,10 @@ TEST(CardDaemonLifecycle, StaleSocketIsReplacedLiveOneIsNotAndSigtermCleansUp) {
         }
         CardClient client;
         std::string error;
-        bool connected = false;
-        for (int i = 0; i < 2500 && !connected; ++i) {
-            connected = client.Connect(path, &error);
-            if (!connected)
-                usleep(2000);
-        }
-        ASSERT_TRUE(connected) << error;
+        ASSERT_TRUE(testsupport::PollUntil(
+            std::chrono::seconds(5), [&] { return client.Connect(path, &error); },
+            std::chrono::milliseconds(2)))
+            << error;
         client.Disconnect();
         kill(pid, SIGTERM);
         int status = 0;

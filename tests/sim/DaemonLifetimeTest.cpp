@@ -1,6 +1,10 @@
 // How long a real varnel-cardd lives: an idle exit that keeps the cards' state for the next
 // daemon, and the end of a daemon whose socket path has been taken from it.
-#include "DaemonProcess.h"
+#include "support/DaemonProcess.h"
+#include "support/RawSocket.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+#include "support/Varnelctl.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -17,26 +21,18 @@ namespace simcard {
 namespace {
 
 using namespace std::chrono_literals;
-using test::DaemonProcess;
-using test::Fact;
-using test::RunVarnelctl;
+using testsupport::DaemonProcess;
+using testsupport::Fact;
+using testsupport::RunVarnelctl;
 
 // A private state directory for the daemons of one test.
 class DaemonLifetimeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/varnel-state-test-XXXXXX";
-        home_ = mkdtemp(pattern);
-        setenv("XDG_STATE_HOME", home_.c_str(), 1);
-        stateFile_ = home_ + "/varnel-pro/cards.state";
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(home_);
-        unsetenv("XDG_STATE_HOME");
-    }
+    void SetUp() override { env_.Set("XDG_STATE_HOME", home_.Path()); }
 
-    std::string home_;
-    std::string stateFile_;
+    testsupport::TempDir home_{0700, "state-test"};
+    testsupport::ScopedEnvironment env_;
+    const std::string stateFile_ = home_.Path() + "/varnel-pro/cards.state";
 };
 
 TEST_F(DaemonLifetimeTest, AnIdleDaemonEndsAndTheNextOneFindsTheCardsAsTheyWere) {
@@ -57,9 +53,9 @@ TEST_F(DaemonLifetimeTest, AnIdleDaemonEndsAndTheNextOneFindsTheCardsAsTheyWere)
     EXPECT_EQ(*ended, 0);
     EXPECT_NE(access(first.Socket().c_str(), F_OK), 0);
     struct stat dir {};
-    ASSERT_EQ(stat((home_ + "/varnel-pro").c_str(), &dir), 0);
+    ASSERT_EQ(stat((home_.Path() + "/varnel-pro").c_str(), &dir), 0);
     EXPECT_EQ(dir.st_mode & 0777, 0700u);
-    EXPECT_EQ(std::filesystem::directory_iterator(home_ + "/varnel-pro")->path(), stateFile_)
+    EXPECT_EQ(std::filesystem::directory_iterator(home_.Path() + "/varnel-pro")->path(), stateFile_)
         << "no temporary file is left beside it";
 
     ASSERT_TRUE(first.Restart());
@@ -73,7 +69,7 @@ TEST_F(DaemonLifetimeTest, AnIdleDaemonEndsAndTheNextOneFindsTheCardsAsTheyWere)
 }
 
 TEST_F(DaemonLifetimeTest, ADamagedStateGivesTheDefaultsAndOneLine) {
-    std::filesystem::create_directories(home_ + "/varnel-pro");
+    std::filesystem::create_directories(home_.Path() + "/varnel-pro");
     std::ofstream(stateFile_)
         << "varnel-cardd-state=1\ncard.0.gain=4096,4096\ncard.0.gain=70000,1\n";
     DaemonProcess daemon({"--cards", "1", "--exit-idle", "1"});
@@ -99,11 +95,8 @@ TEST_F(DaemonLifetimeTest, ADaemonWhoseSocketIsReplacedEndsAndLeavesTheNewOneAlo
     ASSERT_TRUE(first.Started());
     const auto taken = std::chrono::steady_clock::now();
     ASSERT_EQ(unlink(first.Socket().c_str()), 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, first.Socket().c_str(), sizeof addr.sun_path - 1);
-    const int other = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_EQ(bind(other, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int other = testsupport::RawBind(first.Socket());
+    ASSERT_GE(other, 0);
     const auto ended = first.WaitForExit(5s);
     ASSERT_TRUE(ended.has_value()) << "still running";
     EXPECT_EQ(*ended, 0);

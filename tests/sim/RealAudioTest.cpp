@@ -1,8 +1,10 @@
 // The simulated card on a real sound server of the test's own: a recording device that follows
 // a capture source, a playback device that is a sink, an output heard on a sink, and the server
 // going away and coming back. Levels are read as the manager reads them (varnelctl meter).
-#include "DaemonProcess.h"
-#include "SoundServer.h"
+#include "support/DaemonProcess.h"
+#include "support/Deadline.h"
+#include "support/SoundServer.h"
+#include "support/Varnelctl.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,10 +19,11 @@ namespace simcard {
 namespace {
 
 using namespace std::chrono_literals;
-using test::CtlResult;
-using test::DaemonProcess;
-using test::Fact;
-using test::SoundServer;
+using testsupport::CtlResult;
+using testsupport::DaemonProcess;
+using testsupport::Fact;
+using testsupport::PollUntil;
+using testsupport::SoundServer;
 
 // Below this (about -60 dBFS) a meter shows nothing.
 constexpr int kDark = 33;
@@ -36,22 +39,12 @@ protected:
     }
 
     CtlResult Ctl(const std::vector<std::string>& args) {
-        return test::RunVarnelctl(daemon->Socket(), args);
+        return testsupport::RunVarnelctl(daemon->Socket(), args);
     }
     // The left peak of a 100 ms meter read on the 0..32767 scale, -1 when refused.
     int Meter(const std::string& card, const std::string& device) {
         CtlResult r = Ctl({"meter", card, device});
         return r.status == 0 ? std::stoi(Fact(r.out, "peak")) : -1;
-    }
-    // Polls a real daemon and server until `done` holds, within a deadline.
-    static bool Within(std::chrono::seconds deadline, const std::function<bool()>& done) {
-        const auto until = std::chrono::steady_clock::now() + deadline;
-        while (std::chrono::steady_clock::now() < until) {
-            if (done())
-                return true;
-            std::this_thread::sleep_for(20ms);
-        }
-        return false;
     }
     // What a generated sine at `dBFS` shows on the same kind of device.
     int SineLevel(const std::string& card, const std::string& device, double dBFS) {
@@ -74,7 +67,7 @@ TEST_F(RealAudioTest, ACaptureMetersWhatIsPlayedToASinkAsTheSameSineWouldThrough
     const int sine = SineLevel("1", "analog-in", -12);
     ASSERT_EQ(Ctl({"signal", "0", "analog-in", "capture", "tone.monitor"}).status, 0);
     const pid_t tone = server.PlayTone("tone", -12, 10);
-    EXPECT_TRUE(Within(5s, [&] { return Meter("0", "analog-in") > kDark; }));
+    EXPECT_TRUE(PollUntil(5s, [&] { return Meter("0", "analog-in") > kDark; }));
     EXPECT_THAT(Meter("0", "analog-in"), SameLevelAs(sine));
     EXPECT_EQ(Fact(Ctl({"status"}).out, "card.0.signal.analog-in"), "capture tone.monitor");
     // The fader's bottom (-40 dB) takes the captured sound down as it does a generated one.
@@ -82,7 +75,7 @@ TEST_F(RealAudioTest, ACaptureMetersWhatIsPlayedToASinkAsTheSameSineWouldThrough
     EXPECT_LT(Meter("0", "analog-in"), sine / 50);
     ASSERT_EQ(Ctl({"gain", "0", "0xBB00", "0xBB00"}).status, 0);
     SoundServer::StopTone(tone);
-    EXPECT_TRUE(Within(3s, [&] { return Meter("0", "analog-in") <= kDark; }));
+    EXPECT_TRUE(PollUntil(3s, [&] { return Meter("0", "analog-in") <= kDark; }));
 }
 
 TEST_F(RealAudioTest, APlaybackDeviceIsASinkOfTheServerWhileItIsOne) {
@@ -94,24 +87,24 @@ TEST_F(RealAudioTest, APlaybackDeviceIsASinkOfTheServerWhileItIsOne) {
                             "sink_properties=varnel_pro.daemon=" + std::to_string(getpid())})
                     .size());
     daemon.emplace();
-    EXPECT_TRUE(
-        Within(5s, [&] { return Sinks().find("varnel_pro.1.analog-out") == std::string::npos; }));
+    EXPECT_TRUE(PollUntil(
+        5s, [&] { return Sinks().find("varnel_pro.1.analog-out") == std::string::npos; }));
     EXPECT_NE(Sinks().find("varnel_pro.3.analog-out"), std::string::npos) << "its daemon runs";
     ASSERT_EQ(Ctl({"signal", "1", "analog-out", "playback-sink"}).status, 0);
-    EXPECT_TRUE(Within(5s, [&] {
+    EXPECT_TRUE(PollUntil(5s, [&] {
         return server.Pactl({"list", "sinks"}).find("Description: Varnel PRO Analog Playback II") !=
                std::string::npos;
     }));
     const pid_t tone = server.PlayTone("varnel_pro.1.analog-out", -12, 10);
-    EXPECT_TRUE(Within(5s, [&] { return Meter("1", "analog-out") > kDark; }));
+    EXPECT_TRUE(PollUntil(5s, [&] { return Meter("1", "analog-out") > kDark; }));
     EXPECT_THAT(Meter("1", "analog-out"), SameLevelAs(sine));
     SoundServer::StopTone(tone);
     // Leaving it unloads the sink; so does the daemon's end.
     ASSERT_EQ(Ctl({"signal", "1", "analog-out", "silence"}).status, 0);
-    EXPECT_TRUE(Within(3s, [&] { return Sinks().find("varnel_pro.1.") == std::string::npos; }));
+    EXPECT_TRUE(PollUntil(3s, [&] { return Sinks().find("varnel_pro.1.") == std::string::npos; }));
     ASSERT_EQ(Ctl({"signal", "0", "adat-out-2", "playback-sink"}).status, 0);
-    EXPECT_TRUE(
-        Within(3s, [&] { return Sinks().find("varnel_pro.0.adat-out-2") != std::string::npos; }));
+    EXPECT_TRUE(PollUntil(
+        3s, [&] { return Sinks().find("varnel_pro.0.adat-out-2") != std::string::npos; }));
     EXPECT_EQ(daemon->Stop(), 0);
     EXPECT_EQ(Sinks().find("varnel_pro.0."), std::string::npos);
     // Recording devices capture, playback devices are sinks: not the other way round.
@@ -125,7 +118,7 @@ TEST_F(RealAudioTest, AnOutputIsHeardOnASinkThatNoneOfTheCardsOwnCapturesRecords
     ASSERT_EQ(Ctl({"signal", "1", "analog-in", "capture", "tone.monitor"}).status, 0);
     ASSERT_EQ(Ctl({"signal", "0", "analog-out", "sine", "-12"}).status, 0);
     ASSERT_EQ(Ctl({"output", "0", "analog-out", "sink", "tone"}).status, 0);
-    EXPECT_TRUE(Within(5s, [&] { return Meter("1", "analog-in") > kDark; }));
+    EXPECT_TRUE(PollUntil(5s, [&] { return Meter("1", "analog-in") > kDark; }));
     EXPECT_THAT(Meter("1", "analog-in"), SameLevelAs(sine));
     EXPECT_EQ(Fact(Ctl({"status"}).out, "card.0.output.analog-out"), "sink tone");
     // Card 1 would hear its own output again.
@@ -136,16 +129,16 @@ TEST_F(RealAudioTest, AnOutputIsHeardOnASinkThatNoneOfTheCardsOwnCapturesRecords
     ASSERT_EQ(Ctl({"signal", "0", "adat-out-1", "playback-sink"}).status, 0);
     EXPECT_EQ(Ctl({"output", "0", "digital-out", "sink", "varnel_pro.0.adat-out-1"}).status, 1);
     ASSERT_EQ(Ctl({"output", "0", "analog-out", "off"}).status, 0);
-    EXPECT_TRUE(Within(3s, [&] { return Meter("1", "analog-in") <= kDark; }));
+    EXPECT_TRUE(PollUntil(3s, [&] { return Meter("1", "analog-in") <= kDark; }));
 }
 
 TEST_F(RealAudioTest, WithoutTheServerADeviceIsSilentAndSaysWhyUntilTheServerIsBack) {
     ASSERT_EQ(Ctl({"signal", "0", "analog-in", "capture", "tone.monitor"}).status, 0);
     pid_t tone = server.PlayTone("tone", -12, 10);
-    ASSERT_TRUE(Within(5s, [&] { return Meter("0", "analog-in") > kDark; }));
+    ASSERT_TRUE(PollUntil(5s, [&] { return Meter("0", "analog-in") > kDark; }));
     server.Kill();
     SoundServer::StopTone(tone);
-    EXPECT_TRUE(Within(3s, [&] {
+    EXPECT_TRUE(PollUntil(3s, [&] {
         return Fact(Ctl({"status"}).out, "card.0.signal.analog-in") ==
                "capture tone.monitor (no sound server)";
     }));
@@ -153,7 +146,7 @@ TEST_F(RealAudioTest, WithoutTheServerADeviceIsSilentAndSaysWhyUntilTheServerIsB
     ASSERT_TRUE(server.Start());
     ASSERT_TRUE(server.LoadNullSink("tone"));
     tone = server.PlayTone("tone", -12, 10);
-    EXPECT_TRUE(Within(8s, [&] { return Meter("0", "analog-in") > kDark; }));
+    EXPECT_TRUE(PollUntil(8s, [&] { return Meter("0", "analog-in") > kDark; }));
     EXPECT_EQ(Fact(Ctl({"status"}).out, "card.0.signal.analog-in"), "capture tone.monitor");
     SoundServer::StopTone(tone);
 }
@@ -165,14 +158,14 @@ TEST_F(RealAudioTest, ADaemonThatKeepsTheCardsStateFollowsTheServerAgainAfterIts
     daemon.emplace(std::vector<std::string>{"--cards", "1", "--exit-idle", "60"});
     ASSERT_EQ(Ctl({"signal", "0", "digital-in", "capture", "tone.monitor"}).status, 0);
     ASSERT_EQ(Ctl({"signal", "0", "digital-out", "playback-sink"}).status, 0);
-    ASSERT_TRUE(
-        Within(5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
+    ASSERT_TRUE(PollUntil(
+        5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
     ASSERT_TRUE(daemon->Restart());
-    EXPECT_TRUE(Within(5s, [&] {
+    EXPECT_TRUE(PollUntil(5s, [&] {
         return Fact(Ctl({"status"}).out, "card.0.signal.digital-in") == "capture tone.monitor";
     }));
-    EXPECT_TRUE(
-        Within(5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
+    EXPECT_TRUE(PollUntil(
+        5s, [&] { return Sinks().find("varnel_pro.0.digital-out") != std::string::npos; }));
     daemon.reset();
     std::filesystem::remove_all(home);
     unsetenv("XDG_STATE_HOME");

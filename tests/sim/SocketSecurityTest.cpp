@@ -2,9 +2,11 @@
 // refused client is told. The daemon runs as this process's user; clients of another user are
 // run as nobody, which needs root.
 
-#include "DaemonProcess.h"
-#include "base/OtherUser.h"
 #include "sim/protocol/Wire.h"
+#include "support/DaemonProcess.h"
+#include "support/Deadline.h"
+#include "support/OtherUser.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <csignal>
@@ -19,7 +21,8 @@
 #include <unistd.h>
 
 using namespace simcard;
-using namespace simcard::test;
+using testsupport::PollUntil;
+using testsupport::RawConnection;
 using testsupport::TempDir;
 
 namespace {
@@ -53,10 +56,10 @@ public:
             execl(VARNEL_CARDD_PATH, VARNEL_CARDD_PATH, "--foreground", "--cards", "1", nullptr);
             _exit(127);
         }
-        // Bounded wait for the process to come up: done once it listens or has ended.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline && !Ended() && !Listening())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Up once it listens; given up when it ends first.
+        PollUntil(
+            std::chrono::seconds(10), [&] { return Ended() || Listening(); },
+            std::chrono::milliseconds(5));
     }
     ~ForegroundDaemon() {
         if (!status_) {

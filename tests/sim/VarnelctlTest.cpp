@@ -1,4 +1,6 @@
-#include "DaemonProcess.h"
+#include "support/Varnelctl.h"
+
+#include "support/DaemonProcess.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -8,15 +10,15 @@
 namespace simcard {
 namespace {
 
-using test::CtlResult;
-using test::DaemonProcess;
-using test::Fact;
+using testsupport::CtlResult;
+using testsupport::DaemonProcess;
+using testsupport::Fact;
 
 class VarnelctlTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(daemon.Started()); }
     CtlResult Ctl(const std::vector<std::string>& args) {
-        return test::RunVarnelctl(daemon.Socket(), args);
+        return testsupport::RunVarnelctl(daemon.Socket(), args);
     }
     std::string Status() { return Ctl({"status"}).out; }
 
@@ -200,14 +202,14 @@ TEST(VarnelctlExtraDevices, ExtraDevicesJoinTheListing) {
     close(fd);
     DaemonProcess daemon({"--cards", "1", "--devices", pattern});
     ASSERT_TRUE(daemon.Started());
-    std::string status = test::RunVarnelctl(daemon.Socket(), {"status"}).out;
+    std::string status = testsupport::RunVarnelctl(daemon.Socket(), {"status"}).out;
     EXPECT_EQ(Fact(status, "device.in.7"), "mid=190 pid=8 name=\"Analog Record V\"");
     EXPECT_EQ(Fact(status, "device.out.7"), "mid=190 pid=11 name=\"ADAT Playback 33\"");
     unlink(pattern);
 }
 
 TEST(VarnelctlNoDaemon, SaysThatNoDaemonAnswers) {
-    CtlResult r = test::RunVarnelctl("/tmp/varnel-no-such-dir/card.sock", {"status"});
+    CtlResult r = testsupport::RunVarnelctl("/tmp/varnel-no-such-dir/card.sock", {"status"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no card daemon"), std::string::npos) << r.err;
 }

@@ -2,6 +2,8 @@
 
 #include "toolkit/Exceptions.h"
 
+#include <cfenv>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,6 +17,22 @@ TEST(ConvertTest, StrToIntReadsDecimalSignedAndHexadecimal) {
     EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
+}
+
+TEST(ConvertTest, RoundHalfEvenTakesHalvesToTheEvenNeighbourInAnyRoundingModeWithinInt) {
+    const int mode = std::fegetround();
+    for (int rounding : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(rounding);
+        EXPECT_EQ(RoundHalfEven(2.5), 2) << rounding;
+        EXPECT_EQ(RoundHalfEven(3.5), 4) << rounding;
+        EXPECT_EQ(RoundHalfEven(-2.5), -2) << rounding;
+        EXPECT_EQ(RoundHalfEven(-3.5), -4) << rounding;
+        EXPECT_EQ(RoundHalfEven(2.51), 3) << rounding;
+        EXPECT_EQ(RoundHalfEven(-0.49), 0) << rounding;
+    }
+    std::fesetround(mode);
+    EXPECT_EQ(RoundHalfEven(1e12), INT_MAX);
+    EXPECT_EQ(RoundHalfEven(-1e12), INT_MIN);
 }
 
 TEST(ConvertTest, StrToIntRefusesEverythingElseWithTheClassicMessage) {

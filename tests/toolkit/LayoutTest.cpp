@@ -1,4 +1,5 @@
 #include "ToolkitFixture.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TScrollBox.h"
@@ -126,6 +127,39 @@ TEST_F(LayoutTest, ScrollBoxScrollsItsContentsAndItsBarTakesRoom) {
     box->HorzScrollBar().SetVisible(false);
     EXPECT_EQ(strip2->Left(), 140);
     EXPECT_EQ(box->ClientHeight(), 100);
+}
+
+// A panel that refuses to be moved while told to, as a control whose reaction to a move raises.
+struct RefusingPanel : TPanel {
+    using TPanel::TPanel;
+    void SetBounds(int left, int top, int width, int height) override {
+        if (refuse)
+            throw EInvalidOperation("refused");
+        TPanel::SetBounds(left, top, width, height);
+    }
+    bool refuse = false;
+};
+
+TEST_F(LayoutTest, AnAlignmentOrAScrollThatRaisesDoesNotLeaveTheAlignmentHeld) {
+    auto* f = new TForm(&app);
+    auto* box = new TScrollBox(f);
+    box->SetParent(f);
+    box->SetBorderStyle(bsNone);
+    box->SetBounds(0, 0, 200, 100);
+    auto* strip = new RefusingPanel(f);
+    strip->SetParent(box);
+    strip->SetBounds(0, 0, 300, 40);
+    strip->refuse = true;
+    EXPECT_THROW(box->ScrollBy(-10, 0), EInvalidOperation);
+    EXPECT_FALSE(box->AlignDisabled());
+    EXPECT_THROW(strip->SetAlign(alTop), EInvalidOperation);
+    EXPECT_FALSE(box->AlignDisabled());
+
+    strip->refuse = false;
+    box->Realign();
+    EXPECT_EQ(B(strip), Bounds(0, 0, 200, 40)) << "the next alignment places the strip";
+    strip->SetHeight(30);
+    EXPECT_EQ(B(strip), Bounds(0, 0, 200, 30)) << "its own moves still realign";
 }
 
 // A channel window's scroll box: top-aligned sections over unaligned strips, one per card.

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cmath>
 
 namespace accessible {
 
@@ -156,22 +155,6 @@ bool Checked(const TControl* control) {
     return false;
 }
 
-// The knob's offset above its lowest place that gives the position nearest to `value`.
-int KnobOffsetFor(const TSlider* fader, int value) {
-    int best = fader->Offset();
-    int bestMiss = INT_MAX;
-    for (int offset = 0; offset <= fader->Travel(); ++offset) {
-        const double fraction = static_cast<double>(offset) / fader->Travel();
-        const int position = static_cast<int>(std::nearbyint(
-            (static_cast<double>(fader->Max()) - fader->Min()) * fraction + fader->Min()));
-        if (std::abs(position - value) < bestMiss) {
-            best = offset;
-            bestMiss = std::abs(position - value);
-        }
-    }
-    return best;
-}
-
 // A tab sheet that is not the active page is hidden, yet its tab shows as long as its page control
 // does.
 bool ShowingToUser(const TControl* control) {
@@ -186,7 +169,7 @@ bool DragFader(TSlider* fader, int value) {
     if (!knob || fader->Travel() <= 0 || !fader->Enabled())
         return false;
     const int x = knob->Width() / 2, y = knob->Height() / 2;
-    const int target = y - (KnobOffsetFor(fader, value) - fader->Offset());
+    const int target = y - (fader->OffsetNearest(value) - fader->Offset());
     return UserInput::MouseDown(knob, mbLeft, 0, x, y) &&
            UserInput::MouseMove(knob, ssLeft, x, target) &&
            UserInput::MouseUp(knob, mbLeft, 0, x, target);

@@ -1,6 +1,7 @@
 #include "AutomationClient.h"
 
 #include "platform/MessageQueue.h"
+#include "support/RawSocket.h"
 #include "toolkit/TApplication.h"
 
 #include <atomic>
@@ -10,14 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-AutomationClient::AutomationClient(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd_ >= 0 && connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        Close();
-}
+AutomationClient::AutomationClient(const std::string& path) : fd_(testsupport::RawConnect(path)) {}
 
 AutomationClient::~AutomationClient() {
     Close();

@@ -1,7 +1,9 @@
 // The automation endpoint against another user: the credential check refuses, and varnelctl says
 // why at once. Clients of another user are run as nobody, which needs root.
 
-#include "base/OtherUser.h"
+#include "support/OtherUser.h"
+#include "support/RawSocket.h"
+#include "support/TempDir.h"
 #include "toolkit/automation/AutomationSocket.h"
 
 #include <atomic>
@@ -19,11 +21,8 @@ namespace {
 // Connects without checking the server, sends a request and returns all it got back, or a
 // line starting with "!" when it could not even ask.
 std::string AskAnyway(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    const int fd = testsupport::RawConnect(path);
+    if (fd < 0)
         return std::string("!connect: ") + std::strerror(errno);
     // The endpoint may have hung up before the request went out or arrived: either way it was
     // not answered.
@@ -76,14 +75,14 @@ TEST(AutomationPeers, APeerOfAnotherUserIsRefusedByItsCredentialsAndToldSo) {
     const std::vector<std::string> environment{"VARNEL_AUTOMATION=" + path};
     const auto started = std::chrono::steady_clock::now();
     testsupport::Outcome ctl =
-        testsupport::RunProgramAs(*nobody, VARNELCTL, {"ui", "windows"}, environment);
+        testsupport::RunProgramAs(*nobody, VARNELCTL_PATH, {"ui", "windows"}, environment);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(ctl.status, 1);
     EXPECT_NE(ctl.err.find("belongs to another user"), std::string::npos) << ctl.err;
     EXPECT_EQ(ctl.err.find("seconds"), std::string::npos) << ctl.err;
 
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
-    ctl = testsupport::RunProgramAs(*nobody, VARNELCTL, {"ui", "windows"}, environment);
+    ctl = testsupport::RunProgramAs(*nobody, VARNELCTL_PATH, {"ui", "windows"}, environment);
     EXPECT_EQ(ctl.status, 1);
     EXPECT_NE(ctl.err.find("exists but cannot be reached"), std::string::npos) << ctl.err;
     EXPECT_EQ(requests, 0);

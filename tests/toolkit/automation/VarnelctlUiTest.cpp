@@ -40,8 +40,8 @@ protected:
         std::atomic<bool> done{false};
         std::thread tool([&] {
             std::string command = withSocket ? "VARNEL_AUTOMATION=" + path + " " : "";
-            command += "env " + std::string(withSocket ? "" : "-u VARNEL_AUTOMATION ") + VARNELCTL +
-                       " " + words + " 2>&1";
+            command += "env " + std::string(withSocket ? "" : "-u VARNEL_AUTOMATION ") +
+                       VARNELCTL_PATH + " " + words + " 2>&1";
             FILE* pipe = popen(command.c_str(), "r");
             char buffer[4096];
             while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))

@@ -1,24 +1,23 @@
-#include "e2e/CardDaemonSupport.h"
+#include "support/CardDaemonSupport.h"
 
 #include "platform/CardConnection.h"
 #include "platform/Shell.h"
+#include "support/RawSocket.h"
+#include "support/Varnelctl.h"
 
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
-#include <sstream>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
-namespace e2e {
+namespace testsupport {
 
 namespace {
 
@@ -41,26 +40,16 @@ CardDaemon::~CardDaemon() {
     InstallCardService(nullptr);
 }
 
-std::map<std::string, std::string> CardDaemon::StatusOf(const std::string& socket) {
-    std::map<std::string, std::string> facts;
-    std::istringstream lines(simcard::test::RunVarnelctl(socket, {"status"}).out);
-    for (std::string line; std::getline(lines, line);)
-        if (auto eq = line.find('='); eq != std::string::npos)
-            facts[line.substr(0, eq)] = line.substr(eq + 1);
-    return facts;
+std::map<std::string, std::string> CardDaemon::Status() const {
+    return StatusFacts(Socket());
 }
 
 bool CardDaemon::Ctl(const std::vector<std::string>& args) const {
-    return simcard::test::RunVarnelctl(Socket(), args).status == 0;
+    return RunVarnelctl(Socket(), args).status == 0;
 }
 
 std::vector<std::string> CardDaemon::TraceLines(const std::string& what) const {
-    std::vector<std::string> lines;
-    std::istringstream trace(simcard::test::RunVarnelctl(Socket(), {"trace"}).out);
-    for (std::string line; std::getline(trace, line);)
-        if (line.find(what) != std::string::npos)
-            lines.push_back(line);
-    return lines;
+    return testsupport::TraceLines(Socket(), what);
 }
 
 void CardDaemon::Kill() {
@@ -71,15 +60,13 @@ void CardDaemon::Kill() {
 }
 
 int ListenerPid(const std::string& socket) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socket.c_str(), sizeof addr.sun_path - 1);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = RawConnect(socket);
+    if (fd < 0)
+        return -1;
     int pid = -1;
     ucred peer{};
     socklen_t size = sizeof peer;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0)
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0)
         pid = peer.pid;
     close(fd);
     return pid;
@@ -135,4 +122,4 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
     return result;
 }
 
-} // namespace e2e
+} // namespace testsupport

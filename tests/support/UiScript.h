@@ -1,14 +1,12 @@
 #pragma once
 // Driving a running varnel-manager as a script would: `varnelctl ui` requests against the
-// automation socket named by VARNEL_AUTOMATION, polling with a deadline, and the level meters of
-// a window's dump.
+// automation socket named by VARNEL_AUTOMATION, and reading the lines of its answers and the
+// level meters of a window's dump.
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 // `varnelctl ui <words>` against the manager; its output, and whether it exited 0.
 std::string Ui(const std::string& cardSocket, const std::vector<std::string>& words,
@@ -19,10 +17,6 @@ std::string Ui(const std::string& cardSocket, const std::vector<std::string>& wo
 // connection ends first.
 std::vector<std::string> UiBatch(const std::string& automationSocket, const std::string& bytes,
                                  int answers);
-
-// Asks `done` until it answers true or the deadline has passed; true when it did. Between two
-// questions it waits a short while, so a poll does not starve the program it watches.
-bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& done);
 
 // The line of `text` holding `what`, or "".
 std::string LineWith(const std::string& text, const std::string& what);
@@ -42,4 +36,4 @@ struct MeterState {
 // Every TLevelMeter line of a dump, in dump order.
 std::vector<MeterState> MetersOf(const std::string& dump);
 
-} // namespace e2e
+} // namespace testsupport

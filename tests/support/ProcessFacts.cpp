@@ -1,11 +1,11 @@
-#include "e2e/ProcessFacts.h"
+#include "support/ProcessFacts.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
-namespace e2e {
+namespace testsupport {
 
 std::string ChildStates(pid_t parent) {
     std::string states;
@@ -37,4 +37,4 @@ long ResidentKiB(pid_t pid) {
     return -1;
 }
 
-} // namespace e2e
+} // namespace testsupport

@@ -9,7 +9,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 class ManagerProcess {
 public:
@@ -48,4 +48,4 @@ private:
     std::optional<int> status_;
 };
 
-} // namespace e2e
+} // namespace testsupport

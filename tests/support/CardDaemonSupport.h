@@ -3,14 +3,14 @@
 // (and the configuration processes it starts) reach through VARNEL_CARD_SOCKET, its facts as
 // varnelctl prints them, and running a program to its end.
 
-#include "sim/DaemonProcess.h"
+#include "support/DaemonProcess.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 // Starts a daemon and points the platform's connection at it (a fresh connection).
 class CardDaemon {
@@ -21,8 +21,7 @@ public:
     bool Started() const { return daemon_.Started(); }
     const std::string& Socket() const { return daemon_.Socket(); }
     // `varnelctl status` as key → value.
-    std::map<std::string, std::string> Status() const { return StatusOf(Socket()); }
-    static std::map<std::string, std::string> StatusOf(const std::string& socket);
+    std::map<std::string, std::string> Status() const;
     // Runs varnelctl; true when it exits 0.
     bool Ctl(const std::vector<std::string>& args) const;
     // The lines of the daemon's trace that hold `what` ("" gives them all).
@@ -31,10 +30,10 @@ public:
     void Kill();
     // Starts it again on the same socket, once it has ended.
     bool Restart() { return daemon_.Restart(); }
-    simcard::test::DaemonProcess& Process() { return daemon_; }
+    DaemonProcess& Process() { return daemon_; }
 
 private:
-    simcard::test::DaemonProcess daemon_;
+    DaemonProcess daemon_;
 };
 
 // The pid of whoever listens on `socket`, or -1 (a daemon that detached after it started to
@@ -50,4 +49,4 @@ struct ProgramResult {
 // Runs a program of the build's program directory with `args` and waits for it.
 ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args);
 
-} // namespace e2e
+} // namespace testsupport

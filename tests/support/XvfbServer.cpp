@@ -1,25 +1,22 @@
-#include "e2e/XvfbServer.h"
+#include "support/XvfbServer.h"
 
-#include <chrono>
+#include "support/Deadline.h"
+#include "support/RawSocket.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
 #include <sstream>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
 
-namespace e2e {
+namespace testsupport {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::string FindInPath(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -30,17 +27,6 @@ std::string FindInPath(const std::string& name) {
             return candidate;
     }
     return {};
-}
-
-// True when something accepts connections on the display's local socket.
-bool Answers(int n) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%d", n);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -78,20 +64,22 @@ bool XvfbServer::StartOn(int n) {
     posix_spawn_file_actions_destroy(&actions);
     if (!spawned)
         return false;
-    const auto end = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < end) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            return false; // lost the display to another server that started at the same time
-        if (Answers(n)) {
-            pid_ = pid;
-            display_ = display;
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Up once the display's local socket accepts clients; lost to another server that started
+    // on the same display at the same time when it ends first.
+    bool ended = false;
+    const bool up = PollUntil(std::chrono::seconds(10), [&] {
+        return Accepts("/tmp/.X11-unix/X" + std::to_string(n)) ||
+               (ended = ::waitpid(pid, nullptr, WNOHANG) == pid);
+    });
+    if (up && !ended) {
+        pid_ = pid;
+        display_ = display;
+        return true;
     }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
     return false;
 }
 
@@ -99,16 +87,12 @@ void XvfbServer::Stop() {
     if (pid_ <= 0)
         return;
     ::kill(pid_, SIGTERM);
-    const auto end = Clock::now() + std::chrono::seconds(3);
-    while (::waitpid(pid_, nullptr, WNOHANG) == 0) {
-        if (Clock::now() >= end) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!PollUntil(std::chrono::seconds(3),
+                   [&] { return ::waitpid(pid_, nullptr, WNOHANG) != 0; })) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
     }
     pid_ = -1;
 }
 
-} // namespace e2e
+} // namespace testsupport

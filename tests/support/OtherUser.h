@@ -19,19 +19,6 @@ struct OtherUser {
 // Nobody, when this process may become it; otherwise nullopt and `why` says what is missing.
 std::optional<OtherUser> Nobody(std::string* why);
 
-// A fresh temporary directory with the given mode, removed with everything in it.
-class TempDir {
-public:
-    explicit TempDir(mode_t mode);
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 struct Outcome {
     int status = -1;
     std::string out;

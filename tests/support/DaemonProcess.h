@@ -1,6 +1,8 @@
 #pragma once
-// A real varnel-cardd on a private socket in a fresh temporary directory, and the tools to talk
-// to it as clients do: the card client, raw frames, and varnelctl.
+// A real varnel-cardd on a private socket in a fresh temporary directory, and a connection that
+// talks to it frame by frame.
+
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <cstdint>
@@ -9,7 +11,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace simcard::test {
+namespace testsupport {
 
 class DaemonProcess {
 public:
@@ -19,7 +21,7 @@ public:
     DaemonProcess& operator=(const DaemonProcess&) = delete;
 
     const std::string& Socket() const { return socket_; }
-    const std::string& Directory() const { return dir_; }
+    const std::string& Directory() const { return dir_.Path(); }
     bool Started() const { return started_; }
     // SIGTERM, then the exit status (or -1 when it did not end normally).
     int Stop();
@@ -36,7 +38,7 @@ private:
     bool Start();
 
     std::vector<std::string> args_;
-    std::string dir_;
+    TempDir dir_;
     std::string socket_;
     pid_t pid_ = -1;
     bool started_ = false;
@@ -57,15 +59,4 @@ private:
     std::vector<std::uint8_t> buffer_;
 };
 
-struct CtlResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CtlResult RunVarnelctl(const std::string& socket, const std::vector<std::string>& args);
-
-// The value of `key` in varnelctl's key=value facts, or "(missing)".
-std::string Fact(const std::string& facts, const std::string& key);
-
-} // namespace simcard::test
+} // namespace testsupport

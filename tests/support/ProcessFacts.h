@@ -5,7 +5,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace e2e {
+namespace testsupport {
 
 // The state letters of the processes whose parent is `parent` ("" when it has none).
 std::string ChildStates(pid_t parent);
@@ -14,4 +14,4 @@ std::size_t OpenDescriptors(pid_t pid);
 // The resident set of `pid` in KiB (VmRSS), or -1 when it cannot be read.
 long ResidentKiB(pid_t pid);
 
-} // namespace e2e
+} // namespace testsupport

@@ -1,6 +1,7 @@
-#include "base/OtherUser.h"
+#include "support/OtherUser.h"
 
-#include "base/ChildProcess.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -31,21 +32,10 @@ std::optional<OtherUser> Nobody(std::string* why) {
     return OtherUser{nobody->pw_uid, nobody->pw_gid};
 }
 
-TempDir::TempDir(mode_t mode) {
-    char pattern[] = "/tmp/varnel-security-XXXXXX";
-    path_ = mkdtemp(pattern);
-    chmod(path_.c_str(), mode);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 Outcome RunProgramAs(const OtherUser& user, const std::string& program,
                      const std::vector<std::string>& arguments,
                      const std::vector<std::string>& environment) {
-    TempDir copies(0755);
+    TempDir copies(0755, "other-user");
     const std::string copy = copies.Path() + "/" + fs::path(program).filename().string();
     fs::copy_file(program, copy);
     std::vector<std::string> words{"/usr/bin/env"};

@@ -1,20 +1,18 @@
-#include "e2e/UiScript.h"
+#include "support/UiScript.h"
 
-#include "sim/DaemonProcess.h"
+#include "support/RawSocket.h"
+#include "support/Varnelctl.h"
 
-#include <cstring>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
-namespace e2e {
+namespace testsupport {
 
 std::string Ui(const std::string& cardSocket, const std::vector<std::string>& words, bool* ok) {
     std::vector<std::string> args{"ui"};
     args.insert(args.end(), words.begin(), words.end());
-    auto result = simcard::test::RunVarnelctl(cardSocket, args);
+    auto result = RunVarnelctl(cardSocket, args);
     if (ok)
         *ok = result.status == 0;
     return result.out + result.err;
@@ -22,12 +20,9 @@ std::string Ui(const std::string& cardSocket, const std::vector<std::string>& wo
 
 std::vector<std::string> UiBatch(const std::string& automationSocket, const std::string& bytes,
                                  int answers) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, automationSocket.c_str(), sizeof address.sun_path - 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = RawConnect(automationSocket);
     std::vector<std::string> lines;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+    if (fd >= 0 &&
         send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
         std::string pending;
         char buffer[4096];
@@ -48,17 +43,6 @@ std::vector<std::string> UiBatch(const std::string& automationSocket, const std:
     if (fd >= 0)
         close(fd);
     return lines;
-}
-
-bool PollUntil(std::chrono::milliseconds deadline, const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (true) {
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
 }
 
 std::string LineWith(const std::string& text, const std::string& what) {
@@ -108,4 +92,4 @@ std::vector<MeterState> MetersOf(const std::string& dump) {
     return meters;
 }
 
-} // namespace e2e
+} // namespace testsupport

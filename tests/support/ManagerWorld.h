@@ -1,15 +1,19 @@
 #pragma once
 // A private world for the varnel-manager a test starts: a fresh directory that holds its settings
 // (XDG_CONFIG_HOME), the state it leaves (XDG_STATE_HOME) and its automation socket
-// (VARNEL_AUTOMATION), removed with everything in it when the test ends.
+// (VARNEL_AUTOMATION), removed with everything in it when the test ends, the variables put back as
+// they were.
 
-#include "e2e/CardDaemonSupport.h"
+#include "support/CardDaemonSupport.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 class ManagerWorld : public ::testing::Test {
 protected:
@@ -33,6 +37,8 @@ protected:
 
 private:
     std::string name_;
+    std::optional<TempDir> home_;
+    ScopedEnvironment env_;
 };
 
-} // namespace e2e
+} // namespace testsupport

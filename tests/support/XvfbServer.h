@@ -5,7 +5,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace e2e {
+namespace testsupport {
 
 class XvfbServer {
 public:
@@ -30,4 +30,4 @@ private:
     std::string display_;
 };
 
-} // namespace e2e
+} // namespace testsupport

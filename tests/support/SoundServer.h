@@ -8,7 +8,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace simcard::test {
+namespace testsupport {
 
 class SoundServer {
 public:
@@ -37,4 +37,4 @@ private:
     std::vector<pid_t> pids_;
 };
 
-} // namespace simcard::test
+} // namespace testsupport

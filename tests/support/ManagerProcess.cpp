@@ -1,4 +1,4 @@
-#include "e2e/ManagerProcess.h"
+#include "support/ManagerProcess.h"
 
 #include "platform/Shell.h"
 
@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace e2e {
+namespace testsupport {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -108,4 +108,4 @@ std::vector<std::string> ManagerProcess::LinesStartingWith(const std::string& pr
     return found;
 }
 
-} // namespace e2e
+} // namespace testsupport

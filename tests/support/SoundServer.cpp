@@ -1,6 +1,8 @@
-#include "SoundServer.h"
+#include "support/SoundServer.h"
 
-#include "base/ChildProcess.h"
+#include "support/ChildProcess.h"
+#include "support/Deadline.h"
+#include "support/RawSocket.h"
 
 #include <chrono>
 #include <cmath>
@@ -11,13 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
-namespace simcard::test {
+namespace testsupport {
 
 namespace {
 
@@ -43,16 +42,6 @@ pid_t Spawn(const std::vector<std::string>& argv, int out = -1) {
         _exit(127);
     }
     return pid;
-}
-
-bool Answers(const std::string& socket) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socket.c_str(), sizeof addr.sun_path - 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
 }
 
 } // namespace
@@ -95,15 +84,10 @@ bool SoundServer::Start() {
         if (Installed("wireplumber"))
             run({"wireplumber"});
     }
-    // Waiting for a process to come up: done as soon as it answers, bounded.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < until) {
+    return PollUntil(std::chrono::seconds(10), [&] {
         bool ok = false;
-        if (Answers(socket_) && (Pactl({"info"}, &ok), ok))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+        return Accepts(socket_) && (Pactl({"info"}, &ok), ok);
+    });
 }
 
 void SoundServer::Kill() {
@@ -168,4 +152,4 @@ void SoundServer::StopTone(pid_t player) {
     testsupport::ExitStatus(player);
 }
 
-} // namespace simcard::test
+} // namespace testsupport

@@ -24,7 +24,7 @@ constexpr auto kUnloadWait = std::chrono::seconds(1);
 } // namespace
 
 struct RealAudio::Impl final : ServerConnection::Listener {
-    // Declared first, so that it ends last: everything below lives on its thread.
+    // Everything below lives on its thread.
     ServerConnection connection{*this};
     NullSinks sinks{[this](pa_context* c, std::uint64_t id, std::uint32_t module) {
         Link* link = Find(id);
@@ -47,17 +47,17 @@ struct RealAudio::Impl final : ServerConnection::Listener {
         // they come) in its own time; a server that hangs does not hold up the daemon's end long.
         const auto until = std::chrono::steady_clock::now() + kUnloadWait;
         for (;;) {
-            bool busy = false;
             {
                 ServerConnection::Locked lock(connection);
-                busy = sinks.Busy();
-                if (!busy || std::chrono::steady_clock::now() >= until) {
+                if (!sinks.Busy() || std::chrono::steady_clock::now() >= until) {
                     sinks.Abandon();
                     break;
                 }
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+        // Leaves the server before the members end, so that no callback reaches them meanwhile.
+        connection.Close();
     }
 
     void Connected(pa_context* context) override {

@@ -26,19 +26,28 @@ ServerConnection::ServerConnection(Listener& listener)
 }
 
 ServerConnection::~ServerConnection() {
+    Close();
+    pa_threaded_mainloop_free(loop_);
+}
+
+void ServerConnection::Close() {
+    if (closed_)
+        return;
+    closed_ = true;
     {
         Locked lock(*this);
         if (retry_)
             api_->time_free(retry_);
+        retry_ = nullptr;
         if (context_) {
             pa_context_set_state_callback(context_, nullptr, nullptr);
             pa_context_set_subscribe_callback(context_, nullptr, nullptr);
             pa_context_disconnect(context_);
             pa_context_unref(context_);
+            context_ = nullptr;
         }
     }
     pa_threaded_mainloop_stop(loop_);
-    pa_threaded_mainloop_free(loop_);
 }
 
 void ServerConnection::Connect() {

@@ -57,6 +57,9 @@ public:
     // Leaves the server once what was sent has been taken, if `stillIdle` says so then.
     void LeaveWhenDrained(std::function<bool()> stillIdle);
     CardModel::ServerDefaults Defaults() const;
+    // Leaves the server and ends the thread: no callback runs after it. Called by the end, or
+    // first by an owner whose listener ends before this does.
+    void Close();
 
 private:
     static void OnState(pa_context* context, void* self);
@@ -74,6 +77,7 @@ private:
     pa_mainloop_api* api_ = nullptr;
     pa_context* context_ = nullptr;
     bool down_ = false;
+    bool closed_ = false;
     pa_time_event* retry_ = nullptr;
     std::uint64_t retryMs_;
     std::function<bool()> stillIdle_;

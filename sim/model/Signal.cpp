@@ -11,6 +11,8 @@ namespace simcard {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
+// The tone a swelling signal swells on.
+constexpr double kSwellToneHz = 440;
 // A longer file is refused: its peaks would be read in one go by a single-threaded daemon.
 constexpr sf_count_t kMaxFileFrames = sf_count_t{48000} * 60 * 30;
 
@@ -38,6 +40,11 @@ double MaxAbsSin(double a, double b) {
 // Angle of a periodic motion at time t, kept small so that long uptimes lose no precision.
 double Angle(std::uint64_t timeMs, double periodMs, double phase) {
     return kTwoPi * std::fmod(static_cast<double>(timeMs), periodMs) / periodMs + phase;
+}
+
+// Angle of a motion of `periodFrames` at a frame, kept small in the same way.
+double FrameAngle(std::uint64_t frame, double periodFrames, double phase) {
+    return kTwoPi * std::fmod(static_cast<double>(frame), periodFrames) / periodFrames + phase;
 }
 
 std::string FormatDb(double db) {
@@ -103,6 +110,7 @@ std::optional<Signal> Signal::FromFile(const std::string& path, std::string* err
         return std::nullopt;
     }
     auto peaks = std::make_shared<FilePeaks>();
+    peaks->rate = static_cast<std::uint32_t>(info.samplerate);
     const sf_count_t framesPerBlock =
         std::max<sf_count_t>(1, info.samplerate * FilePeaks::kBlockMs / 1000);
     std::vector<float> buffer(static_cast<std::size_t>(framesPerBlock * info.channels));
@@ -213,6 +221,29 @@ double Signal::Peak(int channel, std::uint64_t fromMs, std::uint64_t toMs,
     case SignalKind::PlaybackSink:
         // Live sound is read as the span that has just passed, whatever clock the card keeps.
         return live_->Peak(channel, toMs - fromMs, LiveSound::SteadyMs());
+    }
+    return 0;
+}
+
+double Signal::Sample(int channel, std::uint64_t frame, std::uint32_t rate,
+                      std::mt19937& rng) const {
+    switch (kind_) {
+    case SignalKind::Sine:
+        if (frequencyHz_ <= 0)
+            return 0;
+        return DbToLinear(levelDb_) * std::sin(FrameAngle(frame, rate / frequencyHz_, 0));
+    case SignalKind::Noise:
+        return DbToLinear(levelDb_) * std::uniform_real_distribution<double>(-1.0, 1.0)(rng);
+    case SignalKind::Swell: {
+        const double swell = std::sin(FrameAngle(frame, periodMs_ * rate / 1000, phase_[channel]));
+        return std::min(1.0, DbToLinear(levelDb_ + depthDb_ * swell)) *
+               std::sin(FrameAngle(frame, rate / kSwellToneHz, 0));
+    }
+    case SignalKind::Silence:
+    case SignalKind::File:
+    case SignalKind::Capture:
+    case SignalKind::PlaybackSink:
+        break;
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The sound on one device of the simulated card, reduced to what a peak meter needs: the highest
-// magnitude over a span of time. Nothing is rendered sample by sample; sines and the default
-// swelling signals are evaluated in closed form, a WAV file through peaks precomputed per block.
+// The sound on one device of the simulated card. What a peak meter needs, the highest magnitude
+// over a span of time, is evaluated in closed form for sines and the default swelling signals and
+// through peaks precomputed per block for a WAV file. Only an output heard on the sound server
+// asks for samples: the generated signals make them here; a file's are read from the file.
 
 #include "sim/model/LiveSound.h"
 
@@ -22,6 +23,7 @@ enum class SignalKind { Silence, Sine, Noise, Swell, File, Capture, PlaybackSink
 // Peaks of a sound file on 0..1, per block of kBlockMs and over the whole file.
 struct FilePeaks {
     static constexpr std::uint32_t kBlockMs = 5;
+    std::uint32_t rate = 0;         // the file's frames per second
     std::vector<float> left, right; // one entry per block
     float wholeLeft = 0, wholeRight = 0;
 };
@@ -44,6 +46,9 @@ public:
     SignalKind Kind() const { return kind_; }
     double LevelDb() const { return levelDb_; }
     double FrequencyHz() const { return frequencyHz_; }
+    // A file signal's path and peaks; the peaks are null for the other kinds.
+    const std::string& Path() const { return path_; }
+    const std::shared_ptr<const FilePeaks>& File() const { return file_; }
     // The server's sound behind a Capture or PlaybackSink signal; null for the others.
     const std::shared_ptr<LiveSound>& Live() const { return live_; }
     // One line for status: "sine -12 1000", "noise -20", "silence", "swell -12", "file <path>",
@@ -52,6 +57,10 @@ public:
     std::string Describe() const;
     // The highest magnitude of one channel (0 left, 1 right) between two times, on 0..1.
     double Peak(int channel, std::uint64_t fromMs, std::uint64_t toMs, std::mt19937& rng) const;
+    // One sample of a generated signal (silence, sine, noise, swell) at `frame` of a stream of
+    // `rate` frames per second, on -1..1; its peaks are what Peak gives. A swelling signal is a
+    // tone whose level swells as its peaks do. 0 for a file and for live sound.
+    double Sample(int channel, std::uint64_t frame, std::uint32_t rate, std::mt19937& rng) const;
 
 private:
     SignalKind kind_ = SignalKind::Silence;

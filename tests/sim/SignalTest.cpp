@@ -1,5 +1,6 @@
 #include "sim/model/Signal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -65,6 +66,28 @@ TEST(SignalTest, WavFileLoopsWithItsOwnPeaks) {
 
     EXPECT_FALSE(Signal::FromFile("/nonexistent/x.wav", &error));
     EXPECT_NE(error.find("/nonexistent/x.wav"), std::string::npos);
+}
+
+// What an output plays of a generated signal is the signal the meters show: its samples' peaks
+// over a span are the span's peaks.
+TEST(SignalTest, GeneratedSamplesPeakAsTheMetersShow) {
+    constexpr std::uint32_t kRate = 48000;
+    std::mt19937 rng;
+    const Signal swell = Signal::Swell(-12, 6, 4000, 0.0, 1.3);
+    const Signal sine = Signal::Sine(-6, 1000);
+    for (int ch = 0; ch < 2; ++ch)
+        for (std::uint64_t fromMs : {0, 700, 1900, 3333}) {
+            const std::uint64_t toMs = fromMs + 20;
+            double swellPeak = 0, sinePeak = 0;
+            for (std::uint64_t f = fromMs * kRate / 1000; f < toMs * kRate / 1000; ++f) {
+                swellPeak = std::max(swellPeak, std::abs(swell.Sample(ch, f, kRate, rng)));
+                sinePeak = std::max(sinePeak, std::abs(sine.Sample(ch, f, kRate, rng)));
+            }
+            const double expected = swell.Peak(ch, fromMs, toMs, rng);
+            EXPECT_NEAR(swellPeak, expected, 0.03 * expected) << ch << " " << fromMs;
+            EXPECT_NEAR(sinePeak, sine.Peak(ch, fromMs, toMs, rng), 0.001);
+        }
+    EXPECT_EQ(Signal::Silence().Sample(0, 123, kRate, rng), 0.0);
 }
 
 } // namespace

@@ -35,7 +35,8 @@ bench:
 	@scripts/install-deps.sh bench
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
-	@cd build-bench && ctest -L bench --verbose | sed -n "s/^[0-9]*: //p"
+	@cd build-bench && { ctest -L bench --verbose; echo $$? >ctest-status; } | sed -n "s/^[0-9]*: //p"; \
+		exit $$(cat ctest-status)
 
 # Hours of use on a private Xvfb: a scripted user on four cards while the manager's and the
 # daemon's memory, descriptors and CPU are recorded each minute (build/soak/soak.csv, soak.png).

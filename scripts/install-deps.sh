@@ -37,9 +37,9 @@ case "${1:-}" in
         packages+=(dpkg-dev file)
         ;;
     bench)
-        # bench/: the peer mixer and the tools that drive it
+        # bench/: the peer mixer and the tools that drive it; libxcb to watch the icon appear
         sound_server
-        packages+=(pavucontrol sox dbus-x11 xdotool)
+        packages+=(pavucontrol sox dbus-x11 xdotool libxcb1-dev)
         ;;
     soak)
         # tests/soak/soak.sh plots its figures

@@ -35,7 +35,7 @@ UINT FirstFreeId(const std::map<UINT, TimerScheduler::Key>& used) {
 
 } // namespace
 
-MMRESULT timeSetEvent(UINT uDelay, UINT, LPTIMECALLBACK lpTimeProc, DWORD_PTR dwUser,
+MMRESULT timeSetEvent(UINT uDelay, UINT uResolution, LPTIMECALLBACK lpTimeProc, DWORD_PTR dwUser,
                       UINT fuEvent) {
     if (!lpTimeProc || uDelay == 0 || uDelay > MAX_TIMER_DELAY_MS)
         return 0;
@@ -53,7 +53,9 @@ MMRESULT timeSetEvent(UINT uDelay, UINT, LPTIMECALLBACK lpTimeProc, DWORD_PTR dw
         }
         lpTimeProc(id, 0, dwUser, 0, 0);
     };
-    table.multimedia[id] = Clock().Schedule(uDelay, periodic, std::move(callback));
+    // The resolution is the accuracy the caller asks for; the clock uses it to let timers share
+    // their wake-ups.
+    table.multimedia[id] = Clock().Schedule(uDelay, periodic, std::move(callback), uResolution);
     return id;
 }
 

@@ -47,8 +47,10 @@ void RealClock::Run() {
         } else if (*next > now) {
             changed_.wait_for(lock, std::chrono::milliseconds(*next - now));
         } else {
+            // Awake anyway: every timer due now, and those whose tolerance lets them join.
             lock.unlock();
-            FireNextDue(now);
+            while (FireNextDue(now, true)) {
+            }
             lock.lock();
         }
     }

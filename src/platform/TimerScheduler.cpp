@@ -5,14 +5,16 @@
 #include <algorithm>
 
 TimerScheduler::Key TimerScheduler::Schedule(std::uint32_t delayMs, bool periodic,
-                                             Callback callback) {
+                                             Callback callback, std::uint32_t toleranceMs) {
     Key key;
     {
         std::lock_guard lock(mutex_);
         key = nextKey_++;
-        entries_.push_back(Entry{key, NowMs() + delayMs,
-                                 periodic ? std::max<std::uint32_t>(delayMs, 1) : 0,
-                                 std::make_shared<Callback>(std::move(callback))});
+        // A quarter of the interval at most: a periodic timer fired early is next due a full
+        // period after the time it was due, so it never fires twice in one wake-up.
+        entries_.push_back(Entry{
+            key, NowMs() + delayMs, periodic ? std::max<std::uint32_t>(delayMs, 1) : 0,
+            std::min(toleranceMs, delayMs / 4), std::make_shared<Callback>(std::move(callback))});
     }
     OnScheduleChanged();
     return key;
@@ -46,7 +48,7 @@ std::size_t TimerScheduler::Count() const {
     return entries_.size();
 }
 
-bool TimerScheduler::FireNextDue(std::uint64_t limit) {
+bool TimerScheduler::FireNextDue(std::uint64_t limit, bool early) {
     std::shared_ptr<Callback> callback;
     std::uint64_t due = 0;
     Key key = 0;
@@ -54,7 +56,7 @@ bool TimerScheduler::FireNextDue(std::uint64_t limit) {
         std::lock_guard lock(mutex_);
         const Entry* first = nullptr;
         for (const auto& e : entries_) // creation order breaks ties
-            if (e.due <= limit && (!first || e.due < first->due))
+            if (e.due <= limit + (early ? e.early : 0) && (!first || e.due < first->due))
                 first = &e;
         if (!first)
             return false;

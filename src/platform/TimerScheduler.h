@@ -27,8 +27,12 @@ public:
     // may have arrived (the virtual clock: once it has jumped to the next due timer, or at once).
     virtual void WaitForWork(MessageQueue& queue) = 0;
 
-    // A timer first due after delayMs, then every periodMs when periodic.
-    Key Schedule(std::uint32_t delayMs, bool periodic, Callback callback);
+    // A timer first due after delayMs, then every periodMs when periodic. With a tolerance the
+    // real clock may fire it up to that many milliseconds early (at most a quarter of its
+    // interval), together with another timer it wakes up for anyway: timers of different
+    // intervals then share their wake-ups, and their windows share their paints.
+    Key Schedule(std::uint32_t delayMs, bool periodic, Callback callback,
+                 std::uint32_t toleranceMs = 0);
     // After Cancel returns the callback is not running and will not run again, unless Cancel was
     // called from inside that very callback (then it simply will not run again).
     void Cancel(Key key);
@@ -36,9 +40,9 @@ public:
     std::size_t Count() const;
 
 protected:
-    // Fires the earliest timer due at or before `limit` (ties in the order they were created);
-    // false when none is due.
-    bool FireNextDue(std::uint64_t limit);
+    // Fires the earliest timer due at or before `limit` (ties in the order they were created),
+    // with `early` also one that its tolerance lets fire by then; false when none is due.
+    bool FireNextDue(std::uint64_t limit, bool early = false);
     // Runs before a due timer's callback with the time it was due.
     virtual void OnFiring(std::uint64_t) {}
     virtual void OnScheduleChanged() {}
@@ -56,6 +60,7 @@ private:
         Key key;
         std::uint64_t due;
         std::uint32_t period; // 0 for a one-shot timer
+        std::uint32_t early;  // how much earlier it may fire to share a wake-up
         std::shared_ptr<Callback> callback;
     };
 

@@ -121,6 +121,35 @@ TEST_F(TimerTest, WindowTimersDeliverThroughTheQueueAndTheEmptyStepJumpsTheClock
     EXPECT_EQ(timeGetTime(), 3000u);
 }
 
+// The scheduler driven as the real clock's thread drives it, at wake-ups the test chooses.
+class SteppedClock : public TimerScheduler {
+public:
+    std::uint64_t now = 0;
+    std::uint64_t NowMs() const override { return now; }
+    void Sleep(std::uint32_t) override {}
+    void WaitForWork(MessageQueue&) override {}
+    void WakeAt(std::uint64_t at) {
+        now = at;
+        while (FireNextDue(at, true)) {
+        }
+    }
+};
+
+TEST(TimerToleranceTest, ATimerJoinsAnEarlierWakeUpWithinItsToleranceAndKeepsItsPeriod) {
+    SteppedClock clock;
+    std::string fired;
+    auto note = [&](char timer) {
+        return [&, timer] { fired += timer + std::to_string(clock.now) + " "; };
+    };
+    clock.Schedule(40, true, note('d'), 40);   // may fire 10 ms early
+    clock.Schedule(100, true, note('p'), 100); // may fire 25 ms early
+    clock.Schedule(100, true, note('x'));      // exact
+    for (std::uint64_t at : {40, 80, 100, 120, 160, 200, 240, 280, 300})
+        clock.WakeAt(at);
+    EXPECT_EQ(fired, "d40 d80 p80 x100 d120 d160 d200 p200 x200 d240 d280 p280 x300 ");
+    EXPECT_EQ(clock.NextDue(), 320u);
+}
+
 std::atomic<int> gRealTicks{0};
 std::atomic<bool> gOnGuiThread{false};
 void CALLBACK_Count(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {

@@ -81,7 +81,9 @@ void ControlWidget::paintEvent(QPaintEvent* event) {
         TControl* child = control_->Controls(i);
         if (child->IsWindowed() || !child->Visible())
             continue;
-        const QRect rect = RectOf(child);
+        // RectOf without asking for the client origin again per lamp of a meter.
+        const QRect rect(origin + QPoint(child->Left(), child->Top()),
+                         QSize(child->Width(), child->Height()));
         if (!dirty.intersects(rect))
             continue;
         p.save();

@@ -27,6 +27,10 @@ int TBarGraph::LitCount() const {
         std::count_if(lumis_.begin(), lumis_.end(), [](const TLumi* lumi) { return lumi->On(); }));
 }
 
+std::string TBarGraph::ScaleText() const {
+    return std::to_string(LitCount()) + " von " + std::to_string(LumiCount()) + " Lampen leuchten";
+}
+
 int TBarGraph::RoundHalfEven(double value) {
     if (!(value > INT_MIN))
         return INT_MIN;

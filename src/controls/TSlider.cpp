@@ -2,9 +2,12 @@
 
 #include "toolkit/Exceptions.h"
 #include "toolkit/TBevel.h"
+#include "toolkit/UserInput.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +28,22 @@ double FractionOf(int position, int min, int max) {
     if (max == min)
         return 0.0;
     return (static_cast<double>(position) - min) / (static_cast<double>(max) - min);
+}
+
+// The knob's offset above its lowest place that gives the position nearest to `value`.
+int KnobOffsetFor(const TSlider* fader, int value) {
+    int best = fader->Offset();
+    int bestMiss = INT_MAX;
+    for (int offset = 0; offset <= fader->Travel(); ++offset) {
+        const double fraction = static_cast<double>(offset) / fader->Travel();
+        const int position = static_cast<int>(std::nearbyint(
+            (static_cast<double>(fader->Max()) - fader->Min()) * fraction + fader->Min()));
+        if (std::abs(position - value) < bestMiss) {
+            best = offset;
+            bestMiss = std::abs(position - value);
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -310,4 +329,19 @@ void TSlider::KeyDown(WORD& key, TShiftState shift) {
 
 void TSlider::KnobMouseUp() {
     dragging_ = false;
+}
+
+const TControl* TSlider::ScaleHandle() const {
+    return Knob();
+}
+
+bool TSlider::DragToValue(int value) {
+    TPanel* knob = Knob();
+    if (!knob || travel_ <= 0 || !Enabled())
+        return false;
+    const int x = knob->Width() / 2, y = knob->Height() / 2;
+    const int target = y - (KnobOffsetFor(this, value) - offset_);
+    return UserInput::MouseDown(knob, mbLeft, 0, x, y) &&
+           UserInput::MouseMove(knob, ssLeft, x, target) &&
+           UserInput::MouseUp(knob, mbLeft, 0, x, target);
 }

@@ -7,6 +7,7 @@
 #include "forms/AboutBox.h"
 #include "forms/PrivateConfigHome.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "toolkit/TForm.h"
 #include "windows/AnalogInp.h"
@@ -18,7 +19,7 @@ namespace {
 class AnalogInpDesktop : public BackendTest {
 protected:
     AnalogInpDesktop() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
+        auto owned = std::make_unique<simcard::CardModel>(2, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         DiscoverCards();

@@ -30,7 +30,7 @@ protected:
     }
 
     ScopedVirtualClock clock;
-    CardModel model{2};
+    CardModel model{2, [this] { return clock->NowMs(); }};
 };
 
 TEST_F(CardModelTest, DeviceListNamesEveryCardsTwelveDevicesAfterAnotherMakersDevice) {
@@ -59,7 +59,7 @@ TEST_F(CardModelTest, DeviceListNamesEveryCardsTwelveDevicesAfterAnotherMakersDe
 }
 
 TEST_F(CardModelTest, FourCardsNumberAdatChannelsAcrossCards) {
-    CardModel four{4};
+    CardModel four{4, SteadyModelClock()};
     auto out = four.ListDevices(Out);
     EXPECT_EQ(out[four.DeviceIdOf(3, Out, 0)].name, "Analog Playback IV");
     EXPECT_EQ(out[four.DeviceIdOf(2, Out, 1)].name, "Digital Playback III");

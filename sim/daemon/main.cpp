@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    simcard::CardModel model(cards);
+    simcard::CardModel model(cards, simcard::SteadyModelClock());
     if (!devicesFile.empty()) {
         std::ifstream in(devicesFile);
         if (!in)

@@ -1,8 +1,7 @@
 #include "sim/model/CardModel.h"
 
-#include "platform/TimerScheduler.h"
-
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <unistd.h>
 
@@ -68,9 +67,15 @@ bool IsPlainPcm(const WaveFormat& f) {
 
 } // namespace
 
+ModelClock SteadyModelClock() {
+    return [start = std::chrono::steady_clock::now()] {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start)
+                                              .count());
+    };
+}
+
 CardModel::CardModel(int cards, ModelClock clock) : clock_(std::move(clock)) {
-    if (!clock_)
-        clock_ = [] { return Clock().NowMs(); };
     for (int c = 0; c < cards; ++c) {
         cards_.emplace_back(nextDevnode_, c);
         nextDevnode_ += 0x10;

@@ -24,9 +24,11 @@
 namespace simcard {
 
 using ClientId = std::uint32_t;
-// Milliseconds of the card's clock; by default the platform's clock, so a test's virtual clock
-// drives the signals too.
+// Milliseconds of the card's clock, handed in by whoever runs the model: the daemon runs it on a
+// steady clock, a test on its virtual clock, so that the signals and removals follow it.
 using ModelClock = std::function<std::uint64_t()>;
+// Steady time since the call.
+ModelClock SteadyModelClock();
 
 struct ExtraDevice {
     WaveDirection direction = WaveDirection::In;
@@ -48,7 +50,7 @@ public:
     static constexpr std::uint64_t kRemovalTimeoutMs = 4000;
     static constexpr std::size_t kTraceLimit = 20000;
 
-    explicit CardModel(int cards = 1, ModelClock clock = {});
+    CardModel(int cards, ModelClock clock);
 
     // ICardService, as the in-process client.
     std::vector<WaveDeviceCaps> ListDevices(WaveDirection direction) override;

@@ -1,7 +1,7 @@
 #include "sim/rundll/ConfigProcess.h"
 
-#include "platform/SharedArena.h"
-#include "platform/Shell.h"
+#include "sim/protocol/SharedArena.h"
+#include "sim/protocol/SharedWord.h"
 #include "sim/rundll/ConfigCommandLine.h"
 
 #include <atomic>
@@ -36,7 +36,7 @@ void Complete(void* data, const std::vector<std::uint8_t>& record, void* complet
     // The data block is complete before the word says so; the caller reads it after the word.
     std::atomic_ref<std::int32_t>(*static_cast<std::int32_t*>(completion))
         .store(1, std::memory_order_release);
-    WakeSharedWord(static_cast<volatile std::int32_t*>(completion));
+    simcard::WakeSharedWord(static_cast<volatile std::int32_t*>(completion));
 }
 
 } // namespace
@@ -50,12 +50,12 @@ int RunConfigProcess(const std::vector<std::string_view>& args, const char* aren
     }
     const ConfigCommandLine& line = parsed.line;
     if (!arenaName || !*arenaName) {
-        err << "rundll: no shared blocks to work on (" << SharedArena::kEnvironmentName
+        err << "rundll: no shared blocks to work on (" << simcard::SharedArena::kEnvironmentName
             << " is not set)\n";
         return kExitBadCommandLine;
     }
     std::string why;
-    std::unique_ptr<SharedArena> arena = SharedArena::Attach(arenaName, why);
+    std::unique_ptr<simcard::SharedArena> arena = simcard::SharedArena::Attach(arenaName, why);
     if (!arena) {
         err << "rundll: " << why << "\n";
         return kExitBadCommandLine;

@@ -1,8 +1,8 @@
 // rundll: the configuration process, started by the manager as
 //   rundll Zq40Pro.DRV,DriverConfig <command> $XXXXXXXX #YYYYYYYY
-#include "platform/CardDaemonStart.h"
-#include "platform/SharedArena.h"
 #include "sim/protocol/CardClient.h"
+#include "sim/protocol/CardDaemonStart.h"
+#include "sim/protocol/SharedArena.h"
 #include "sim/rundll/ConfigProcess.h"
 
 #include <chrono>
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
     ConfigProcessHooks hooks;
     hooks.connect = [](std::string* error) -> std::unique_ptr<simcard::ICardService> {
-        return ConnectCardDaemon(true, error);
+        return simcard::ConnectCardDaemon(true, error);
     };
     hooks.sleep = [](std::uint32_t ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -31,5 +31,6 @@ int main(int argc, char** argv) {
         setrlimit(RLIMIT_CORE, &none);
         std::abort();
     };
-    return RunConfigProcess(args, std::getenv(SharedArena::kEnvironmentName), hooks, std::cerr);
+    return RunConfigProcess(args, std::getenv(simcard::SharedArena::kEnvironmentName), hooks,
+                            std::cerr);
 }

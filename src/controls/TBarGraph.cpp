@@ -26,6 +26,10 @@ int TBarGraph::LitCount() const {
         std::count_if(lumis_.begin(), lumis_.end(), [](const TLumi* lumi) { return lumi->On(); }));
 }
 
+std::string TBarGraph::ScaleText() const {
+    return std::to_string(LitCount()) + " von " + std::to_string(LumiCount()) + " Lampen leuchten";
+}
+
 void TBarGraph::SetLevel(int value) {
     if (value > levelMax_)
         return;

@@ -3,11 +3,13 @@
 // sits at the bottom and is child 0 of the bar; adjacent lamps share their outline.
 
 #include "controls/TLumi.h"
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/TPanel.h"
 
+#include <string>
 #include <vector>
 
-class TBarGraph : public TCustomPanel {
+class TBarGraph : public TCustomPanel, public AccessibleScale {
 public:
     explicit TBarGraph(TComponent* owner);
     const char* ClassName() const override { return "TBarGraph"; }
@@ -42,6 +44,16 @@ public:
     virtual void CreateLumis();
     // Destroys every child of the bar, always the first one.
     virtual void FreeLumis();
+
+    // Read out as a meter: its raw level, as the driver reports it (what that means in decibels is
+    // the driver's), and the lamps lit as its text.
+    Kind ScaleKind() const override { return Kind::Meter; }
+    int ScaleMinimum() const override { return 0; }
+    int ScaleMaximum() const override { return LevelMax(); }
+    int ScaleValue() const override { return Level(); }
+    std::string ScaleText() const override;
+    const TControl* ScaleHandle() const override { return nullptr; }
+    bool DragToValue(int) override { return false; }
 
 protected:
     void Loaded() override;

@@ -3,9 +3,12 @@
 #include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/TBevel.h"
+#include "toolkit/UserInput.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -324,4 +327,19 @@ void TSlider::KeyDown(WORD& key, TShiftState shift) {
 
 void TSlider::KnobMouseUp() {
     dragging_ = false;
+}
+
+const TControl* TSlider::ScaleHandle() const {
+    return Knob();
+}
+
+bool TSlider::DragToValue(int value) {
+    TPanel* knob = Knob();
+    if (!knob || travel_ <= 0 || !Enabled())
+        return false;
+    const int x = knob->Width() / 2, y = knob->Height() / 2;
+    const int target = y - (OffsetNearest(value) - offset_);
+    return UserInput::MouseDown(knob, mbLeft, 0, x, y) &&
+           UserInput::MouseMove(knob, ssLeft, x, target) &&
+           UserInput::MouseUp(knob, mbLeft, 0, x, target);
 }

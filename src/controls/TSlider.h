@@ -8,14 +8,17 @@
 // may arrive in any order; the layout after loading (or, for a slider made in code, when its
 // window is shown) places the knob and raises OnChange once.
 
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/TPanel.h"
+
+#include <string>
 
 class TBevel;
 class TCheckBox;
 class TSliderKnob;
 class TSliderKnobLine;
 
-class TSlider : public TCustomPanel {
+class TSlider : public TCustomPanel, public AccessibleScale {
 public:
     explicit TSlider(TComponent* owner);
     ~TSlider() override;
@@ -70,6 +73,16 @@ public:
     // changes the position exactly as a drag to the same place does.
     bool AcceptsFocus() const override { return true; }
     void KeyDown(WORD& key, TShiftState shift) override;
+
+    // Read out as a fader; a drag grabs the knob in its middle and moves it to the offset whose
+    // position comes nearest the value.
+    Kind ScaleKind() const override { return Kind::Fader; }
+    int ScaleMinimum() const override { return min_; }
+    int ScaleMaximum() const override { return max_; }
+    int ScaleValue() const override { return position_; }
+    std::string ScaleText() const override { return std::to_string(position_); }
+    const TControl* ScaleHandle() const override;
+    bool DragToValue(int value) override;
 
 protected:
     void Loaded() override;

@@ -3,9 +3,9 @@
 #include "controls/ExtControls.h"
 #include "forms/AboutBox.h"
 #include "forms/AboutLogo.h"
-#include "forms/TImage.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TButton.h"
+#include "toolkit/TImage.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The logo of the about box: 119 × 33 pixels, drawn here rather than loaded from a file.
 
-#include "forms/TImage.h"
+#include "toolkit/TImage.h"
 
 constexpr int kAboutLogoWidth = 119;
 constexpr int kAboutLogoHeight = 33;

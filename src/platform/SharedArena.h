@@ -1,59 +1,7 @@
 #pragma once
-// The per-process arena of 16-bit shared blocks. Each block gets a selector of its own and is
-// addressed as selector:0000 (a 16:16 address). The arena is a POSIX shared-memory object (0600)
-// so that the configuration process, started by this process, can reach the blocks whose
-// addresses travel on its command line: it finds the arena by name in its environment.
+// The arena of the process's 16-bit shared blocks. It is defined with the card's processes, since
+// the configuration process attaches to it without the platform.
 
-#include "platform/WinTypes.h"
+#include "sim/protocol/SharedArena.h"
 
-#include <cstddef>
-#include <memory>
-#include <string>
-
-class SharedArena {
-public:
-    // The environment variable through which a child process finds its parent's arena.
-    static constexpr const char* kEnvironmentName = "VARNEL_ARENA";
-    static constexpr DWORD kMaxBlockSize = 0xFFFF;
-
-    // This process's arena, created on first use (and its name exported to the environment);
-    // null when it cannot be created.
-    static SharedArena* Own();
-    // Another process's arena, by name; null with a reason when it cannot be attached.
-    static std::unique_ptr<SharedArena> Attach(const std::string& name, std::string& error);
-
-    ~SharedArena();
-    SharedArena(const SharedArena&) = delete;
-    SharedArena& operator=(const SharedArena&) = delete;
-
-    // A new block of `size` bytes (zero-filled when asked), or 0 when the arena is full, the size
-    // is 0 or too large, or allocations are made to fail for a test.
-    DWORD Allocate(DWORD size, bool zeroInit);
-    bool Free(DWORD address);
-    // The flat address of `size` bytes at `address` inside a live block; null otherwise.
-    void* Pointer(DWORD address, DWORD size);
-    bool Pin(DWORD address);
-    bool Unpin(DWORD address);
-    // The block that starts exactly at `address` and is exactly `size` bytes long; null with a
-    // reason otherwise. This is how the configuration process checks the addresses it is given.
-    void* BlockAt(DWORD address, DWORD size, std::string& why);
-
-    const std::string& Name() const { return name_; }
-    std::size_t LiveBlocks() const;
-
-    // Makes every later allocation of this process fail (for tests of the failure paths).
-    static void SetAllocationFault(bool on);
-
-    // The layout of the shared object: a header with the block table, then the blocks' data.
-    struct Header;
-    struct Entry;
-
-private:
-    SharedArena(std::string name, void* base, std::size_t size, bool owner);
-    Entry* FindEntry(DWORD address);
-
-    std::string name_;
-    void* base_;
-    std::size_t size_;
-    bool owner_;
-};
+using simcard::SharedArena;

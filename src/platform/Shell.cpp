@@ -1,19 +1,15 @@
 #include "platform/Shell.h"
 
 #include <cerrno>
-#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <linux/futex.h>
 #include <mutex>
 #include <pthread.h>
 #include <set>
 #include <spawn.h>
 #include <string>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
@@ -102,36 +98,6 @@ StartedProcesses& Started() {
     return *started;
 }
 
-} // namespace
-
-std::string ProgramDirectory() {
-    if (const char* dir = std::getenv(kBinDirEnvironment); dir && *dir)
-        return dir;
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    std::string exe(path, static_cast<std::size_t>(n));
-    auto slash = exe.rfind('/');
-    return slash == std::string::npos ? "." : exe.substr(0, slash);
-}
-
-std::string HelperProgramPath(const std::string& name) {
-    if (const char* dir = std::getenv(kBinDirEnvironment); dir && *dir)
-        return std::string(dir) + "/" + name;
-    return HelperProgramPath(name, ProgramDirectory());
-}
-
-std::string HelperProgramPath(const std::string& name, const std::string& programDirectory) {
-    std::string beside = programDirectory + "/" + name;
-    if (access(beside.c_str(), X_OK) == 0)
-        return beside;
-    std::string installed = programDirectory + "/" VARNEL_HELPER_DIR_FROM_BIN "/" + name;
-    return access(installed.c_str(), X_OK) == 0 ? installed : beside;
-}
-
-namespace {
-
 std::string ProgramName(std::string file) {
     if (file.size() > 4 && strcasecmp(file.c_str() + file.size() - 4, ".exe") == 0)
         file.resize(file.size() - 4);
@@ -199,16 +165,4 @@ bool ShellProcessEnded(pid_t pid) {
 
 void EndShellProcess(pid_t pid) {
     Started().End(pid);
-}
-
-void WaitSharedWord(const volatile std::int32_t* word, std::int32_t expected,
-                    std::uint32_t timeoutMs) {
-    timespec timeout{static_cast<time_t>(timeoutMs / 1000),
-                     static_cast<long>(timeoutMs % 1000) * 1000000L};
-    // Not FUTEX_PRIVATE: the word is shared with another process.
-    syscall(SYS_futex, const_cast<std::int32_t*>(word), FUTEX_WAIT, expected, &timeout, nullptr, 0);
-}
-
-void WakeSharedWord(volatile std::int32_t* word) {
-    syscall(SYS_futex, const_cast<std::int32_t*>(word), FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
 }

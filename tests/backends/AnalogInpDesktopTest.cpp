@@ -6,6 +6,7 @@
 #include "driver/CardDiscovery.h"
 #include "forms/AboutBox.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "support/PrivateConfigHome.h"
 #include "toolkit/TForm.h"
@@ -18,7 +19,7 @@ namespace {
 class AnalogInpDesktop : public BackendTest {
 protected:
     AnalogInpDesktop() {
-        auto owned = std::make_unique<simcard::CardModel>(2);
+        auto owned = std::make_unique<simcard::CardModel>(2, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         DiscoverCards();

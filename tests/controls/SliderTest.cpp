@@ -306,6 +306,23 @@ TEST_F(SliderTest, AnyMouseButtonDragsButADisabledSliderDoesNot) {
     EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(SliderTest, AsAScaleItIsDraggedByItsKnobToTheNearestPlaceUnlessDisabled) {
+    TSlider* s = LoadFader();
+    AccessibleScale& scale = *s;
+    EXPECT_EQ(scale.ScaleHandle(), s->Knob());
+    changes.clear();
+    EXPECT_TRUE(scale.DragToValue(200));
+    EXPECT_NEAR(s->Position(), 200, 1);
+    EXPECT_EQ(scale.ScaleValue(), s->Position());
+    EXPECT_EQ(scale.ScaleText(), std::to_string(s->Position()));
+    EXPECT_FALSE(changes.empty()) << "moved as a drag moves it";
+
+    s->SetEnabled(false);
+    const int before = s->Position();
+    EXPECT_FALSE(scale.DragToValue(120));
+    EXPECT_EQ(s->Position(), before);
+}
+
 TEST_F(SliderTest, TheKnobGoesWithTheSliderAndAParentMayFreeItFirst) {
     TSlider* s = LoadFader();
     auto* other = new TPanel(form);

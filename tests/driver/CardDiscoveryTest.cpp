@@ -3,6 +3,7 @@
 #include "driver/ControlHandles.h"
 #include "driver/DriverMessages.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "platform/VirtualClock.h"
 #include "platform/WaveDevices.h"
 #include "sim/model/CardModel.h"
@@ -65,7 +66,7 @@ TEST(CardNameTest, AdatNamesGiveCardAndPairFromTheChannelNumber) {
 class CardDiscoveryTest : public ::testing::Test {
 protected:
     simcard::CardModel& Use(int cards) {
-        auto owned = std::make_unique<simcard::CardModel>(cards);
+        auto owned = std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         return *model;

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (size == 0)
         return 0;
     const int command = bytes[0] & 3;
-    simcard::CardModel model(1 + ((bytes[0] >> 2) & 3));
+    simcard::CardModel model(1 + ((bytes[0] >> 2) & 3), simcard::SteadyModelClock());
     if (bytes[0] & 0x10)
         model.SetConfigFault(simcard::ConfigFault::Slow, 10);
     Block data(kSizes[command]), done(kCompletionBlockSize);

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(simcard::ParseExtraDevices(written, again, &error));
     Require(std::equal(devices.begin(), devices.end(), again.begin(), again.end(), Same));
 
-    simcard::CardModel model(1);
+    simcard::CardModel model(1, simcard::SteadyModelClock());
     for (const auto& device : devices)
         model.AddExtraDevice(device);
     for (const auto& device : devices) {

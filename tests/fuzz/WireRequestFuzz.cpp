@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t piece = data[0] ? data[0] : size;
     const std::span<const std::uint8_t> stream(data + 1, size - 1);
 
-    simcard::CardModel model(2);
+    simcard::CardModel model(2, simcard::SteadyModelClock());
     const simcard::ClientId client = model.Connect(1);
     Count seen;
     const simcard::EventSender events = [](const std::vector<std::uint8_t>& frame) {

@@ -5,6 +5,7 @@
 #include "platform/CardConnection.h"
 #include "platform/DeviceChange.h"
 #include "platform/MessageQueue.h"
+#include "platform/TimerScheduler.h"
 #include "platform/VirtualClock.h"
 #include "platform/WindowTable.h"
 #include "platform/Wow16.h"
@@ -44,7 +45,7 @@ struct Window : IMessageTarget {
 class WaveDevicesTest : public ::testing::Test {
 protected:
     void Use(int cards) {
-        auto owned = std::make_unique<simcard::CardModel>(cards);
+        auto owned = std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
     }

@@ -17,7 +17,7 @@ protected:
         return model.Config(code, Bytes(ConfigRecordSize(code), 0));
     }
     ScopedVirtualClock clock;
-    CardModel model{2};
+    CardModel model{2, [this] { return clock->NowMs(); }};
 };
 
 TEST_F(CardModelConfigTest, GetstatesReportsDriverAndCards) {

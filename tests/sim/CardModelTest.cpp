@@ -30,7 +30,7 @@ protected:
     }
 
     ScopedVirtualClock clock;
-    CardModel model{2};
+    CardModel model{2, [this] { return clock->NowMs(); }};
 };
 
 TEST_F(CardModelTest, DeviceListNamesEveryCardsTwelveDevicesAfterAnotherMakersDevice) {
@@ -59,7 +59,7 @@ TEST_F(CardModelTest, DeviceListNamesEveryCardsTwelveDevicesAfterAnotherMakersDe
 }
 
 TEST_F(CardModelTest, OnlyADeviceOnTheSoundServerKeepsTheDaemon) {
-    CardModel two(2);
+    CardModel two(2, SteadyModelClock());
     EXPECT_FALSE(two.FollowsRealStreams());
     two.Card(1).heardOn[kDigital] = std::make_shared<LiveSound>("");
     EXPECT_TRUE(two.FollowsRealStreams());
@@ -72,7 +72,7 @@ TEST_F(CardModelTest, OnlyADeviceOnTheSoundServerKeepsTheDaemon) {
 }
 
 TEST_F(CardModelTest, FourCardsNumberAdatChannelsAcrossCards) {
-    CardModel four{4};
+    CardModel four{4, SteadyModelClock()};
     auto out = four.ListDevices(Out);
     EXPECT_EQ(out[four.DeviceIdOf(3, Out, 0)].name, "Analog Playback IV");
     EXPECT_EQ(out[four.DeviceIdOf(2, Out, 1)].name, "Digital Playback III");

@@ -51,7 +51,7 @@ protected:
         return RunConfigProcess(views, SharedArena::Own()->Name().c_str(), hooks, err);
     }
 
-    simcard::CardModel model{2};
+    simcard::CardModel model{2, simcard::SteadyModelClock()};
     ConfigProcessHooks hooks;
     bool reachable = true;
     int connects = 0;

@@ -8,7 +8,7 @@ namespace simcard {
 namespace {
 
 TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
-    CardModel two(2);
+    CardModel two(2, SteadyModelClock());
     SimulatedCard& card = two.Card(1);
     card.gain = {0x8000, 0xFF00};
     card.monitor = {{{0, 2, 1, 0}, {3, 1, 2, 0}}};
@@ -25,7 +25,7 @@ TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
     card.playback[kFirstAdat + 1] = Signal::PlaybackSink("varnel_pro.1.adat-out-2");
     card.heardOn[kDigital] = std::make_shared<LiveSound>("speakers");
 
-    CardModel again(2);
+    CardModel again(2, SteadyModelClock());
     std::string error;
     ASSERT_TRUE(ApplyState(again, DescribeState(two), &error)) << error;
     EXPECT_EQ(DescribeState(again), DescribeState(two));
@@ -40,7 +40,7 @@ TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
 
     // A daemon of one card keeps the second card's record as a spare one, and its own card's
     // state; the second card's other state has no card to go to.
-    CardModel one(1);
+    CardModel one(1, SteadyModelClock());
     ASSERT_TRUE(ApplyState(one, DescribeState(two), &error)) << error;
     EXPECT_EQ(one.SpareConfig(1)[199], 0xAB);
     EXPECT_EQ(one.SpareConfig(3)[0], 0x5A);
@@ -48,7 +48,7 @@ TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
 }
 
 TEST(SavedStateTest, ADamagedTextChangesNothingAndNamesItsLine) {
-    CardModel model(1);
+    CardModel model(1, SteadyModelClock());
     const std::string pristine = DescribeState(model);
     const std::string header = "varnel-cardd-state=1\n";
     const std::pair<std::string, std::string> damaged[] = {

@@ -128,7 +128,7 @@ TEST_F(OutputWindowTest, AdatRouteMetersEachSideFromThePairHoldingItsChannel) {
 
     // Once the driver is gone the reads fail, and the sides show no signal rather than the last.
     model = nullptr;
-    InstallCardService(std::make_unique<simcard::CardModel>(1));
+    InstallCardService(std::make_unique<simcard::CardModel>(1, [] { return Clock().NowMs(); }));
     Run(100);
     EXPECT_EQ(w->MeterTable()[0]->Level(), 0);
     EXPECT_EQ(w->MeterTable()[1]->Level(), 0);

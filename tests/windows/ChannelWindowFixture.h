@@ -10,6 +10,7 @@
 #include "forms/FormsFixture.h"
 #include "forms/WindowChrome.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "windows/ChannelWindow.h"
 
@@ -35,7 +36,7 @@ protected:
     }
 
     simcard::CardModel& UseCards(int cards) {
-        auto owned = std::make_unique<simcard::CardModel>(cards);
+        auto owned = std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         DiscoverCards();

@@ -6,6 +6,7 @@
 
 #include "forms/FormsFixture.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "toolkit/Exceptions.h"
 #include "windows/ChannelWindowRegistry.h"
@@ -47,7 +48,8 @@ protected:
     };
 
     explicit HubTest(int cards = 2) {
-        InstallCardService(std::make_unique<simcard::CardModel>(cards));
+        InstallCardService(
+            std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); }));
         ClearWindowRegistry();
         for (int k = 0; k < kChannelWindowKinds; ++k)
             RegisterStandIn(static_cast<ChannelWindowKind>(k));

@@ -68,7 +68,8 @@ protected:
     };
 
     simcard::CardModel& UseRecordedCards(int cards) {
-        auto owned = std::make_unique<RecordingCard>(std::make_unique<simcard::CardModel>(cards));
+        auto owned = std::make_unique<RecordingCard>(
+            std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); }));
         recorder = owned.get();
         model = &owned->Model();
         InstallCardService(std::move(owned));

@@ -22,7 +22,7 @@ class OutputFaultTest : public OutputWindowTest {
 protected:
     // Cards behind a recorder that can refuse a message on one of the window's handles.
     void UseRefusingCards(int cards) {
-        auto owned = std::make_unique<RecordingCard>(std::make_unique<simcard::CardModel>(cards));
+        auto owned = std::make_unique<RecordingCard>(std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); }));
         recorder = owned.get();
         model = &owned->Model();
         InstallCardService(std::move(owned));

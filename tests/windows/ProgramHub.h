@@ -4,6 +4,7 @@
 
 #include "forms/AboutBox.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "toolkit/TApplication.h"
 #include "windows/ChannelWindowRegistry.h"
@@ -14,7 +15,7 @@
 
 // Creates them on `app`; the card they talk to.
 inline simcard::CardModel* CreateProgramHub(TApplication& app) {
-    auto owned = std::make_unique<simcard::CardModel>(2);
+    auto owned = std::make_unique<simcard::CardModel>(2, [] { return Clock().NowMs(); });
     simcard::CardModel* model = owned.get();
     InstallCardService(std::move(owned));
     ClearWindowRegistry();

@@ -9,6 +9,7 @@
 #include "forms/AboutBox.h"
 #include "forms/FormsFixture.h"
 #include "platform/CardConnection.h"
+#include "platform/TimerScheduler.h"
 #include "sim/model/CardModel.h"
 #include "sim/model/ConfigRecord.h"
 #include "windows/DlgCfg.h"
@@ -42,7 +43,7 @@ protected:
     }
 
     simcard::CardModel& UseCards(int cards) {
-        auto owned = std::make_unique<simcard::CardModel>(cards);
+        auto owned = std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         DiscoverCards();

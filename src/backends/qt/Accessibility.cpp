@@ -5,7 +5,7 @@
 #include "backends/qt/AccessibleWidget.h"
 #include "backends/qt/ControlWidget.h"
 #include "backends/qt/QtBackend.h"
-#include "controls/TBarGraph.h"
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/TForm.h"
 
 #include <QAccessible>
@@ -138,6 +138,8 @@ void AccessiblePropertyChanged(TControl* control, TControlProperty which) {
 void AccessibleRepainted(TControl* control) {
     if (!QAccessible::isActive())
         return;
-    if (auto* meter = dynamic_cast<TBarGraph*>(control->Parent()); meter && !control->IsWindowed())
-        NotifyValue(meter);
+    // A meter's lamps are its value: their repaint is its change.
+    auto* meter = dynamic_cast<AccessibleScale*>(control->Parent());
+    if (meter && meter->ScaleKind() == AccessibleScale::Kind::Meter && !control->IsWindowed())
+        NotifyValue(control->Parent());
 }

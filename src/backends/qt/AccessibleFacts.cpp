@@ -1,8 +1,7 @@
 #include "backends/qt/AccessibleFacts.h"
 
 #include "backends/qt/ClassicLook.h"
-#include "controls/TBarGraph.h"
-#include "controls/TSlider.h"
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/KeyboardNavigation.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TButton.h"
@@ -26,10 +25,18 @@ namespace accessible {
 
 namespace {
 
+const AccessibleScale* ScaleOf(const TControl* control) {
+    return dynamic_cast<const AccessibleScale*>(control);
+}
+
+bool IsMeter(const TControl* control) {
+    const AccessibleScale* scale = ScaleOf(control);
+    return scale && scale->ScaleKind() == AccessibleScale::Kind::Meter;
+}
+
 bool ShowsNoCaption(const TControl* control) {
     return dynamic_cast<const TEdit*>(control) || dynamic_cast<const TComboBox*>(control) ||
-           dynamic_cast<const TTrackBar*>(control) || dynamic_cast<const TSlider*>(control) ||
-           dynamic_cast<const TBarGraph*>(control);
+           dynamic_cast<const TTrackBar*>(control) || ScaleOf(control);
 }
 
 bool Overlap(int a, int aLength, int b, int bLength) {
@@ -163,18 +170,6 @@ bool ShowingToUser(const TControl* control) {
     return control->Showing();
 }
 
-// Drags the fader's knob as the mouse would, from its centre by the pixels the value needs.
-bool DragFader(TSlider* fader, int value) {
-    TPanel* knob = fader->Knob();
-    if (!knob || fader->Travel() <= 0 || !fader->Enabled())
-        return false;
-    const int x = knob->Width() / 2, y = knob->Height() / 2;
-    const int target = y - (fader->OffsetNearest(value) - fader->Offset());
-    return UserInput::MouseDown(knob, mbLeft, 0, x, y) &&
-           UserInput::MouseMove(knob, ssLeft, x, target) &&
-           UserInput::MouseUp(knob, mbLeft, 0, x, target);
-}
-
 } // namespace
 
 std::string SpokenCaption(const std::string& caption) {
@@ -193,8 +188,9 @@ std::string SpokenCaption(const std::string& caption) {
 }
 
 TControl* FaderOfKnob(const TControl* control) {
-    auto* fader = dynamic_cast<TSlider*>(control->Owner());
-    return fader && fader->Knob() == control ? fader : nullptr;
+    auto* owner = dynamic_cast<TControl*>(control->Owner());
+    const AccessibleScale* scale = owner ? ScaleOf(owner) : nullptr;
+    return scale && scale->ScaleHandle() == control ? owner : nullptr;
 }
 
 QAccessible::Role RoleOf(const TControl* control) {
@@ -215,10 +211,11 @@ QAccessible::Role RoleOf(const TControl* control) {
         return QAccessible::EditableText;
     if (dynamic_cast<const TComboBox*>(control))
         return QAccessible::ComboBox;
-    if (dynamic_cast<const TTrackBar*>(control) || dynamic_cast<const TSlider*>(control))
+    if (dynamic_cast<const TTrackBar*>(control))
         return QAccessible::Slider;
-    if (dynamic_cast<const TBarGraph*>(control))
-        return QAccessible::ProgressBar;
+    if (const AccessibleScale* scale = ScaleOf(control))
+        return scale->ScaleKind() == AccessibleScale::Kind::Fader ? QAccessible::Slider
+                                                                  : QAccessible::ProgressBar;
     if (dynamic_cast<const TCustomGroupBox*>(control))
         return QAccessible::Grouping;
     if (dynamic_cast<const TPageControl*>(control))
@@ -271,14 +268,14 @@ QAccessible::State StateOf(const TControl* control) {
     }
     if (dynamic_cast<const TEdit*>(control))
         state.editable = true;
-    if (dynamic_cast<const TBarGraph*>(control))
+    if (IsMeter(control))
         state.readOnly = true;
     return state;
 }
 
 std::vector<TControl*> ChildrenOf(const TControl* control) {
     auto* win = dynamic_cast<const TWinControl*>(control);
-    if (!win || dynamic_cast<const TBarGraph*>(control) || FaderOfKnob(control))
+    if (!win || IsMeter(control) || FaderOfKnob(control))
         return {};
     std::vector<TControl*> children;
     for (int i = 0; i < win->ControlCount(); ++i)
@@ -289,11 +286,9 @@ std::vector<TControl*> ChildrenOf(const TControl* control) {
 std::optional<Value> ValueOf(const TControl* control) {
     if (auto* bar = dynamic_cast<const TTrackBar*>(control))
         return Value{bar->Min(), bar->Max(), bar->Position(), true};
-    if (auto* fader = dynamic_cast<const TSlider*>(control))
-        return Value{fader->Min(), fader->Max(), fader->Position(), true};
-    // A meter's raw level, as the driver reports it: what it means in decibels is the driver's.
-    if (auto* meter = dynamic_cast<const TBarGraph*>(control))
-        return Value{0, meter->LevelMax(), meter->Level(), false};
+    if (const AccessibleScale* scale = ScaleOf(control))
+        return Value{scale->ScaleMinimum(), scale->ScaleMaximum(), scale->ScaleValue(),
+                     scale->ScaleKind() == AccessibleScale::Kind::Fader};
     return std::nullopt;
 }
 
@@ -302,8 +297,8 @@ bool SetValue(TControl* control, int value) {
         return false;
     if (auto* bar = dynamic_cast<TTrackBar*>(control))
         return UserInput::MoveTrackBar(bar, value);
-    if (auto* fader = dynamic_cast<TSlider*>(control))
-        return DragFader(fader, value);
+    if (auto* scale = dynamic_cast<AccessibleScale*>(control))
+        return scale->DragToValue(value);
     return false;
 }
 
@@ -314,9 +309,8 @@ std::string ValueText(const TControl* control) {
         return combo->ItemIndex() >= 0 && combo->ItemIndex() < combo->Items().Count()
                    ? combo->Items()[combo->ItemIndex()]
                    : std::string();
-    if (auto* meter = dynamic_cast<const TBarGraph*>(control))
-        return std::to_string(meter->LitCount()) + " von " + std::to_string(meter->LumiCount()) +
-               " Lampen leuchten";
+    if (const AccessibleScale* scale = ScaleOf(control))
+        return scale->ScaleText();
     if (const auto value = ValueOf(control))
         return std::to_string(value->current);
     return {};

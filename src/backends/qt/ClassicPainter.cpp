@@ -2,9 +2,9 @@
 
 #include "backends/qt/ClassicLook.h"
 #include "backends/qt/ClassicWidgets.h"
-#include "forms/TImage.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TForm.h"
+#include "toolkit/TImage.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TScrollBox.h"

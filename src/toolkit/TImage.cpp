@@ -1,4 +1,4 @@
-#include "forms/TImage.h"
+#include "toolkit/TImage.h"
 
 #include "toolkit/Exceptions.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SharedArena.h"
+#include "sim/protocol/SharedArena.h"
 
 #include <atomic>
 #include <cstdint>
@@ -25,6 +25,8 @@ constexpr std::uint16_t kLastSelector = 0xFFFF;
 std::atomic<bool> allocationFault{false};
 
 } // namespace
+
+namespace simcard {
 
 struct SharedArena::Entry {
     std::uint16_t selector; // 0: unused
@@ -121,7 +123,7 @@ void SharedArena::SetAllocationFault(bool on) {
     allocationFault = on;
 }
 
-SharedArena::Entry* SharedArena::FindEntry(DWORD address) {
+SharedArena::Entry* SharedArena::FindEntry(std::uint32_t address) {
     auto selector = static_cast<std::uint16_t>(address >> 16);
     if (selector == 0)
         return nullptr;
@@ -132,7 +134,7 @@ SharedArena::Entry* SharedArena::FindEntry(DWORD address) {
     return nullptr;
 }
 
-DWORD SharedArena::Allocate(DWORD size, bool zeroInit) {
+std::uint32_t SharedArena::Allocate(std::uint32_t size, bool zeroInit) {
     if (allocationFault || size == 0 || size > kMaxBlockSize)
         return 0;
     auto* header = static_cast<Header*>(base_);
@@ -180,10 +182,10 @@ DWORD SharedArena::Allocate(DWORD size, bool zeroInit) {
     *slot = Entry{selector, 0, candidate, size};
     if (zeroInit)
         std::memset(static_cast<char*>(base_) + kHeaderSize + candidate, 0, size);
-    return static_cast<DWORD>(selector) << 16;
+    return static_cast<std::uint32_t>(selector) << 16;
 }
 
-bool SharedArena::Free(DWORD address) {
+bool SharedArena::Free(std::uint32_t address) {
     Entry* e = FindEntry(address);
     if (!e || (address & 0xFFFF) != 0)
         return false;
@@ -191,15 +193,15 @@ bool SharedArena::Free(DWORD address) {
     return true;
 }
 
-void* SharedArena::Pointer(DWORD address, DWORD size) {
+void* SharedArena::Pointer(std::uint32_t address, std::uint32_t size) {
     Entry* e = FindEntry(address);
-    DWORD offset = address & 0xFFFF;
+    std::uint32_t offset = address & 0xFFFF;
     if (!e || offset > e->size || size > e->size - offset)
         return nullptr;
     return static_cast<char*>(base_) + kHeaderSize + e->offset + offset;
 }
 
-bool SharedArena::Pin(DWORD address) {
+bool SharedArena::Pin(std::uint32_t address) {
     Entry* e = FindEntry(address);
     if (!e)
         return false;
@@ -207,7 +209,7 @@ bool SharedArena::Pin(DWORD address) {
     return true;
 }
 
-bool SharedArena::Unpin(DWORD address) {
+bool SharedArena::Unpin(std::uint32_t address) {
     Entry* e = FindEntry(address);
     if (!e || e->pinned == 0)
         return false;
@@ -215,7 +217,7 @@ bool SharedArena::Unpin(DWORD address) {
     return true;
 }
 
-void* SharedArena::BlockAt(DWORD address, DWORD size, std::string& why) {
+void* SharedArena::BlockAt(std::uint32_t address, std::uint32_t size, std::string& why) {
     char text[16];
     std::snprintf(text, sizeof text, "%08X", address);
     Entry* e = FindEntry(address);
@@ -241,3 +243,5 @@ std::size_t SharedArena::LiveBlocks() const {
         n += e.selector != 0;
     return n;
 }
+
+} // namespace simcard

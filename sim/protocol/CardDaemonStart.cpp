@@ -1,6 +1,6 @@
-#include "platform/CardDaemonStart.h"
+#include "sim/protocol/CardDaemonStart.h"
 
-#include "platform/Shell.h"
+#include "base/ProgramDirectory.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/SocketPath.h"
 
@@ -15,11 +15,13 @@
 
 extern char** environ;
 
+namespace simcard {
+
 namespace {
 
-std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::string* error,
-                                                bool* noDaemon = nullptr) {
-    auto client = std::make_unique<simcard::CardClient>();
+std::unique_ptr<CardClient> TryConnect(const std::string& path, std::string* error,
+                                       bool* noDaemon = nullptr) {
+    auto client = std::make_unique<CardClient>();
     if (noDaemon)
         *noDaemon = false;
     if (client->Connect(path, error))
@@ -31,7 +33,7 @@ std::unique_ptr<simcard::CardClient> TryConnect(const std::string& path, std::st
 
 // Starts the daemon and waits until it has detached, which it does once its socket listens.
 bool StartDaemon(std::string* error) {
-    std::string program = HelperProgramPath("varnel-cardd");
+    std::string program = base::HelperProgramPath("varnel-cardd");
     if (access(program.c_str(), X_OK) != 0) {
         *error = "cannot start the card daemon: " + program + " is missing";
         return false;
@@ -74,8 +76,8 @@ bool CardDaemonAutospawnAllowed() {
     return !value || !*value || std::strcmp(value, "0") == 0;
 }
 
-std::unique_ptr<simcard::CardClient> ConnectCardDaemon(bool mayStart, std::string* error) {
-    const std::string path = simcard::CardSocketPath();
+std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error) {
+    const std::string path = CardSocketPath();
     std::string refusal;
     bool noDaemon = false;
     if (auto client = TryConnect(path, &refusal, &noDaemon))
@@ -90,3 +92,5 @@ std::unique_ptr<simcard::CardClient> ConnectCardDaemon(bool mayStart, std::strin
         return nullptr;
     return TryConnect(path, error);
 }
+
+} // namespace simcard

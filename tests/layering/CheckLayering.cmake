@@ -1,0 +1,31 @@
+# Builds every probe listed in PROBES (lines "<target> FOUND|MISSING <header>") in BUILD_DIR. A
+# FOUND probe must compile; a MISSING one must fail because the compiler did not find its header,
+# not for any other reason.
+file(STRINGS ${PROBES} probes)
+set(failures 0)
+foreach(probe IN LISTS probes)
+    string(REPLACE " " ";" fields "${probe}")
+    list(GET fields 0 target)
+    list(GET fields 1 expect)
+    list(GET fields 2 header)
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${target}
+        RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    # GCC and Clang say it in their own words.
+    string(FIND "${output}" "${header}: No such file or directory" gcc_missing)
+    string(FIND "${output}" "'${header}' file not found" clang_missing)
+    if(expect STREQUAL "FOUND" AND NOT status EQUAL 0)
+        message("${target}: ${header} should compile but did not:\n${output}")
+        math(EXPR failures "${failures} + 1")
+    elseif(expect STREQUAL "MISSING" AND status EQUAL 0)
+        message("${target}: ${header} was found although the layers forbid it")
+        math(EXPR failures "${failures} + 1")
+    elseif(expect STREQUAL "MISSING" AND gcc_missing EQUAL -1 AND clang_missing EQUAL -1)
+        message("${target}: failed, but not because ${header} is missing:\n${output}")
+        math(EXPR failures "${failures} + 1")
+    else()
+        message("${target}: ${header} ${expect} as it should be")
+    endif()
+endforeach()
+if(failures GREATER 0)
+    message(FATAL_ERROR "${failures} probe(s) broke the layer rule")
+endif()

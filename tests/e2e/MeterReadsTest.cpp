@@ -5,6 +5,7 @@
 #include "platform/VirtualClock.h"
 #include "platform/WaveDevices.h"
 #include "platform/Wow16.h"
+#include "sim/protocol/CardClient.h"
 #include "support/CardDaemonSupport.h"
 
 #include <chrono>
@@ -126,6 +127,33 @@ TEST_F(MeterReadsTest, AClosedHandleOrALostDaemonTakesTheFetchedPeakAlong) {
            std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
         std::this_thread::yield();
     EXPECT_EQ(Read(3), MMSYSERR_NODRIVER) << "no peak of a daemon that is gone";
+}
+
+TEST_F(MeterReadsTest, TheDaemonAnswersEachTargetAsItsOwnReadAndOnlyForItsClient) {
+    simcard::CardClient own, other;
+    std::string error;
+    ASSERT_TRUE(own.Connect(daemon.Socket(), &error)) << error;
+    ASSERT_TRUE(other.Connect(daemon.Socket(), &error)) << error;
+    const std::vector<std::uint8_t> format(reinterpret_cast<const std::uint8_t*>(&kControl),
+                                           reinterpret_cast<const std::uint8_t*>(&kControl) +
+                                               sizeof kControl);
+    const auto in = simcard::WaveDirection::In;
+    const std::uint32_t mine = own.Open(in, kAnalog, format).handle;
+    const std::uint32_t quiet = own.Open(in, kDigital, format).handle;
+    const std::uint32_t theirs = other.Open(in, kAnalog, format).handle;
+    ASSERT_EQ(own.Message(in, mine, kMeterOn, 0, 0, {}).result, MMSYSERR_NOERROR);
+    ASSERT_EQ(other.Message(in, theirs, kMeterOn, 0, 0, {}).result, MMSYSERR_NOERROR);
+
+    const std::vector<simcard::MeterTarget> targets = {{in, mine}, {in, quiet}, {in, theirs}};
+    const auto replies = own.ReadMeters(targets, 0x12340000);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].result, MMSYSERR_NOERROR);
+    EXPECT_EQ(replies[0].block.size(), 8u);
+    EXPECT_EQ(replies[1].result, MMSYSERR_ERROR) << "its meter is off";
+    EXPECT_EQ(replies[2].result, MMSYSERR_INVALHANDLE) << "another client's handle";
+    const auto lines = daemon.TraceLines("INMSG_METER_READ");
+    ASSERT_EQ(lines.size(), 3u) << "traced as the reads they stand for";
+    EXPECT_NE(lines[0].find("p1=0x12340000"), std::string::npos) << lines[0];
 }
 
 } // namespace

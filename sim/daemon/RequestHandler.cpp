@@ -83,6 +83,29 @@ std::optional<std::vector<std::uint8_t>> HandleRequest(CardModel& model, ClientI
         w.U32(reply.result).Bytes(reply.block);
         break;
     }
+    case FrameType::MeterReads: {
+        const std::uint32_t p1 = r.U32();
+        const std::uint16_t count = r.U16();
+        std::vector<std::pair<std::uint8_t, std::uint32_t>> targets;
+        for (std::uint16_t i = 0; i < count && r.Ok(); ++i) {
+            const std::uint8_t d = r.U8();
+            targets.emplace_back(d, r.U32());
+        }
+        if (!r.Complete())
+            return malformed();
+        for (const auto& [d, handle] : targets)
+            if (!ValidDirection(d))
+                return badDirection();
+        w.U16(count);
+        for (const auto& [d, handle] : targets) {
+            const auto direction = static_cast<WaveDirection>(d);
+            const std::uint32_t message = MeterReadMessage(direction);
+            const std::vector<std::uint8_t> block(MessageBlockSize(direction, message));
+            MessageReply reply = model.Message(client, direction, handle, message, p1, 0, block);
+            w.U32(reply.result).Bytes(reply.block);
+        }
+        break;
+    }
     case FrameType::Config: {
         std::uint32_t code = r.U32();
         auto data = r.Bytes();

@@ -255,6 +255,36 @@ MessageReply CardClient::Message(WaveDirection direction, std::uint32_t handle,
     return result;
 }
 
+std::vector<MessageReply> CardClient::ReadMeters(std::span<const MeterTarget> targets,
+                                                 std::uint32_t param1) {
+    Writer w;
+    w.U32(param1).U16(static_cast<std::uint16_t>(targets.size()));
+    for (const MeterTarget& target : targets)
+        w.U8(static_cast<std::uint8_t>(target.direction)).U32(target.handle);
+    auto reply = Request(static_cast<std::uint8_t>(FrameType::MeterReads), Body(w));
+    if (!reply && Connected())
+        return ICardService::ReadMeters(targets, param1);
+    std::vector<MessageReply> replies;
+    if (reply) {
+        Reader r(*reply);
+        const std::uint16_t count = r.U16();
+        for (std::uint16_t i = 0; i < count && r.Ok(); ++i) {
+            MessageReply one;
+            one.result = r.U32();
+            one.block = r.Bytes();
+            replies.push_back(std::move(one));
+        }
+        if (!r.Complete() || count != targets.size())
+            replies.clear();
+    }
+    if (replies.empty() && !targets.empty())
+        for (const MeterTarget& target : targets)
+            replies.push_back(
+                {MMSYSERR_NODRIVER, std::vector<std::uint8_t>(MessageBlockSize(
+                                        target.direction, MeterReadMessage(target.direction)))});
+    return replies;
+}
+
 ConfigReply CardClient::Config(std::uint32_t code, std::span<const std::uint8_t> data) {
     ConfigReply failed{MMSYSERR_NODRIVER, {data.begin(), data.end()}, ConfigFault::None, 0};
     auto reply =

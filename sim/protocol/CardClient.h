@@ -49,6 +49,9 @@ public:
     MessageReply Message(WaveDirection direction, std::uint32_t handle, std::uint32_t message,
                          std::uint32_t param1, std::uint32_t param2,
                          std::span<const std::uint8_t> block) override;
+    // One request; a daemon that does not know it is asked a message per target.
+    std::vector<MessageReply> ReadMeters(std::span<const MeterTarget> targets,
+                                         std::uint32_t param1) override;
     ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) override;
     void SetDeviceChangeHandler(DeviceChangeHandler handler) override;
     void AnswerDeviceChange(std::uint32_t eventId) override;

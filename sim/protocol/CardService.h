@@ -21,6 +21,9 @@
 
 namespace simcard {
 
+// INMSG_METER_READ or OUTMSG_METER_READ.
+std::uint32_t MeterReadMessage(WaveDirection direction);
+
 class ICardService {
 public:
     using DeviceChangeHandler = std::function<void(const DeviceChangeEvent&)>;
@@ -39,6 +42,11 @@ public:
     virtual MessageReply Message(WaveDirection direction, std::uint32_t handle,
                                  std::uint32_t message, std::uint32_t param1, std::uint32_t param2,
                                  std::span<const std::uint8_t> block) = 0;
+    // The meter read of every target at once, each answered as its own METER_READ message with
+    // `param1` would be (a refusal stays the refusal of that target); one reply per target, in
+    // order. The socket client asks it in one request; by default it is a message per target.
+    virtual std::vector<MessageReply> ReadMeters(std::span<const MeterTarget> targets,
+                                                 std::uint32_t param1);
     // One configuration command with its record (ConfigRecordSize() bytes).
     virtual ConfigReply Config(std::uint32_t code, std::span<const std::uint8_t> data) = 0;
     // Subscribes to device-change events; a subscriber is waited for when a card is about to be

@@ -76,6 +76,12 @@ struct MessageReply {
     std::vector<std::uint8_t> block;
 };
 
+// One handle of a batch of meter reads (ICardService::ReadMeters).
+struct MeterTarget {
+    WaveDirection direction = WaveDirection::In;
+    std::uint32_t handle = 0;
+};
+
 // What the configuration process is to do besides answering (see CardService.h).
 enum class ConfigFault : std::uint8_t { None = 0, Hang = 1, Crash = 2, Slow = 3 };
 

@@ -16,6 +16,8 @@
 //   Subscribe    (nothing)                                -> (nothing)
 //   Answer       u32 event id                             (no reply)
 //   Control      u16 n, n × text                          -> i32 status, text output, text error
+//   MeterReads   u32 p1, u16 n, n × (u8 direction, u32 handle)
+//                                                         -> u16 n, n × (u32 result, bytes block)
 // A request the daemon cannot take (malformed, oversized, out of range) gets an Error frame with
 // a text instead of its reply; after a length over kMaxRequest the daemon also hangs up, as it
 // does on a request left unfinished and on a client that leaves its answers unread. The daemon
@@ -45,6 +47,7 @@ enum class FrameType : std::uint8_t {
     Subscribe = 7,
     Answer = 8,
     Control = 9,
+    MeterReads = 10,
     Reply = 0x80,
     Error = 0x81,
     DeviceChange = 0x82,

@@ -18,6 +18,19 @@ std::uint32_t MeterOffMessage(simcard::WaveDirection dir) {
     return dir == simcard::WaveDirection::In ? simcard::INMSG_METER_OFF : simcard::OUTMSG_METER_OFF;
 }
 
+// Merges a fetched meter block into the one held: the louder of each channel's 32-bit level.
+void MergePeak(std::vector<std::uint8_t>& held, const std::vector<std::uint8_t>& fetched) {
+    for (std::size_t at = 0; at + 4 <= held.size() && at + 4 <= fetched.size(); at += 4) {
+        const auto level = [at](const std::vector<std::uint8_t>& block) {
+            return block[at] | block[at + 1] << 8 | block[at + 2] << 16 |
+                   std::uint32_t(block[at + 3]) << 24;
+        };
+        if (level(fetched) > level(held))
+            std::copy_n(fetched.begin() + static_cast<std::ptrdiff_t>(at), 4,
+                        held.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
 } // namespace
 
 CardConnection& CardConnection::Instance() {
@@ -127,6 +140,8 @@ void CardConnection::ReopenHandlesLocked() {
         entry.generation = generation_;
         entry.driverHandle = reply.handle;
         entry.deviceId = static_cast<std::uint32_t>(id);
+        entry.peak.reset();
+        entry.refusal.reset();
         if (entry.meterOn)
             entry.meterOn = daemon_
                                 ->Message(entry.direction, reply.handle,
@@ -227,15 +242,65 @@ MMRESULT CardConnection::Message(simcard::WaveDirection dir, std::uintptr_t hand
         return MMSYSERR_INVALHANDLE;
     if (!service || entry->generation != generation_)
         return MMSYSERR_NODRIVER;
+    if (entry->meterOn && message == simcard::MeterReadMessage(dir) &&
+        block.size() == simcard::MessageBlockSize(dir, message))
+        return ReadMeterLocked(*service, *entry, param1, block);
     simcard::MessageReply reply =
         service->Message(dir, entry->driverHandle, message, param1, param2, block);
-    if (message == MeterOnMessage(dir) && reply.result == MMSYSERR_NOERROR)
-        entry->meterOn = true;
-    else if (message == MeterOffMessage(dir))
-        entry->meterOn = false;
+    if (message == MeterOnMessage(dir) || message == MeterOffMessage(dir)) {
+        // The driver measures afresh from a meter-on; nothing fetched before it counts.
+        if (message == MeterOffMessage(dir))
+            entry->meterOn = false;
+        else if (reply.result == MMSYSERR_NOERROR)
+            entry->meterOn = true;
+        entry->peak.reset();
+        entry->refusal.reset();
+    }
     if (reply.block.size() == block.size())
         std::copy(reply.block.begin(), reply.block.end(), block.begin());
     return reply.result;
+}
+
+MMRESULT CardConnection::ReadMeterLocked(simcard::ICardService& service, HandleEntry& entry,
+                                         std::uint32_t param1, std::span<std::uint8_t> block) {
+    const bool held = entry.peak || entry.refusal;
+    if (!held || Clock().NowMs() - entry.fetchedMs > kFreshMeterMs)
+        FetchMetersLocked(service, param1);
+    if (entry.refusal) {
+        const MMRESULT result = *entry.refusal;
+        entry.refusal.reset();
+        return result;
+    }
+    if (!entry.peak || entry.peak->size() != block.size())
+        return MMSYSERR_NODRIVER;
+    std::copy(entry.peak->begin(), entry.peak->end(), block.begin());
+    entry.peak.reset();
+    return MMSYSERR_NOERROR;
+}
+
+void CardConnection::FetchMetersLocked(simcard::ICardService& service, std::uint32_t param1) {
+    std::vector<simcard::MeterTarget> targets;
+    std::vector<HandleEntry*> entries;
+    for (auto& [handle, entry] : handles_)
+        if (entry.meterOn && entry.generation == generation_) {
+            targets.push_back({entry.direction, entry.driverHandle});
+            entries.push_back(&entry);
+        }
+    const std::vector<simcard::MessageReply> replies = service.ReadMeters(targets, param1);
+    const std::uint64_t now = Clock().NowMs();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        HandleEntry& entry = *entries[i];
+        entry.fetchedMs = now;
+        if (i >= replies.size() || replies[i].result != MMSYSERR_NOERROR) {
+            entry.refusal = i < replies.size() ? replies[i].result : MMSYSERR_NODRIVER;
+        } else if (entry.peak) {
+            MergePeak(*entry.peak, replies[i].block);
+            entry.refusal.reset();
+        } else {
+            entry.peak = replies[i].block;
+            entry.refusal.reset();
+        }
+    }
 }
 
 bool CardConnection::DaemonConnected() {

@@ -15,6 +15,14 @@
 // the handles the program holds are opened anew on the same devices with the same formats, and
 // each gets the meter-on it had (the only state a handle carries in the driver), so a window goes
 // on metering without noticing. A handle whose device is gone stays failed.
+//
+// Meter reads: a read of a metering handle fetches the peaks of every metering handle the process
+// holds in one request and keeps the others' as unconsumed, since a window reads all its pairs
+// in one go. A read whose handle holds an unconsumed peak fetched within kFreshMeterMs returns
+// it without asking; one that finds it consumed or older fetches anew. Fetches meeting an
+// unconsumed peak merge into it (the louder value per channel), so that no peak is lost and none
+// is returned twice. A refused fetch is that handle's refusal for its next read; the peak held
+// meanwhile stays, as the driver keeps measuring from its last successful read.
 
 #include "platform/MmResults.h"
 #include "sim/protocol/CardService.h"
@@ -35,6 +43,7 @@ class CardConnection {
 public:
     static constexpr std::uint64_t kFirstRetryPauseMs = 100;
     static constexpr std::uint64_t kMaxRetryPauseMs = 1000;
+    static constexpr std::uint64_t kFreshMeterMs = 20;
 
     static CardConnection& Instance();
 
@@ -70,6 +79,10 @@ private:
         simcard::WaveDeviceCaps device;
         std::vector<std::uint8_t> format;
         bool meterOn = false;
+        // Fetched for it but not read yet (see the meter reads above).
+        std::optional<std::vector<std::uint8_t>> peak = std::nullopt;
+        std::optional<MMRESULT> refusal = std::nullopt;
+        std::uint64_t fetchedMs = 0;
     };
 
     // The driver to call, or null when none is reachable; connects when allowed and due.
@@ -83,6 +96,9 @@ private:
     void Subscribe(simcard::ICardService& service, std::uint64_t generation);
     void OnDeviceChange(std::uint64_t generation, const simcard::DeviceChangeEvent& event);
     void Answer(std::uint64_t generation, std::uint32_t eventId);
+    MMRESULT ReadMeterLocked(simcard::ICardService& service, HandleEntry& entry,
+                             std::uint32_t param1, std::span<std::uint8_t> block);
+    void FetchMetersLocked(simcard::ICardService& service, std::uint32_t param1);
     HandleEntry* FindLocked(simcard::WaveDirection dir, std::uintptr_t handle);
 
     std::mutex mutex_;

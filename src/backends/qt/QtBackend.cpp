@@ -4,6 +4,8 @@
 #include "backends/qt/FormWindow.h"
 #include "toolkit/TForm.h"
 
+#include <algorithm>
+
 namespace {
 QtBackend* g_instance = nullptr;
 
@@ -16,7 +18,6 @@ QtBackend::QtBackend() {
     g_instance = this;
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
-    frame_.setInterval(kFrameMs);
     QObject::connect(&frame_, &QTimer::timeout, [this] { FlushInvalidations(); });
     InstallAccessibility();
 }
@@ -199,8 +200,10 @@ void QtBackend::PropertyChanged(TControl* control, TControlProperty which) {
 void QtBackend::InvalidateArea(TControl* owner, const QRect& rect) {
     QRegion& region = dirty_[owner];
     region += rect;
-    if (!frame_.isActive())
-        frame_.start();
+    if (!frame_.isActive()) {
+        const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFrameMs;
+        frame_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+    }
 }
 
 void QtBackend::Invalidate(TControl* control) {
@@ -219,6 +222,7 @@ void QtBackend::Invalidate(TControl* control) {
 
 void QtBackend::FlushInvalidations() {
     frame_.stop();
+    sinceFlush_.restart();
     auto pending = std::move(dirty_);
     dirty_.clear();
     for (auto& [control, region] : pending) {

@@ -5,6 +5,7 @@
 
 #include "toolkit/BackendObserver.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QRegion>
@@ -38,7 +39,7 @@ public:
 
     static QtBackend* Instance();
 
-    // The frame the gathered invalidations wait for, in milliseconds.
+    // The least time between two flushes of the gathered invalidations, in milliseconds.
     static constexpr int kFrameMs = 16;
 
 private:
@@ -50,5 +51,8 @@ private:
     std::unordered_map<const TControl*, QPointer<ControlWidget>> widgets_;
     std::unordered_map<const TControl*, QRegion> dirty_;
     QTimer frame_;
+    // Since the last flush: a change after a quiet frame is handed on at once, in the same
+    // wake-up as the change, and later ones wait for the rest of the frame.
+    QElapsedTimer sinceFlush_;
     int flushes_ = 0;
 };

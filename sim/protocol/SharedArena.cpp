@@ -1,10 +1,13 @@
 #include "sim/protocol/SharedArena.h"
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/mman.h>
@@ -12,6 +15,30 @@
 #include <unistd.h>
 
 namespace {
+
+// Shared memory objects are named /varnel-arena-<uid>-<pid>.
+constexpr const char* kNamePrefix = "/varnel-arena-";
+
+// Arenas of this user whose process is gone: a process that was killed or crashed could not
+// unlink its own, and each holds up to a megabyte of shared memory until the next boot.
+void RemoveStaleArenas() {
+    const std::string mine = std::string(kNamePrefix + 1) + std::to_string(getuid()) + "-";
+    DIR* dir = opendir("/dev/shm");
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string file = entry->d_name;
+        if (file.rfind(mine, 0) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(file.c_str() + mine.size(), &end, 10);
+        if (pid <= 0 || *end != '\0' || pid == getpid())
+            continue;
+        if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            shm_unlink(("/" + file).c_str());
+    }
+    closedir(dir);
+}
 
 constexpr std::uint32_t kMagic = 0x4E524156; // "VARN"
 constexpr std::uint32_t kVersion = 1;
@@ -61,11 +88,18 @@ SharedArena* SharedArena::Own() {
     static std::once_flag once;
     static std::unique_ptr<SharedArena> own;
     std::call_once(once, [] {
-        std::string name = "/varnel-arena-" + std::to_string(getpid());
-        shm_unlink(name.c_str()); // a stale arena of a dead process with our pid
+        RemoveStaleArenas();
+        // The user's id in the name: an arena a killed process of another user left under our
+        // pid can be neither removed nor reused by us, and would leave this process without one.
+        const std::string name =
+            std::string(kNamePrefix) + std::to_string(getuid()) + "-" + std::to_string(getpid());
+        shm_unlink(name.c_str()); // a stale arena of a dead process of ours with our pid
         int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-        if (fd < 0)
+        if (fd < 0) {
+            std::fprintf(stderr, "cannot create the shared arena %s: %s\n", name.c_str(),
+                         std::strerror(errno));
             return;
+        }
         std::size_t size = kHeaderSize + kDataSize;
         void* base = MAP_FAILED;
         if (fchmod(fd, 0600) == 0 && ftruncate(fd, static_cast<off_t>(size)) == 0)

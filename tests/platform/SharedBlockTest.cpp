@@ -1,9 +1,13 @@
 #include "platform/SharedArena.h"
 #include "platform/Wow16.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -123,3 +127,48 @@ TEST(SharedBlockTest, AttachRefusesWhatIsNotAnArena) {
 }
 
 } // namespace
+
+// Arenas of this user that killed processes left behind are removed when a process makes its
+// own; those of live processes stay. The arena is made in a child, whose first use it is.
+TEST(SharedBlockTest, MakingAnArenaRemovesThoseOfDeadProcessesOfThisUser) {
+    auto arenaOf = [](pid_t pid) {
+        return "/varnel-arena-" + std::to_string(getuid()) + "-" + std::to_string(pid);
+    };
+    auto leave = [](const std::string& name) {
+        const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT, 0600);
+        if (fd >= 0)
+            close(fd);
+        return fd >= 0;
+    };
+    auto exists = [](const std::string& name) {
+        const int fd = shm_open(name.c_str(), O_RDONLY, 0);
+        if (fd >= 0)
+            close(fd);
+        return fd >= 0;
+    };
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    const pid_t alive = fork();
+    if (alive == 0) {
+        pause();
+        _exit(0);
+    }
+    ASSERT_TRUE(leave(arenaOf(dead)));
+    ASSERT_TRUE(leave(arenaOf(alive)));
+
+    const pid_t maker = fork();
+    if (maker == 0)
+        std::exit(SharedArena::Own() != nullptr ? 0 : 1);
+    int status = 0;
+    waitpid(maker, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no arena made";
+    EXPECT_FALSE(exists(arenaOf(dead)));
+    EXPECT_TRUE(exists(arenaOf(alive)));
+    EXPECT_FALSE(exists(arenaOf(maker))) << "an arena outlives its process";
+
+    kill(alive, SIGKILL);
+    waitpid(alive, nullptr, 0);
+    shm_unlink(arenaOf(alive).c_str());
+}

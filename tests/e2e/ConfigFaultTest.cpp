@@ -169,11 +169,12 @@ TEST_F(ConfigFaultTest, TwoHundredConfigurationProcessesLeaveMemoryAndDescriptor
               std::vector<std::string>(400, "ok"));
     ASSERT_TRUE(NoChildren());
     std::size_t now = 0;
-    // The request connection closes a moment after its last answer.
+    // The request connection closes a moment after its last answer. Fewer than before is no
+    // leak: a connection of the warm-up's clients may still have been open when counted.
     EXPECT_TRUE(testsupport::PollUntil(2s,
                                        [&] {
                                            now = testsupport::OpenDescriptors(pid);
-                                           return now == descriptors;
+                                           return now <= descriptors;
                                        }))
         << now << " descriptors open, " << descriptors << " before";
     const long after = testsupport::ResidentKiB(pid);

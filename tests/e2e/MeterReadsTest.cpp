@@ -7,6 +7,7 @@
 #include "platform/Wow16.h"
 #include "sim/protocol/CardClient.h"
 #include "support/CardDaemonSupport.h"
+#include "support/ControlFormat.h"
 
 #include <chrono>
 #include <cstring>
@@ -19,12 +20,7 @@ constexpr UINT kMeterOn = 0x4038, kMeterRead = 0x403A;
 // Card 0's analog, digital and first ADAT input; card 1's analog input.
 constexpr UINT kAnalog = 1, kDigital = 2, kAdat = 3, kSecondCard = 7;
 
-#pragma pack(push, 1)
-struct ControlFormat {
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 4};
-    char extra[5] = {'C', 'T', 'R', 'L', 0};
-} const kControl;
-#pragma pack(pop)
+const testsupport::ControlFormat kControl;
 
 class MeterReadsTest : public ::testing::Test {
 protected:

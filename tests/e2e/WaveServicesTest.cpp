@@ -8,6 +8,7 @@
 #include "platform/WindowTable.h"
 #include "platform/Wow16.h"
 #include "support/CardDaemonSupport.h"
+#include "support/ControlFormat.h"
 #include "support/Varnelctl.h"
 
 #include <chrono>
@@ -23,12 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-#pragma pack(push, 1)
-struct ControlFormat {
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 4};
-    char extra[5] = {'C', 'T', 'R', 'L', 0};
-} const kControl;
-#pragma pack(pop)
+const testsupport::ControlFormat kControl;
 
 // A pinned shared block, freed at the end of the scope.
 struct Block {

@@ -10,6 +10,7 @@
 #include "platform/WindowTable.h"
 #include "platform/Wow16.h"
 #include "sim/model/CardModel.h"
+#include "support/ControlFormat.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -18,12 +19,7 @@
 
 namespace {
 
-#pragma pack(push, 1)
-struct ControlFormat {
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 4};
-    char extra[5] = {'C', 'T', 'R', 'L', 0};
-};
-#pragma pack(pop)
+using testsupport::ControlFormat;
 
 struct Window : IMessageTarget {
     explicit Window(bool topLevel) : hwnd(WindowTable::Instance().Register(this, topLevel)) {}

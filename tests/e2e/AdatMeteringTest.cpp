@@ -41,8 +41,7 @@ TEST_F(AdatMeteringTest, MetersFollowTheInputsAndClosingGivesTheDevicesBack) {
     const std::string handlesBefore = daemon.Status()["handles.open"];
     ASSERT_FALSE(handlesBefore.empty());
 
-    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAdatInputs"));
     const std::string windows = Ui(daemon, {"windows"});
     EXPECT_NE(LineWith(windows, "\"ADAT Inputs\"").find(" TfrmAdatInp visible=1 "),
               std::string::npos)

@@ -78,8 +78,7 @@ TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnsw
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAdatInputs"));
     std::string dump;
     ASSERT_TRUE(AllLitOnce(daemon, 2s, dump)) << dump;
 

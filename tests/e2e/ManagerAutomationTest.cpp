@@ -87,8 +87,7 @@ TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGain
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine(kIconAdd));
-    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAnalogInputs", "1"}), "ok\n");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAnalogInputs"));
     ASSERT_EQ(Ui(daemon, {"idle"}), "ok\n");
     EXPECT_TRUE(TracedLines(daemon, " INMSG_SET_GAIN ").empty()) << "opening sends no gain";
 

@@ -32,11 +32,6 @@ protected:
             GTEST_SKIP() << server.Missing();
     }
 
-    // Opens the hub from the tray and ticks `box` in it.
-    void Open(const CardDaemon& daemon, const std::string& box) {
-        ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-        ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", box, "1"}), "ok\n");
-    }
     // The left meter of `window` once the window has polled again.
     MeterState Left(const CardDaemon& daemon, const std::string& window) {
         Ui(daemon, {"idle"});
@@ -81,7 +76,7 @@ TEST_F(RealSoundTest, TheAnalogInputMetersWhatTheMachinePlays) {
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    Open(daemon, "chkAnalogInputs");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAnalogInputs"));
 
     ASSERT_TRUE(daemon.Ctl({"signal", "0", "analog-in", "sine", "-12"}));
     const int sine = Steady(daemon, "Analog Input");
@@ -107,7 +102,7 @@ TEST_F(RealSoundTest, TheAnalogOutputMetersWhatAnApplicationPlaysToTheCard) {
     }));
     ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    Open(daemon, "chkAnalogOutputs");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAnalogOutputs"));
     ASSERT_TRUE(FallsDark(daemon, "Analog Output"));
 
     const pid_t tone = server.PlayTone("varnel_pro.0.analog-out", -12, 20);

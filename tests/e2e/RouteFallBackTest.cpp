@@ -39,8 +39,7 @@ TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) 
     ASSERT_TRUE(daemon.Started());
     testsupport::ManagerProcess manager;
     ASSERT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
-    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
-    ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkAnalogOutputs", "1"}), "ok\n");
+    ASSERT_TRUE(OpenFromHub(daemon, "chkAnalogOutputs"));
     ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "chkPlaybackSel"}), "ok\n");
     ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "btnProgram"}), "error: hidden\n");
 

@@ -33,4 +33,9 @@ std::string ManagerWorld::Ui(const CardDaemon& daemon, const std::vector<std::st
     return testsupport::Ui(daemon.Socket(), words, ok);
 }
 
+bool ManagerWorld::OpenFromHub(const CardDaemon& daemon, const std::string& box) {
+    return Ui(daemon, {"tray", "dblclick"}) == "ok\n" &&
+           Ui(daemon, {"set", "Varnel PRO", box, "1"}) == "ok\n";
+}
+
 } // namespace testsupport

@@ -31,6 +31,9 @@ protected:
     // whether it exited 0.
     static std::string Ui(const CardDaemon& daemon, const std::vector<std::string>& words,
                           bool* ok = nullptr);
+    // Opens the hub from the tray as a user's double-click does and ticks `box` in it; true when
+    // the manager took both.
+    static bool OpenFromHub(const CardDaemon& daemon, const std::string& box);
 
     std::string dir_;
     std::string automationSocket_;

@@ -5,6 +5,9 @@
 #   share/icons/hicolor/      its icon
 #   share/metainfo/           its AppStream description, for software centres
 #   /etc/xdg/autostart/       the desktop entry again, so that the tray icon comes with the session
+#   share/man/man1/           the manual pages of varnel-manager, varnelctl and varnel-cardd
+#   share/bash-completion/    varnelctl's completion
+#   share/doc/varnel-pro-manager/   the README, the copyright and the changelog
 # The autostart directory is absolute: desktops read it there only, whatever the prefix.
 
 set(VARNEL_APP_ID de.varnel.promanager)
@@ -14,6 +17,47 @@ set(VARNEL_AUTOSTART_DIR /etc/xdg/autostart CACHE PATH "Where the session autost
 
 install(TARGETS varnelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS rundll varnel-cardd RUNTIME DESTINATION ${VARNEL_INSTALL_HELPERDIR})
+
+# The manual pages, written at build time from what the programs print for --help and --version,
+# so that they cannot disagree; compressed as Debian keeps them.
+add_executable(varnel-manpage ${PROJECT_SOURCE_DIR}/packaging/manpage/ManPage.cpp)
+set_target_properties(varnel-manpage PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/man)
+set(man_programs varnelctl varnel-cardd)
+if(TARGET varnel-manager)
+    list(PREPEND man_programs varnel-manager)
+endif()
+set(man_pages)
+foreach(program ${man_programs})
+    set(others ${man_programs})
+    list(REMOVE_ITEM others ${program})
+    set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+    add_custom_command(OUTPUT ${page} ${page}.gz
+        COMMAND varnel-manpage $<TARGET_FILE:${program}> ${VARNEL_RELEASE_DATE} ${page} ${others}
+        COMMAND gzip -9nkf ${page}
+        DEPENDS varnel-manpage ${program}
+        COMMENT "Writing the manual page of ${program}")
+    list(APPEND man_pages ${page}.gz)
+endforeach()
+add_custom_target(manpages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/varnelctl.bash-completion
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME varnelctl)
+
+# What Debian keeps of every package in its documentation directory; the changelog's entry
+# carries the project's version and release date.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/varnel-pro-manager)
+execute_process(COMMAND env LC_ALL=C TZ=UTC date -R -d "${VARNEL_RELEASE_DATE} 12:00"
+    OUTPUT_VARIABLE VARNEL_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/changelog.gz
+    COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/doc/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog)
+add_custom_target(changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+    ${PROJECT_BINARY_DIR}/doc/changelog.gz DESTINATION ${doc_dir})
+# rundll is linked statically on purpose (its start is the configuration round trip's cost).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME varnel-pro-manager)
 
 if(TARGET varnel-manager)
     set(packaging ${PROJECT_SOURCE_DIR}/packaging)

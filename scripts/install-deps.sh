@@ -29,8 +29,9 @@ sound_server() {
 
 case "${1:-}" in
     test)
-        # the package built and checked by the tests; the simulated card's real audio
-        packages+=(dpkg-dev file desktop-file-utils appstream)
+        # the package built and checked by the tests (lintian, its manual pages rendered); the
+        # README followed step by step (sox makes its sound file); the simulated card's real audio
+        packages+=(dpkg-dev file desktop-file-utils appstream lintian man-db groff-base sox)
         sound_server
         ;;
     package)

@@ -79,19 +79,36 @@ const Entry kHelp[] = {
               "  Meters a device as the manager does: opens a control handle, switches its meter\n"
               "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"
               "  the 0..32767 scale.\n"},
-    {"ui", "varnelctl ui <request words...>\n"
+    {"ui", "varnelctl ui <request> [<word>...]\n"
            "  Sends one request to the running manager's automation endpoint (the socket\n"
            "  $VARNEL_AUTOMATION names) and prints its answer; exits 1 when it ends in\n"
            "  error:. A single argument is sent as the whole request line; several are\n"
-           "  quoted as needed. Requests: windows; dump <window>; click <window> <name>;\n"
-           "  set <window> <name> <value>; sysmenu <window> <item text>; tray dblclick|click;\n"
-           "  msgbox; answer ok|cancel|yes|no; close <window>; idle;\n"
-           "  screenshot <window> <file.png>; key <window> <key>... (Tab, Shift+Tab,\n"
-           "  Return, Escape, space, Up, Down, Left, Right, Prior, Next, Home, End, F1-F12,\n"
-           "  Alt+<letter>, Ctrl+<key>); type <window> <text>; focus <window> <name>;\n"
-           "  dblclick <window> <name>; wheel <window> <name> <steps>; move <window> <x> <y>;\n"
-           "  resize <window> <w> <h>; state <window> normal|minimized|maximized;\n"
-           "  scroll <window> <name> <position>.\n"},
+           "  quoted as needed. A window is named by its caption or #<hwnd>, a control by\n"
+           "  its name or, when it has none, by the address ui dump shows for it.\n"
+           "  A screenshot's file is named relative to the caller; the answer names it.\n"
+           "  Requests:\n"
+           "    windows\n"
+           "    dump <window>\n"
+           "    click <window> <name>\n"
+           "    dblclick <window> <name>\n"
+           "    set <window> <name> <value>\n"
+           "    key <window> <key>...\n"
+           "    type <window> <text>\n"
+           "    focus <window> <name>\n"
+           "    wheel <window> <name> <steps>\n"
+           "    scroll <window> <name> <position>\n"
+           "    move <window> <x> <y>\n"
+           "    resize <window> <w> <h>\n"
+           "    state <window> normal|minimized|maximized\n"
+           "    sysmenu <window> <item text>\n"
+           "    tray dblclick|click\n"
+           "    msgbox\n"
+           "    answer ok|cancel|yes|no\n"
+           "    close <window>\n"
+           "    idle\n"
+           "    screenshot <window> <file.png>\n"
+           "  Keys: Tab, Shift+Tab, Return, Escape, space, BackSpace, Up, Down, Left, Right,\n"
+           "  Prior, Next, Home, End, F1-F12, Alt+<letter>, Ctrl+<key>.\n"},
 };
 
 } // namespace
@@ -104,11 +121,49 @@ std::string CommandHelp(const std::string& command) {
 }
 
 std::string OverallHelp() {
-    std::string text = "usage: varnelctl <command> [arguments]   (varnelctl <command> --help)\n"
-                       "Numbers are decimal or 0x hexadecimal.\n\n";
-    for (const Entry& e : kHelp)
-        text += e.text;
+    std::string text =
+        "Usage: varnelctl <command> [<argument>...]\n"
+        "Steers the simulated Varnel PRO card daemon as another program changing the driver\n"
+        "would, prints the cards' facts as key=value lines, and sends requests to the running\n"
+        "manager. Numbers are decimal or 0x hexadecimal; cards count from 0.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     print this help and exit; varnelctl <command> --help and\n"
+        "                 varnelctl help <command> print one command's\n"
+        "  --version      print the version and exit\n"
+        "\n"
+        "Commands:\n";
+    for (const Entry& e : kHelp) {
+        // Indented once more, so that each command's lines stand under its name.
+        for (const char* line = e.text; *line;) {
+            const char* end = line;
+            while (*end && *end != '\n')
+                ++end;
+            text += "  ";
+            text.append(line, end);
+            text += '\n';
+            line = *end ? end + 1 : end;
+        }
+    }
+    text += "\n"
+            "Environment:\n"
+            "  VARNEL_CARD_SOCKET  the card daemon's socket; else\n"
+            "                      $XDG_RUNTIME_DIR/varnel-pro/card.sock, else\n"
+            "                      varnel-pro-<uid>/card.sock in $TMPDIR or /tmp\n"
+            "  VARNEL_AUTOMATION   the running manager's automation socket, for ui\n"
+            "\n"
+            "Exit status:\n"
+            "  0                   done\n"
+            "  1                   the daemon or the manager refused or could not be reached\n"
+            "  2                   a command line that names something unknown or out of range\n";
     return text;
+}
+
+std::vector<std::string> CommandNames() {
+    std::vector<std::string> names;
+    for (const Entry& e : kHelp)
+        names.push_back(e.command);
+    return names;
 }
 
 } // namespace simcard

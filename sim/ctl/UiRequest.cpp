@@ -32,6 +32,31 @@ bool IsLastLine(const std::string& line) {
 
 } // namespace
 
+std::vector<std::string> UiRequestWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (line[i] == '"') {
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] == '\\' && i + 1 < line.size())
+                    ++i;
+                word += line[i];
+            }
+            ++i;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+                word += line[i++];
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
 std::string UiRequestLine(const std::vector<std::string>& words, std::string& error) {
     std::string line;
     for (const std::string& word : words) {

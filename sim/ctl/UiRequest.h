@@ -6,6 +6,10 @@
 
 namespace simcard {
 
+// The words of a request line: blanks separate them, a word in double quotes may hold blanks
+// and `\"` or `\\`.
+std::vector<std::string> UiRequestWords(const std::string& line);
+
 // The request line for the words given on the command line: a single word is the whole line as
 // typed; several are joined by blanks, each holding a blank, a quote or a backslash (or none at
 // all) written in double quotes with \" and \\ escapes. Empty with `error` set when a word holds

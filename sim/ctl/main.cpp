@@ -1,4 +1,6 @@
 // varnelctl: the control tool of the simulated card.
+#include "base/ProgramDirectory.h"
+#include "base/ProgramOptions.h"
 #include "sim/ctl/CommandHelp.h"
 #include "sim/ctl/UiRequest.h"
 #include "sim/protocol/CardClient.h"
@@ -16,6 +18,8 @@
 namespace {
 
 constexpr auto kUnplugWait = std::chrono::seconds(10);
+constexpr const char* kDevices =
+    "analog-in, digital-in, adat-in-1..4, analog-out, digital-out, adat-out-1..4";
 
 int Fail(const std::string& message, int status = 1) {
     std::fprintf(stderr, "varnelctl: %s\n", message.c_str());
@@ -54,9 +58,19 @@ int Meter(simcard::CardClient& client, const std::vector<std::string>& args) {
         return Fail("meter: expected <card> <device> [<ms>]", 2);
     const std::string& device = args[2];
     ControlReply facts = client.Control({"status"});
+    if (facts.status != 0)
+        return Fail("meter: " + facts.error);
+    const std::string cards = Fact(facts.output, "cards");
+    const std::string allowed = cards == "0" ? "there is none"
+                                : cards == "1"
+                                    ? "there is card 0"
+                                    : "cards are 0.." + std::to_string(std::stoi(cards) - 1);
+    if (Fact(facts.output, "card." + args[1] + ".devnode").empty() ||
+        Fact(facts.output, "card." + args[1] + ".devnode") == "(missing)")
+        return Fail("meter: no card " + args[1] + " (" + allowed + ")", 2);
     std::string id = Fact(facts.output, "card." + args[1] + ".device." + device);
     if (id.empty())
-        return Fail("meter: no device \"" + device + "\" on card \"" + args[1] + "\"", 2);
+        return Fail("meter: unknown device \"" + device + "\" (" + kDevices + ")", 2);
     long ms = 100;
     if (args.size() == 4) {
         char* end = nullptr;
@@ -106,7 +120,13 @@ int Ui(const std::vector<std::string>& words) {
     if (words.empty())
         return Fail("ui: expected a request (varnelctl ui --help)", 2);
     std::string error;
-    const std::string line = simcard::UiRequestLine(words, error);
+    std::vector<std::string> request = words;
+    if (words.size() == 1 && words[0].starts_with("screenshot "))
+        request = simcard::UiRequestWords(words[0]);
+    // The manager runs in a directory of its own: the file is named to it as the caller means it.
+    if (request.size() == 3 && request[0] == "screenshot")
+        request[2] = std::filesystem::absolute(request[2]).string();
+    const std::string line = simcard::UiRequestLine(request, error);
     if (!error.empty())
         return Fail("ui: " + error, 2);
     const std::string answer = simcard::UiExchange(path, line, error);
@@ -118,18 +138,41 @@ int Ui(const std::vector<std::string>& words) {
     return failed ? 1 : 0;
 }
 
+std::string CommandList() {
+    std::string list;
+    for (const std::string& name : simcard::CommandNames())
+        list += (list.empty() ? "" : ", ") + name;
+    return list;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        std::fputs(simcard::OverallHelp().c_str(), args.empty() ? stderr : stdout);
-        return args.empty() ? 2 : 0;
+    const std::string overall = simcard::OverallHelp();
+    if (args.empty())
+        return base::UsageError("varnelctl", overall, "expected a command");
+    if (base::AnswerStandardOption(args[0], "varnelctl", overall))
+        return 0;
+    if (args[0].starts_with("-"))
+        return base::UsageError("varnelctl", overall, "unknown option \"" + args[0] + "\"");
+    if (args[0] == "help") {
+        if (args.size() == 1) {
+            std::fputs(overall.c_str(), stdout);
+            return 0;
+        }
+        const std::string help = simcard::CommandHelp(args[1]);
+        if (help.empty() || args.size() > 2)
+            return base::UsageError("varnelctl", overall,
+                                    "help: expected one of the commands (" + CommandList() + ")");
+        std::fputs(help.c_str(), stdout);
+        return 0;
     }
     const std::string command = args[0];
     std::string help = simcard::CommandHelp(command);
     if (help.empty())
-        return Fail("unknown command \"" + command + "\" (varnelctl --help)", 2);
+        return base::UsageError("varnelctl", overall,
+                                "unknown command \"" + command + "\" (" + CommandList() + ")");
     // The words of a ui request are the manager's; only the first may ask for help.
     const std::size_t helpWords =
         command == "ui" ? std::min<std::size_t>(args.size(), 2) : args.size();
@@ -156,7 +199,9 @@ int main(int argc, char** argv) {
     simcard::CardClient client;
     std::string error;
     if (!client.Connect(simcard::CardSocketPath(), &error))
-        return Fail(client.NoDaemon() ? error + " (start it with varnel-cardd)" : error);
+        return Fail(client.NoDaemon() ? error + " (varnel-manager starts one; by hand: " +
+                                            base::HelperProgramPath("varnel-cardd") + ")"
+                                      : error);
     if (command == "meter")
         return Meter(client, args);
     simcard::ControlReply reply = client.Control(args);

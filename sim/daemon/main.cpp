@@ -1,6 +1,8 @@
 // varnel-cardd: the simulated card daemon.
+#include "base/ProgramOptions.h"
 #include "sim/audio/RealAudio.h"
 #include "sim/daemon/CardDaemon.h"
+#include "sim/daemon/DaemonLog.h"
 #include "sim/model/ExtraDevices.h"
 #include "sim/model/SavedState.h"
 #include "sim/protocol/SocketPath.h"
@@ -24,8 +26,13 @@ void OnStopSignal(int) {
     (void)!write(gStopPipe[1], "x", 1);
 }
 
-const char kUsage[] =
-    "usage: varnel-cardd [--cards N] [--devices FILE] [--foreground] [--exit-idle SECONDS]\n"
+const char kHelp[] =
+    "Usage: varnel-cardd [--cards N] [--devices FILE] [--foreground] [--exit-idle SECONDS]\n"
+    "The simulated Varnel PRO card daemon: holds the state of up to four cards and their driver\n"
+    "and serves every program that talks to them over a local socket. The programs start it on\n"
+    "demand; varnelctl steers it.\n"
+    "\n"
+    "Options:\n"
     "  --cards N            number of simulated cards, 0 to 4 (default 1)\n"
     "  --devices FILE       extra wave devices, one per line:\n"
     "                       in|out <manufacturer id> <product id> <name>\n"
@@ -33,10 +40,20 @@ const char kUsage[] =
     "  --exit-idle SECONDS  end once no client has been connected for that long\n"
     "                       (default 0: never); such a daemon keeps the cards' state in\n"
     "                       $XDG_STATE_HOME/varnel-pro/ across its runs\n"
-    "The socket is $VARNEL_CARD_SOCKET, else $XDG_RUNTIME_DIR/varnel-pro/card.sock,\n"
-    "else varnel-pro-<uid>/card.sock in $TMPDIR or /tmp. Those two directories are kept\n"
-    "private (0700); one of another user is refused. Any daemon ends when its socket is\n"
-    "deleted or replaced.\n";
+    "  --log FILE           once detached, append the messages to FILE, kept below 256 KiB\n"
+    "                       (the previous part as FILE.1; default: discard them)\n"
+    "  -h, --help           print this help and exit\n"
+    "  --version            print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  VARNEL_CARD_SOCKET   the socket; else $XDG_RUNTIME_DIR/varnel-pro/card.sock, else\n"
+    "                       varnel-pro-<uid>/card.sock in $TMPDIR or /tmp. Those two\n"
+    "                       directories are kept private (0700); one of another user is\n"
+    "                       refused. Any daemon ends when its socket is deleted or replaced.\n"
+    "\n"
+    "Exit status:\n"
+    "  0                    ended on SIGTERM or SIGINT, or idle\n"
+    "  2                    a bad command line, or a daemon already serves the socket\n";
 
 constexpr unsigned long kMaxExitIdleSeconds = 24 * 3600;
 
@@ -52,6 +69,7 @@ int main(int argc, char** argv) {
     bool foreground = false;
     unsigned long exitIdleSeconds = 0;
     std::string devicesFile;
+    std::string logFile;
     uid_t allowedUid = geteuid();
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -82,12 +100,12 @@ int main(int argc, char** argv) {
             } else if (arg == "--test-allow-uid") {
                 // For tests only: lets a test running as one user see a peer refused.
                 allowedUid = static_cast<uid_t>(std::strtoul(value("uid").c_str(), nullptr, 10));
-            } else if (arg == "--help" || arg == "-h") {
-                std::fputs(kUsage, stdout);
+            } else if (arg == "--log") {
+                logFile = value("FILE");
+            } else if (base::AnswerStandardOption(arg, "varnel-cardd", kHelp)) {
                 return 0;
             } else {
-                std::fputs(kUsage, stderr);
-                return Fail("unknown argument \"" + arg + "\"");
+                return base::UsageError("varnel-cardd", kHelp, "unknown option \"" + arg + "\"");
             }
         } catch (const std::string& message) {
             return Fail(message);
@@ -149,6 +167,11 @@ int main(int argc, char** argv) {
             dup2(null, 1);
             dup2(null, 2);
         }
+        // The messages go on in the log; when it cannot be had they are lost as before, and
+        // the daemon serves on.
+        std::string logError;
+        if (!logFile.empty())
+            simcard::StartDaemonLog(logFile, &logError);
     }
     // Started after the fork: the sound server's client thread would not survive it.
     simcard::audio::RealAudio audio(model);

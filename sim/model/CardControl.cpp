@@ -30,6 +30,15 @@ const char* const kDeviceNames[2][kDevicesPerDirection] = {
     {"analog-out", "digital-out", "adat-out-1", "adat-out-2", "adat-out-3", "adat-out-4"}};
 const char* const kInputNames[] = {"optical", "electrical", "cd"};
 
+// The quietest level a generated signal takes; 0 dBFS is full scale, the loudest.
+constexpr double kMinDbfs = -200;
+
+std::string FormatReal(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
 std::string Hex(std::uint32_t v, int digits = 0) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, v);
@@ -54,10 +63,9 @@ private:
             throw UsageError("unexpected argument \"" + args_[count] + "\"");
     }
     std::int64_t Number(std::size_t i, const char* what, std::int64_t min, std::int64_t max) const;
-    double Real(std::size_t i, const char* what) const;
-    int CardArg(std::size_t i) const {
-        return static_cast<int>(Number(i, "card", 0, model_.CardCount() - 1));
-    }
+    // A decimal number within min..max.
+    double Real(std::size_t i, const char* what, double min, double max) const;
+    int CardArg(std::size_t i) const;
     DeviceRef Device(std::size_t i) const;
     bool OnOff(std::size_t i) const;
     int Choice(std::size_t i, const char* what, std::initializer_list<const char*> words) const;
@@ -101,24 +109,43 @@ std::int64_t Command::Number(std::size_t i, const char* what, std::int64_t min,
     }
     std::int64_t value = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (digits.empty() || ec != std::errc{} || end != digits.data() + digits.size())
+    if (digits.empty() || (ec != std::errc{} && ec != std::errc::result_out_of_range) ||
+        end != digits.data() + digits.size())
         throw UsageError(std::string(what) + " \"" + text + "\" is not a number");
     if (negative)
         value = -value;
-    if (value < min || value > max)
+    if (ec != std::errc{} || value < min || value > max)
         throw UsageError(std::string(what) + " \"" + text + "\" is outside " + std::to_string(min) +
                          ".." + std::to_string(max));
     return value;
 }
 
-double Command::Real(std::size_t i, const char* what) const {
+double Command::Real(std::size_t i, const char* what, double min, double max) const {
     const std::string& text = Arg(i, what);
     double value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || value > 1e6 ||
-        value < -1e6)
+    if (text.empty() || (ec != std::errc{} && ec != std::errc::result_out_of_range) ||
+        end != text.data() + text.size())
         throw UsageError(std::string(what) + " \"" + text + "\" is not a number");
+    if (ec != std::errc{} || !(value >= min && value <= max))
+        throw UsageError(std::string(what) + " \"" + text + "\" is outside " + FormatReal(min) +
+                         ".." + FormatReal(max));
     return value;
+}
+
+int Command::CardArg(std::size_t i) const {
+    const std::string& text = Arg(i, "card");
+    const int count = model_.CardCount();
+    const std::string cards = count == 0   ? "there is none"
+                              : count == 1 ? "there is card 0"
+                                           : "cards are 0.." + std::to_string(count - 1);
+    std::int64_t card = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), card);
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size())
+        throw UsageError("card \"" + text + "\" is not a number (" + cards + ")");
+    if (card < 0 || card >= count)
+        throw UsageError("no card " + text + " (" + cards + ")");
+    return static_cast<int>(card);
 }
 
 DeviceRef Command::Device(std::size_t i) const {
@@ -324,16 +351,16 @@ void Command::SetSignal() {
     switch (Choice(3, "sine|noise|silence|file|capture|playback-sink",
                    {"sine", "noise", "silence", "file", "capture", "playback-sink"})) {
     case 0: {
-        double level = Real(4, "dBFS");
-        double hz = args_.size() > 5 ? Real(5, "Hz") : 1000.0;
-        if (hz <= 0 || hz > 96000)
-            throw UsageError("Hz \"" + args_[5] + "\" is outside 0..96000");
+        double level = Real(4, "dBFS", kMinDbfs, 0);
+        double hz = args_.size() > 5 ? Real(5, "Hz", 0, 96000) : 1000.0;
+        if (hz == 0)
+            throw UsageError("Hz \"" + args_[5] + "\" is not above 0 (0..96000, 0 excluded)");
         NoMoreThan(6);
         signal = Signal::Sine(level, hz);
         break;
     }
     case 1:
-        signal = Signal::Noise(Real(4, "dBFS"));
+        signal = Signal::Noise(Real(4, "dBFS", kMinDbfs, 0));
         NoMoreThan(5);
         break;
     case 2:

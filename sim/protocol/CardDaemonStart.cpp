@@ -42,7 +42,11 @@ bool StartDaemon(std::string* error) {
     char one[] = "1";
     char exitIdle[] = "--exit-idle";
     std::string idleSeconds = kCardDaemonExitIdleSeconds;
-    char* argv[] = {program.data(), cards, one, exitIdle, idleSeconds.data(), nullptr};
+    // A daemon nobody started by hand has no terminal: its messages go to a log of its own.
+    char log[] = "--log";
+    std::string logPath = base::StateDirectory() + "/" + kCardDaemonLogName;
+    char* argv[] = {program.data(), cards,  one, exitIdle, idleSeconds.data(), log,
+                    logPath.data(), nullptr};
     // The daemon outlives us: it must not hold on to our files (a pipe a caller reads to its end).
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

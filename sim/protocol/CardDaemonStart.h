@@ -16,6 +16,8 @@ class CardClient;
 // leave room for a loaded machine without making a missing daemon look like a hung program.
 constexpr std::uint32_t kCardDaemonStartWaitMs = 2000;
 constexpr const char* kCardDaemonExitIdleSeconds = "30";
+// The log of a daemon started on demand, in the system's state directory.
+constexpr const char* kCardDaemonLogName = "varnel-cardd.log";
 
 // Set (to anything but "" or "0") to keep the platform and the configuration process from
 // starting a daemon; tests that start their own use it.

@@ -33,3 +33,15 @@ std::string HelperProgramPath(const std::string& name, const std::string& progra
 }
 
 } // namespace base
+
+namespace base {
+
+std::string StateDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state == '/')
+        return std::string(state) + "/varnel-pro";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "") + "/.local/state/varnel-pro";
+}
+
+} // namespace base

@@ -20,3 +20,11 @@ std::string HelperProgramPath(const std::string& name);
 std::string HelperProgramPath(const std::string& name, const std::string& programDirectory);
 
 } // namespace base
+
+namespace base {
+
+// The system's state directory: $XDG_STATE_HOME/varnel-pro (an absolute XDG_STATE_HOME only),
+// else ~/.local/state/varnel-pro.
+std::string StateDirectory();
+
+} // namespace base

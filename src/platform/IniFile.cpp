@@ -2,6 +2,9 @@
 
 #include "platform/ConfigPaths.h"
 
+#include <atomic>
+#include <cstdio>
+
 IniFile::IniFile(std::string_view fileName) : path_(ResolveProfilePath(fileName)) {
     Load();
 }
@@ -84,6 +87,11 @@ bool IniFile::Edit(Change change) {
 
 bool IniFile::Replace() {
     if (!ReplaceSettingsFile(path_, doc_.Text(), lastError_)) {
+        // Said once per process: the program goes on as before, only its layout is not kept.
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true))
+            std::fprintf(stderr, "varnel-manager: %s; the window layout is not saved\n",
+                         lastError_.c_str());
         Load();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/WindowTable.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -14,6 +15,8 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
+std::atomic<bool> g_watching{false};
+std::atomic<bool> g_requested{false};
 
 void OnSignal(int) {
     const int saved = errno;
@@ -50,6 +53,9 @@ void Install() {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
+    g_watching = true;
+    if (g_requested)
+        OnSignal(0);
 }
 
 } // namespace
@@ -57,4 +63,10 @@ void Install() {
 void WatchSessionEnd() {
     static std::once_flag once;
     std::call_once(once, Install);
+}
+
+void RequestSessionEnd() {
+    g_requested = true;
+    if (g_watching)
+        OnSignal(0);
 }

@@ -12,3 +12,7 @@ constexpr UINT WM_ENDSESSION = 0x0016;
 // The handler only writes a byte to a pipe; a thread of its own reads it and sends the message,
 // so nothing but async-signal-safe work happens inside the handler.
 void WatchSessionEnd();
+
+// Ends the session as the signals do, for a request from outside (`varnel-manager --quit`). Before
+// the watch is installed the request waits for it.
+void RequestSessionEnd();

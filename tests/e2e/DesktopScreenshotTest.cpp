@@ -153,8 +153,9 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
         << dump;
 
     const std::string shots = VARNEL_SCREENSHOT_DIR;
-    ASSERT_EQ(ui({"screenshot", "Varnel PRO", shots + "/hub.png"}), "ok\n");
-    ASSERT_EQ(ui({"screenshot", "ADAT Inputs", shots + "/adat-inputs.png"}), "ok\n");
+    ASSERT_EQ(ui({"screenshot", "Varnel PRO", shots + "/hub.png"}), shots + "/hub.png\nok\n");
+    ASSERT_EQ(ui({"screenshot", "ADAT Inputs", shots + "/adat-inputs.png"}),
+              shots + "/adat-inputs.png\nok\n");
 
     // The about box, from the ADAT window's system menu; it is modal, the others wait.
     ASSERT_EQ(ui({"sysmenu", "ADAT Inputs", " Info..."}), "ok\n");
@@ -170,7 +171,7 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
           "caption=\"Treiber und Mischpult:\"", "caption=\"Varnel Audiotechnik\"",
           "OKButton tag=0 x=110 y=266 w=75 h=25 visible=1 enabled=1 caption=\"OK\""})
         EXPECT_NE(about.find(caption), std::string::npos) << caption << "\n" << about;
-    ASSERT_EQ(ui({"screenshot", "Info", shots + "/about.png"}), "ok\n");
+    ASSERT_EQ(ui({"screenshot", "Info", shots + "/about.png"}), shots + "/about.png\nok\n");
     EXPECT_EQ(ui({"click", "Info", "OKButton"}), "ok\n");
     ui({"idle"});
     EXPECT_NE(LineWith(ui({"windows"}), "\"Info\"").find(" visible=0 "), std::string::npos);

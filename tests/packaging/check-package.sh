@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the built tree into a scratch directory and checks it as a
-# user's system would see it: the files and where they go, the computed dependencies, the desktop
-# entries and AppStream data through their validators, and the unpacked manager starting its
-# helpers from libexec on its own.
+# user's system would see it: the files and where they go, the computed dependencies, lintian,
+# the desktop entries and AppStream data through their validators, the manual pages rendered, the
+# programs' --help and --version, and the unpacked manager starting its helpers from libexec on
+# its own, with varnelctl's completion asking the daemon and the manager it started.
 # Usage: check-package.sh <build dir> <scratch dir> <version>
 set -euo pipefail
 build=$1 scratch=$2 version=$3
@@ -40,7 +41,15 @@ expected="./etc/xdg/autostart/$id.desktop
 ./usr/libexec/varnel-pro/rundll
 ./usr/libexec/varnel-pro/varnel-cardd
 ./usr/share/applications/$id.desktop
+./usr/share/bash-completion/completions/varnelctl
+./usr/share/doc/varnel-pro-manager/README.md
+./usr/share/doc/varnel-pro-manager/changelog.gz
+./usr/share/doc/varnel-pro-manager/copyright
 ./usr/share/icons/hicolor/scalable/apps/varnel-manager.svg
+./usr/share/lintian/overrides/varnel-pro-manager
+./usr/share/man/man1/varnel-cardd.1.gz
+./usr/share/man/man1/varnel-manager.1.gz
+./usr/share/man/man1/varnelctl.1.gz
 ./usr/share/metainfo/$id.metainfo.xml"
 actual=$(cd "$root" && find . ! -type d | sort)
 [ "$actual" = "$expected" ] || fail "files differ (- expected, + packaged):
@@ -51,6 +60,40 @@ for program in usr/bin/varnel-manager usr/bin/varnelctl usr/libexec/varnel-pro/r
     [[ "$(file -b "$root/$program")" == ELF*", stripped" ]] || fail "$program is not a stripped ELF"
 done
 
+# Debian's own check: no errors; its warnings are printed for the log.
+lintian --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1 || true
+grep '^W:' "$scratch/lintian.log" || true
+if grep '^E:' "$scratch/lintian.log"; then fail "lintian reports errors"; fi
+changelog=$(zcat "$root/usr/share/doc/varnel-pro-manager/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+[ "$changelog" = "$version" ] || fail "the changelog's entry is '$changelog', the package's $version"
+grep -q '^Format: .*copyright-format/1.0/' "$root/usr/share/doc/varnel-pro-manager/copyright" ||
+    fail "the copyright file is not machine-readable"
+
+# The manual pages render without a warning and tell what the programs' help tells.
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+    out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >"$scratch/page.txt") ||
+        fail "man cannot render $page"
+    [ -z "$out" ] || fail "man warns on $(basename "$page"): $out"
+    grep -q -- '--version' "$scratch/page.txt" || fail "$(basename "$page") lacks --version"
+done
+zcat "$root/usr/share/man/man1/varnelctl.1.gz" | grep -q '^\.B varnelctl unplug' ||
+    fail "varnelctl's page lacks its commands"
+
+# --help and --version of every program, and the usage line for an option none knows.
+for program in usr/bin/varnel-manager usr/bin/varnelctl usr/libexec/varnel-pro/varnel-cardd \
+    usr/libexec/varnel-pro/rundll; do
+    name=$(basename "$program")
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/$program" --version 2>&1) ||
+        fail "$name --version failed"
+    [ "$out" = "$name (Varnel PRO Manager) $version" ] || fail "$name --version: '$out'"
+    "$root/$program" --help | head -1 | grep -q "^Usage: $name" || fail "$name --help has no usage line"
+    [ "$name" = rundll ] && continue
+    status=0
+    out=$("$root/$program" --frobnicate 2>&1 >/dev/null) || status=$?
+    [ $status = 2 ] && [[ "$out" == *"\"--frobnicate\""*"Usage: $name"* ]] ||
+        fail "$name --frobnicate: exit $status, '$out'"
+done
+
 # Each desktop entry names the icon the package brings, the metainfo the entry and the release.
 for entry in "$root/usr/share/applications/$id.desktop" "$root/etc/xdg/autostart/$id.desktop"; do
     out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate failed on $entry"
@@ -58,6 +101,7 @@ for entry in "$root/usr/share/applications/$id.desktop" "$root/etc/xdg/autostart
     icon=$(sed -n 's/^Icon=//p' "$entry")
     [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "$entry: no icon '$icon'"
     grep -qx 'Exec=varnel-manager' "$entry" || fail "$entry does not start varnel-manager"
+    grep -qx 'TryExec=varnel-manager' "$entry" || fail "$entry starts a removed program"
 done
 metainfo=$root/usr/share/metainfo/$id.metainfo.xml
 out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
@@ -72,7 +116,14 @@ run=$scratch/run
 export VARNEL_HEADLESS=1 VARNEL_CARD_SOCKET=$run/card.sock XDG_CONFIG_HOME=$run/config
 export XDG_STATE_HOME=$run/state XDG_RUNTIME_DIR=$run/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset VARNEL_BIN_DIR VARNEL_NO_AUTOSPAWN VARNEL_AUTOMATION
+unset VARNEL_BIN_DIR VARNEL_NO_AUTOSPAWN
+# With no daemon, varnelctl names the one a user can run; --quit finds no manager.
+out=$("$root/usr/bin/varnelctl" status 2>&1) && fail "varnelctl status without a daemon succeeded"
+[[ "$out" == *"$root/usr/libexec/varnel-pro/varnel-cardd"* ]] || fail "varnelctl's hint: '$out'"
+status=0
+out=$("$root/usr/bin/varnel-manager" --quit 2>&1) || status=$?
+[ $status = 1 ] && [ "$(wc -l <<<"$out")" = 1 ] || fail "--quit with none running: exit $status, '$out'"
+export VARNEL_AUTOMATION=$run/ui.sock
 "$root/usr/bin/varnel-manager" 2>"$run/manager.err" &
 manager=$!
 # The daemon started on demand ends within two seconds once its socket is gone.
@@ -90,6 +141,21 @@ done
 [ $started = 1 ] || fail "the unpacked manager did not reach the card through its helpers:
 $(cat "$run/manager.err")
 $trace"
+[ -f "$XDG_STATE_HOME/varnel-pro/varnel-cardd.log" ] || fail "the daemon started on demand keeps no log"
+
+# varnelctl's completion, as bash runs it, asks the program's help, the daemon and the manager.
+complete_line() {
+    PATH=$root/usr/bin:$PATH bash -c '. "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        _varnelctl; printf "%s\n" "${COMPREPLY[@]}"' - \
+        "$root/usr/share/bash-completion/completions/varnelctl" varnelctl "$@"
+}
+for check in "unplug|un" "0|signal ''" "analog-in|signal 0 ana" "sine|signal 0 analog-in s" \
+    "Varnel\\ PRO|ui click Var" "chkAdatInputs|ui set Varnel\ PRO chkA"; do
+    want=${check%%|*}
+    eval "words=(${check#*|})"
+    got=$(complete_line "${words[@]}")
+    grep -qx -- "$want" <<<"$got" || fail "completing '${check#*|}' gives no $want: $got"
+done
 "$root/usr/bin/varnelctl" unplug 0 >/dev/null || fail "varnelctl unplug failed"
 for _ in $(seq 100); do
     kill -0 "$manager" 2>/dev/null || break

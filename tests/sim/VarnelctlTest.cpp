@@ -118,7 +118,12 @@ TEST_F(VarnelctlTest, BadArgumentsAreNamedAndExitNonZero) {
         const char* named;
     };
     const Case cases[] = {
-        {{"signal", "2", "analog-in", "silence"}, "card \"2\""},
+        {{"signal", "2", "analog-in", "silence"}, "no card 2 (cards are 0..1)"},
+        {{"meter", "5", "analog-in"}, "no card 5 (cards are 0..1)"},
+        {{"meter", "0", "analog-inn"}, "unknown device \"analog-inn\" (analog-in, "},
+        {{"signal", "0", "analog-in", "sine", "1000"}, "dBFS \"1000\" is outside -200..0"},
+        {{"signal", "0", "analog-in", "sine", "-6", "99999999"}, "Hz \"99999999\" is outside"},
+        {{"gain", "0", "99999999999999999999", "0"}, "is outside 0..65535"},
         {{"signal", "0", "adat-in-5", "silence"}, "adat-in-5"},
         {{"signal", "0", "analog-in", "square"}, "square"},
         {{"gain", "0", "0x10000", "0"}, "left word"},
@@ -143,6 +148,8 @@ TEST_F(VarnelctlTest, BadArgumentsAreNamedAndExitNonZero) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("varnelctl unplug <card>"), std::string::npos);
     EXPECT_EQ(Ctl({"--help"}).status, 0);
+    EXPECT_EQ(Ctl({"help", "signal"}).out, Ctl({"signal", "--help"}).out);
+    EXPECT_NE(Ctl({"ui", "--help"}).out.find("BackSpace"), std::string::npos);
 }
 
 TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListensAndPlugPutsItBack) {

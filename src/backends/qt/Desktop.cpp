@@ -11,6 +11,7 @@
 #include "backends/qt/SingleInstance.h"
 #include "base/UnixSocket.h"
 #include "platform/MessageQueue.h"
+#include "platform/SessionEnd.h"
 #include "toolkit/TScreen.h"
 #include "toolkit/UserInput.h"
 
@@ -76,6 +77,10 @@ void ShowHubAsDoubleClick() {
 
 } // namespace
 
+bool QuitRunningManager(std::string& error) {
+    return SingleInstance::AskQuit(SingleInstance::DefaultPath(), error);
+}
+
 DesktopStart StartDesktop(int& argc, char** argv) {
     if (g_desktop)
         return DesktopStart::Desktop;
@@ -124,8 +129,9 @@ DesktopStart StartDesktop(int& argc, char** argv) {
         desktop->instanceNotifier =
             std::make_unique<QSocketNotifier>(desktop->instance.Fd(), QSocketNotifier::Read);
         SingleInstance* instance = &desktop->instance;
-        QObject::connect(desktop->instanceNotifier.get(), &QSocketNotifier::activated,
-                         [instance] { instance->ServeOne(ShowHubAsDoubleClick); });
+        QObject::connect(desktop->instanceNotifier.get(), &QSocketNotifier::activated, [instance] {
+            instance->ServeOne(ShowHubAsDoubleClick, RequestSessionEnd);
+        });
     }
     g_desktop = desktop.release();
     return DesktopStart::Desktop;

@@ -11,7 +11,13 @@
 //   hub; the caller exits with 0 at once.
 // Call StopDesktop when the program's loop has ended (before or after its forms are freed).
 
+#include <string>
+
 enum class DesktopStart { Headless, Desktop, AlreadyRunning };
+
+// Asks the manager running for this user on this desktop to end as on SIGTERM and waits for its
+// end; false with the reason when none runs or it did not end. Starts nothing itself.
+bool QuitRunningManager(std::string& error);
 
 DesktopStart StartDesktop(int& argc, char** argv);
 void StopDesktop();

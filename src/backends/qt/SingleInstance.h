@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class SingleInstance {
 public:
@@ -24,10 +25,17 @@ public:
 
     // The listening socket, -1 when not listening.
     int Fd() const { return fd_; }
-    // Serves one waiting request: `show` runs onShow and is answered `ok`.
-    void ServeOne(const std::function<void()>& onShow);
+    // Serves one waiting request, answered `ok`: `show` runs onShow, `quit` runs onQuit and keeps
+    // the connection open until this process ends, so that the asker sees the end.
+    void ServeOne(
+        const std::function<void()>& onShow, const std::function<void()>& onQuit = [] {});
+
+    // Asks the manager listening at `path` to end as on SIGTERM and waits until it has ended.
+    // False with the reason when none listens there or it did not end in time.
+    static bool AskQuit(const std::string& path, std::string& error);
 
 private:
     int fd_ = -1;
     std::string path_;
+    std::vector<int> quitters_;
 };

@@ -10,6 +10,8 @@
 #include "toolkit/automation/RequestWords.h"
 #include "toolkit/automation/WindowView.h"
 
+#include <filesystem>
+
 namespace {
 
 using Words = std::vector<std::string>;
@@ -204,7 +206,11 @@ void AutomationCommands::Screenshot(const Words& words, AutomationReply& reply) 
         reply.error = "no desktop backend";
         return;
     }
+    // The answer names the file written, so that a relative name shows where it went.
+    const std::string path = std::filesystem::absolute(words[2]).string();
     std::string why;
-    if (!screenshots->SaveWindowPng(form->Handle(), words[2], why))
+    if (!screenshots->SaveWindowPng(form->Handle(), path, why))
         reply.error = why.empty() ? "screenshot failed" : why;
+    else
+        reply.lines += path + "\n";
 }

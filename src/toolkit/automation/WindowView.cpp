@@ -71,11 +71,46 @@ TComponent* FindOwned(TComponent* owner, const std::string& name) {
     return nullptr;
 }
 
+// An unnamed control (the copies of a strip are left without names) is addressed from its parent,
+// by its place among the parent's children: "<parent's address>/<index>". Windows are built once,
+// so the address holds while the window lives.
+std::string Address(const TControl* control) {
+    if (!control->Name().empty() || !control->Parent())
+        return control->Name();
+    const TWinControl* parent = control->Parent();
+    for (int i = 0; i < parent->ControlCount(); ++i)
+        if (parent->Controls(i) == control)
+            return Address(parent) + "/" + std::to_string(i);
+    return control->Name();
+}
+
+TControl* FindByAddress(TCustomForm* form, const std::string& address, std::string& error) {
+    const std::size_t slash = address.find('/');
+    const std::string first = address.substr(0, slash);
+    TControl* control = first.empty() ? form : FindControl(form, first, error);
+    for (std::size_t at = slash; control && at != std::string::npos;) {
+        const std::size_t next = address.find('/', at + 1);
+        const std::string step = address.substr(at + 1, next - at - 1);
+        auto* win = dynamic_cast<TWinControl*>(control);
+        int index = -1;
+        auto [end, ec] = std::from_chars(step.data(), step.data() + step.size(), index);
+        if (!win || step.empty() || ec != std::errc() || end != step.data() + step.size() ||
+            index < 0 || index >= win->ControlCount()) {
+            error = "no control " + QuoteText(address) + " in " + QuoteText(form->Caption()) +
+                    " (an unnamed control's address is the one dump shows)";
+            return nullptr;
+        }
+        control = win->Controls(index);
+        at = next;
+    }
+    return control;
+}
+
 void DumpControl(TControl* control, int depth, std::string& out) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
     out += control->ClassName();
     out += ' ';
-    out += control->Name().empty() ? "-" : control->Name();
+    out += Address(control);
     AddAttribute(out, "tag", control->Tag());
     AddAttribute(out, "x", control->Left());
     AddAttribute(out, "y", control->Top());
@@ -108,10 +143,12 @@ void DumpControl(TControl* control, int depth, std::string& out) {
 } // namespace
 
 TControl* FindControl(TCustomForm* form, const std::string& name, std::string& error) {
-    if (name.empty() || name == "-") {
-        error = "a control is named by its name";
+    if (name.empty()) {
+        error = "a control is named by its name, or by the address dump shows for it";
         return nullptr;
     }
+    if (name.find('/') != std::string::npos)
+        return FindByAddress(form, name, error);
     if (TControl* control = FindInTree(form, name))
         return control;
     if (TComponent* component = FindOwned(form, name)) {

@@ -16,7 +16,8 @@ std::string WindowLine(TCustomForm* form);
 TCustomForm* FindWindow(const std::string& name, std::string& error);
 
 // The control of that name (case-insensitive) inside the window, wherever it sits, or one owned
-// by the window. Null with the reason in `error`.
+// by the window; or, for an unnamed control, the address dump shows ("<parent>/<index>...").
+// Null with the reason in `error`.
 TControl* FindControl(TCustomForm* form, const std::string& name, std::string& error);
 
 // True when a user cannot see the control: its window is not shown, or the control's own Visible

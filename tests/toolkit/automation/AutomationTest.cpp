@@ -361,8 +361,11 @@ TEST_F(AutomationTest, AScreenshotGoesToTheDesktopsServiceAndNeedsOne) {
     } recorder;
     EXPECT_EQ(Ask("screenshot Test /tmp/x.png"), "error: no desktop backend");
     auto* previous = InstallScreenshotService(&recorder);
-    EXPECT_EQ(Ask("screenshot Test \"/tmp/mit blank.png\""), "ok");
+    EXPECT_EQ(Ask("screenshot Test \"/tmp/mit blank.png\""), "/tmp/mit blank.png\nok");
     EXPECT_EQ(recorder.saved, std::to_string(form->Handle()) + " /tmp/mit blank.png");
+    // A name relative to the program's directory, answered as the file written.
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(Ask("screenshot Test x.png"), here + "/x.png\nok");
     EXPECT_EQ(Ask("screenshot Test /tmp/x.bmp"), "error: not a PNG file");
     InstallScreenshotService(previous);
 }

@@ -84,12 +84,14 @@ set(CPACK_PACKAGE_NAME varnel-pro-manager)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Varnel PRO Manager developers <manager@varnel.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Mixer panel and peak meters of the Varnel PRO sound card")
+# Debian shows the description in lines of at most 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "The notification-area manager and mixer panel of up to four Varnel PRO cards, multi-channel
-PCI sound cards with analog, digital and ADAT inputs and outputs: live peak meters for every
-channel, analog input gains, monitoring and output routing, the digital output's format and input,
-and the driver's settings of each card. Its texts are German. A simulated card daemon stands in
-for the card and its driver.")
+    "The notification-area manager and mixer panel of up to four Varnel PRO cards,
+multi-channel PCI sound cards with analog, digital and ADAT inputs and outputs:
+live peak meters for every channel, analog input gains, monitoring and output
+routing, the digital output's format and input, and the driver's settings of
+each card. Its texts are German. A simulated card daemon stands in for the card
+and its driver.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -101,7 +101,8 @@ void Entries(const std::vector<std::string>& lines, std::size_t& i, std::ostream
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::cerr << "usage: varnel-manpage <program> <release date> <output file> [<see also>...]\n";
+        std::cerr
+            << "usage: varnel-manpage <program> <release date> <output file> [<see also>...]\n";
         return 2;
     }
     const std::string program = argv[1];

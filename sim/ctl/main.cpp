@@ -199,9 +199,13 @@ int main(int argc, char** argv) {
     simcard::CardClient client;
     std::string error;
     if (!client.Connect(simcard::CardSocketPath(), &error))
-        return Fail(client.NoDaemon() ? error + " (varnel-manager starts one; by hand: " +
-                                            base::HelperProgramPath("varnel-cardd") + ")"
-                                      : error);
+        return Fail(client.NoDaemon()
+                        ? error + " (varnel-manager starts one; by hand: " +
+                              std::filesystem::path(base::HelperProgramPath("varnel-cardd"))
+                                  .lexically_normal()
+                                  .string() +
+                              ")"
+                        : error);
     if (command == "meter")
         return Meter(client, args);
     simcard::ControlReply reply = client.Control(args);

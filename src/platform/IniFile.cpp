@@ -89,9 +89,13 @@ bool IniFile::Replace() {
     if (!ReplaceSettingsFile(path_, doc_.Text(), lastError_)) {
         // Said once per process: the program goes on as before, only its layout is not kept.
         static std::atomic<bool> told{false};
-        if (!told.exchange(true))
+        if (!told.exchange(true)) {
+            const std::string why = lastError_.find(path_) == std::string::npos
+                                        ? path_ + ": " + lastError_
+                                        : lastError_;
             std::fprintf(stderr, "varnel-manager: %s; the window layout is not saved\n",
-                         lastError_.c_str());
+                         why.c_str());
+        }
         Load();
         return false;
     }

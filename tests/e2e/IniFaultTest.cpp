@@ -259,8 +259,14 @@ protected:
             EXPECT_EQ(Ui({"set", "Varnel PRO", "chkAdatInputs", "1"}), "ok\n");
             const std::string window = LineWith(Ui({"windows"}), "\"ADAT Inputs\"");
             EXPECT_EQ(Field(window, "x"), 123) << window;
+            // Moved, the window has a place to keep that cannot be written.
+            EXPECT_EQ(Ui({"move", "ADAT Inputs", "140", "90"}), "ok\n");
             EXPECT_EQ(Ui({"close", "ADAT Inputs"}), "ok\n");
             EXPECT_NE(Ui({"windows"}).find("\"Varnel PRO\""), std::string::npos);
+            EXPECT_EQ(Ui({"move", "Varnel PRO", "20", "30"}), "ok\n");
+            // The program ends, its hub's place lost as well: still one line.
+            EXPECT_TRUE(manager.Signal(SIGTERM));
+            EXPECT_TRUE(manager.WaitForLine("notifyicon\tdelete"));
             std::size_t mentions = 0;
             for (const std::string& line : manager.Lines())
                 mentions += line.find("Zq40Promix.ini") != std::string::npos;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -82,7 +83,7 @@ std::vector<std::string> TracedLines(const CardDaemon& daemon, const std::string
     return lines;
 }
 
-TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGainOnlyThen) {
+TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndItsUnnamedCopiesAreReached) {
     CardDaemon daemon(2);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
@@ -105,6 +106,18 @@ TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGain
         << sent[0];
     EXPECT_EQ(status.at("card.1.gain"), "38912,38912");
     EXPECT_NE(status.at("card.0.gain"), "38912,38912") << "card 0 untouched";
+
+    // The copied strip's controls have no names: each is reached by the address dump shows.
+    std::string address;
+    for (std::istringstream lines(dump); std::getline(lines, address);)
+        if (address.find("TExtRadioButton ") != std::string::npos &&
+            address.find("caption=\" &Digital Ausgang\"") != std::string::npos &&
+            address.find('/') != std::string::npos)
+            break;
+    address = address.substr(address.find("TExtRadioButton ") + 16);
+    address = address.substr(0, address.find(' '));
+    EXPECT_EQ(Ui(daemon, {"click", "Analog Input", address}), "ok\n") << dump;
+    EXPECT_EQ(daemon.Status().at("card.1.monitor.analog"), "0,2,0,0");
 }
 
 TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {

@@ -61,7 +61,7 @@ for program in usr/bin/varnel-manager usr/bin/varnelctl usr/libexec/varnel-pro/r
 done
 
 # Debian's own check: no errors; its warnings are printed for the log.
-lintian --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1 || true
+lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || true
 grep '^W:' "$scratch/lintian.log" || true
 if grep '^E:' "$scratch/lintian.log"; then fail "lintian reports errors"; fi
 changelog=$(zcat "$root/usr/share/doc/varnel-pro-manager/changelog.gz" | dpkg-parsechangelog -l - -S Version)
@@ -123,6 +123,10 @@ out=$("$root/usr/bin/varnelctl" status 2>&1) && fail "varnelctl status without a
 status=0
 out=$("$root/usr/bin/varnel-manager" --quit 2>&1) || status=$?
 [ $status = 1 ] && [ "$(wc -l <<<"$out")" = 1 ] || fail "--quit with none running: exit $status, '$out'"
+# A log grown past its bound is set aside when the daemon opens it.
+log=$XDG_STATE_HOME/varnel-pro/varnel-cardd.log
+mkdir -p "$XDG_STATE_HOME/varnel-pro"
+head -c 300000 /dev/zero >"$log"
 export VARNEL_AUTOMATION=$run/ui.sock
 "$root/usr/bin/varnel-manager" 2>"$run/manager.err" &
 manager=$!
@@ -141,7 +145,8 @@ done
 [ $started = 1 ] || fail "the unpacked manager did not reach the card through its helpers:
 $(cat "$run/manager.err")
 $trace"
-[ -f "$XDG_STATE_HOME/varnel-pro/varnel-cardd.log" ] || fail "the daemon started on demand keeps no log"
+[ -f "$log" ] && [ "$(stat -c %s "$log.1")" = 300000 ] && [ "$(stat -c %s "$log")" -lt 300000 ] ||
+    fail "the daemon started on demand keeps no bounded log"
 
 # varnelctl's completion, as bash runs it, asks the program's help, the daemon and the manager.
 complete_line() {
@@ -154,7 +159,7 @@ for check in "unplug|un" "0|signal ''" "analog-in|signal 0 ana" "sine|signal 0 a
     want=${check%%|*}
     eval "words=(${check#*|})"
     got=$(complete_line "${words[@]}")
-    grep -qx -- "$want" <<<"$got" || fail "completing '${check#*|}' gives no $want: $got"
+    grep -Fqx -- "$want" <<<"$got" || fail "completing '${check#*|}' gives no $want: $got"
 done
 "$root/usr/bin/varnelctl" unplug 0 >/dev/null || fail "varnelctl unplug failed"
 for _ in $(seq 100); do

@@ -210,8 +210,12 @@ int main(int argc, char** argv) {
         return Meter(client, args);
     simcard::ControlReply reply = client.Control(args);
     std::fputs(reply.output.c_str(), stdout);
-    if (reply.status != 0)
+    if (reply.status != 0) {
+        // A word missing or too many: what the command takes is the answer.
+        if (reply.error.starts_with("missing ") || reply.error.starts_with("unexpected argument"))
+            return Fail(command + ": " + reply.error + "; it takes:\n" + help, reply.status);
         return Fail(command + ": " + reply.error, reply.status);
+    }
     if (command == "unplug" && wait)
         return WaitForRemoval(client);
     return 0;

@@ -354,7 +354,7 @@ void Command::SetSignal() {
         double level = Real(4, "dBFS", kMinDbfs, 0);
         double hz = args_.size() > 5 ? Real(5, "Hz", 0, 96000) : 1000.0;
         if (hz == 0)
-            throw UsageError("Hz \"" + args_[5] + "\" is not above 0 (0..96000, 0 excluded)");
+            throw UsageError("Hz \"" + args_[5] + "\" is not above 0 (up to 96000)");
         NoMoreThan(6);
         signal = Signal::Sine(level, hz);
         break;

@@ -61,7 +61,7 @@ int Meter(simcard::CardClient& client, const std::vector<std::string>& args) {
     if (facts.status != 0)
         return Fail("meter: " + facts.error);
     const std::string cards = Fact(facts.output, "cards");
-    const std::string allowed = cards == "0" ? "there is none"
+    const std::string allowed = cards == "0" || cards.empty() ? "there is none"
                                 : cards == "1"
                                     ? "there is card 0"
                                     : "cards are 0.." + std::to_string(std::stoi(cards) - 1);

@@ -20,7 +20,7 @@ awk -v readme="$readme" '
     BEGIN {
         print "set -u"
         print "ready() {"
-        print "    for _ in $(seq 200); do"
+        print "    for _ in $(seq 600); do"
         print "        if [ -n \"${VARNEL_AUTOMATION:-}\" ]; then"
         print "            varnelctl ui windows 2>/dev/null | grep -q \"\\\"Varnel PRO\\\"\" && varnelctl ui idle >/dev/null && return"
         print "        else"

@@ -51,21 +51,32 @@ export HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/run XDG_CONFIG_HOME=$scratch/
 export VARNEL_BUILD=$build DBUS_SESSION_BUS_ADDRESS=unix:path=$scratch/no-bus
 unset XDG_STATE_HOME VARNEL_CARD_SOCKET VARNEL_AUTOMATION VARNEL_NO_AUTOSPAWN VARNEL_HEADLESS \
     VARNEL_BIN_DIR VARNEL_INSTANCE_SOCKET QT_QPA_PLATFORM WAYLAND_DISPLAY
-exec 3>"$scratch/display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 >"$scratch/xvfb.log" 2>&1 &
-xvfb=$!
-exec 3>&-
-# Whatever the steps leave running ends with its world: the daemons when their sockets go.
+# A display of its own, in a range the other tests' servers leave alone; up once its socket is
+# there, else the next one.
+xvfb=
 cleanup() {
     find "$XDG_RUNTIME_DIR" -type s -delete 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
 }
+# Whatever the steps leave running ends with its world: the daemons when their sockets go.
 trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$scratch/display" ] && break
-    sleep 0.05
+for n in $(seq 200 249); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -nolisten tcp -screen 0 1280x1024x24 >"$scratch/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 200); do
+        [ -S "/tmp/.X11-unix/X$n" ] && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null; then
+        export DISPLAY=:$n
+        break
+    fi
+    kill "$xvfb" 2>/dev/null || true
+    xvfb=
 done
-export DISPLAY=:$(cat "$scratch/display")
+[ -n "$xvfb" ] || { echo "readme: no X display could be started"; exit 1; }
 
 cd "$scratch/work"
 if ! bash "$steps" >"$scratch/out.log" 2>"$scratch/err.log"; then

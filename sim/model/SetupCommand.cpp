@@ -171,6 +171,7 @@ private:
     }
 
     void Send(const Step& step) {
+        // The control format, the only one the card's devices open with.
         const std::vector<std::uint8_t> format = {1,    0,    2,   0,   0x44, 0xAC, 0,  0,
                                                   0x10, 0xB1, 2,   0,   4,    0,    16, 0,
                                                   4,    0,    'C', 'T', 'R',  'L',  0};

@@ -475,10 +475,10 @@ void Command::Shutdown() {
         std::string list;
         for (std::uint32_t pid : pids)
             list += (list.empty() ? "" : ", ") + std::to_string(pid);
-        throw Refusal(
-            "refused: " + std::string(pids.size() == 1 ? "a manager is" : "managers are") +
-            " still connected (pid " + list +
-            "); end it first (varnel-manager --quit) or use --force");
+        const bool one = pids.size() == 1;
+        throw Refusal(std::string("refused: ") + (one ? "a manager is" : "managers are") +
+                      " still connected (" + (one ? "pid " : "pids ") + list + "); end " +
+                      (one ? "it" : "them") + " first (varnel-manager --quit) or use --force");
     }
     model_.RequestEnd();
 }

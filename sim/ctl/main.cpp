@@ -2,6 +2,7 @@
 #include "base/ProgramDirectory.h"
 #include "base/ProgramOptions.h"
 #include "sim/ctl/CommandHelp.h"
+#include "sim/ctl/DaemonCommands.h"
 #include "sim/ctl/UiRequest.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/SocketPath.h"
@@ -208,6 +209,10 @@ int main(int argc, char** argv) {
                         : error);
     if (command == "meter")
         return Meter(client, args);
+    if (command == "setup")
+        return simcard::SetupCommand(client, args);
+    if (command == "shutdown")
+        return simcard::ShutdownCommand(client, args);
     simcard::ControlReply reply = client.Control(args);
     std::fputs(reply.output.c_str(), stdout);
     if (reply.status != 0) {

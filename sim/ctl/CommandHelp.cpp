@@ -138,9 +138,10 @@ std::string CommandHelp(const std::string& command) {
 std::string OverallHelp() {
     std::string text =
         "Usage: varnelctl <command> [<argument>...]\n"
-        "Steers the simulated Varnel PRO card daemon as another program changing the driver\n"
-        "would, prints the cards' facts as key=value lines, and sends requests to the running\n"
-        "manager. Numbers are decimal or 0x hexadecimal; cards count from 0.\n"
+        "Steers the simulated Varnel PRO card daemon and the running manager. It changes the\n"
+        "cards as another program changing the driver would, prints their facts as key=value\n"
+        "lines and sends requests to the manager. Numbers are decimal or 0x hexadecimal; cards\n"
+        "count from 0.\n"
         "\n"
         "Options:\n"
         "  -h, --help     print this help and exit; varnelctl <command> --help and\n"

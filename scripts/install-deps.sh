@@ -31,8 +31,9 @@ case "${1:-}" in
     test)
         # the package built and checked by the tests; the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream)
-        # a real panel for the tray (its settings daemon; xwininfo sees the icon's stand-in)
-        packages+=(xfce4-panel xfconf x11-utils)
+        # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
+        # stand-in, xdotool clicks it)
+        packages+=(xfce4-panel xfconf x11-utils xdotool)
         sound_server
         ;;
     package)

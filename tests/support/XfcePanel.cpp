@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -33,12 +34,54 @@ constexpr const char* kPanelSettings = R"(<?xml version="1.0" encoding="UTF-8"?>
 </channel>
 )";
 
-// The stdout lines of a short-lived program, empty when it failed.
-std::vector<std::string> Output(std::vector<std::string> argv) {
+// The stdout lines of a short-lived program, nothing when it failed.
+std::optional<std::vector<std::string>> Run(std::vector<std::string> argv) {
     ManagerProcess program(std::move(argv), 1);
     if (program.Wait() != 0)
-        return {};
+        return std::nullopt;
     return program.Lines();
+}
+
+std::vector<std::string> Output(std::vector<std::string> argv) {
+    return Run(std::move(argv)).value_or(std::vector<std::string>{});
+}
+
+struct XWindow {
+    bool viewable = false;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The windows whose line in the X server's window tree holds `text` (a quoted title, or the
+// class pair), with their state and place on the screen.
+std::vector<XWindow> WindowsWith(const std::string& text) {
+    // The walk through the tree fails when a window ends under it (a panel starting up).
+    std::optional<std::vector<std::string>> tree;
+    for (int attempt = 0; attempt < 10 && !tree; ++attempt)
+        tree = Run({"xwininfo", "-root", "-tree"});
+    std::vector<XWindow> windows;
+    for (const std::string& line : tree.value_or(std::vector<std::string>{})) {
+        const std::size_t id = line.find("0x");
+        if (line.find(text) == std::string::npos || id == std::string::npos)
+            continue;
+        XWindow window;
+        for (const std::string& fact :
+             Output({"xwininfo", "-id", line.substr(id, line.find(' ', id) - id)})) {
+            auto number = [&](const char* key, int& value) {
+                if (const std::size_t at = fact.find(key); at != std::string::npos)
+                    value = std::atoi(fact.c_str() + at + std::strlen(key));
+            };
+            number("Absolute upper-left X:", window.x);
+            number("Absolute upper-left Y:", window.y);
+            number("Width:", window.width);
+            number("Height:", window.height);
+            window.viewable |= fact.find("Map State: IsViewable") != std::string::npos;
+        }
+        windows.push_back(window);
+    }
+    return windows;
 }
 
 } // namespace
@@ -96,9 +139,23 @@ std::vector<std::string> XfcePanel::RegisteredItems() const {
     return items;
 }
 
+std::optional<std::pair<int, int>> ViewableWindowCentre(const std::string& windowClass) {
+    for (const XWindow& window : WindowsWith("(\"" + windowClass + "\" "))
+        if (window.viewable)
+            return std::make_pair(window.x + window.width / 2, window.y + window.height / 2);
+    return std::nullopt;
+}
+
+bool DoubleClickAt(int x, int y) {
+    return ManagerProcess({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
+                           "--repeat", "2", "--delay", "80", "1"},
+                          1)
+               .Wait() == 0;
+}
+
 bool WindowViewable(const std::string& title) {
-    for (const std::string& line : Output({"xwininfo", "-name", title}))
-        if (line.find("Map State: IsViewable") != std::string::npos)
+    for (const XWindow& window : WindowsWith("\"" + title + "\":"))
+        if (window.viewable)
             return true;
     return false;
 }

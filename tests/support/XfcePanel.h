@@ -8,7 +8,9 @@
 #include "support/ManagerProcess.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -36,5 +38,10 @@ private:
 
 // Whether the X server shows a top-level window of this title: mapped and viewable.
 bool WindowViewable(const std::string& title);
+// The centre, on the screen, of the one viewable window of this class (a program's icon
+// embedded in the panel's XEmbed tray while its other windows are hidden).
+std::optional<std::pair<int, int>> ViewableWindowCentre(const std::string& windowClass);
+// A user's double click with the left button at this point of the screen.
+bool DoubleClickAt(int x, int y);
 
 } // namespace testsupport

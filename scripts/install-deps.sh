@@ -12,7 +12,7 @@ packages=(
     xvfb xauth fonts-liberation
     dbus
     libsndfile1-dev libpulse-dev
-    libxcb1-dev  # the desktop benchmark watches the icon map; its tests run in every build
+    libxcb1-dev  # the desktop backend watches for a tray; the desktop benchmark for the icon map
 )
 
 installed() {
@@ -32,6 +32,9 @@ case "${1:-}" in
         # the package built and checked by the tests (lintian, its manual pages rendered); the
         # README followed step by step (sox makes its sound file); the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream lintian man-db groff-base sox)
+        # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
+        # stand-in, xdotool clicks it)
+        packages+=(xfce4-panel xfconf x11-utils xdotool)
         sound_server
         ;;
     package)

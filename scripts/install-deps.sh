@@ -31,6 +31,9 @@ case "${1:-}" in
     test)
         # the package built and checked by the tests; the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream)
+        # the desktops the desktop tests run on: window managers that frame and place windows
+        # (xfwm4 reads its settings through xfconf), and a Wayland compositor with Qt's platform
+        packages+=(openbox xfwm4 xfconf weston qt6-wayland)
         sound_server
         ;;
     package)

@@ -35,6 +35,9 @@ case "${1:-}" in
         # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
         # stand-in, xdotool clicks it)
         packages+=(xfce4-panel xfconf x11-utils xdotool)
+        # the desktops the desktop tests run on: window managers that frame and place windows
+        # (xfwm4 reads its settings through xfconf), and a Wayland compositor with Qt's platform
+        packages+=(openbox xfwm4 weston qt6-wayland)
         sound_server
         ;;
     package)

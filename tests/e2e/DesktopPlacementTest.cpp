@@ -306,7 +306,7 @@ TEST_F(OpenboxDesktop, MaximisingShowsEveryStripAtTheCornerAndRestoringBringsThe
             Reaches(maximised, true, [&] { desk_->SetMaximized(kAnalog, true); });
         }
 
-        ASSERT_EQ(Ui({"screenshot", kAnalog, shot}), "ok\n");
+        ASSERT_EQ(Ui({"screenshot", kAnalog, shot}), shot + "\nok\n");
         const auto columns = ColumnsOf(shot);
         ASSERT_TRUE(columns.has_value()) << "not a PNG";
         EXPECT_EQ(columns->width, maximised.w - 8);

@@ -9,6 +9,7 @@
 #include "support/UiScript.h"
 #include "support/Varnelctl.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -197,6 +198,16 @@ TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {
     EXPECT_EQ(Ui(daemon, {"answer", "ok"}), "ok\n");
     EXPECT_EQ(manager.Wait(), 0);
     EXPECT_FALSE(std::filesystem::exists(automationSocket_)) << "the socket goes with the program";
+
+    // A ready driver with a card's error: the session's end while its box waits ends the program
+    // as it ends a running one, before it shows its icon.
+    ASSERT_TRUE(daemon.Ctl({"state", "driver", "1"}));
+    ASSERT_TRUE(daemon.Ctl({"state", "card", "1", "-21"}));
+    ManagerProcess ending;
+    ASSERT_TRUE(ending.WaitForLine("msgbox\t"));
+    ASSERT_TRUE(ending.Signal(SIGTERM));
+    EXPECT_EQ(ending.Wait(), 0);
+    EXPECT_TRUE(ending.LinesStartingWith("notifyicon").empty());
 }
 
 } // namespace

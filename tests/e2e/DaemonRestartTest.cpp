@@ -119,6 +119,19 @@ TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnsw
     EXPECT_EQ(off.size(), kMeters / 2) << "one meter-off per metered pair";
     for (const auto& line : off)
         EXPECT_TRUE(line.ends_with(" result=0")) << line;
+
+    // Switched off while no daemon answers: the next daemon gets the handles back unmetered, and
+    // the only meter-on it sees is the one of the box ticked again.
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    const std::string handles = daemon.Status()["handles.open"];
+    daemon.Kill();
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    ASSERT_TRUE(daemon.Restart());
+    ASSERT_TRUE(PollUntil(5s, [&] { return daemon.Status()["handles.open"] == handles; }))
+        << "the manager did not come back";
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    EXPECT_TRUE(AllLitOnce(daemon, 5s, dump)) << dump;
+    EXPECT_EQ(daemon.TraceLines("INMSG_METER_ON").size(), kMeters / 2);
 }
 
 TEST_F(DaemonRestartTest, WithNoWindowOpenTheProgramStillHearsOfARemovalAfterARestart) {

@@ -109,19 +109,20 @@ TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotic
 }
 
 // With more than one card the removal is handled while the window's further strips are copied,
-// before the window is shown: it is not shown at all.
+// before the window is shown: the output window is not shown, and its routes are neither read nor
+// sent.
 TEST_F(ManagerEndTest, ARemovalWhileTheHubReopensItsWindowsLeavesTheirSavedStateAlone) {
     const std::string hub = "[Varnel PRO]\nchkAnalogInputs=1\nchkAnalogOutputs=1\nchkStayOnTop=1\n"
                             "Top=40\nLeft=50\nWidth=176\nHeight=200\nHints=1\n";
-    for (int cards : {1, 2}) {
-        SCOPED_TRACE(cards);
+    for (const auto& [cards, device] : {std::pair{1, "analog-in"}, std::pair{2, "analog-out"}}) {
+        SCOPED_TRACE(device);
         WriteIni(hub + kSavedAnalogInput);
         CardDaemon daemon(cards);
         ASSERT_TRUE(daemon.Started());
         ManagerProcess manager;
         ASSERT_TRUE(manager.WaitForLine(kIconAdd));
 
-        ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", "analog-in"}));
+        ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", device}));
         // The program may end before it answers the request.
         Ui(daemon, {"tray", "dblclick"});
         ExpectRemovalEnd(manager, daemon);

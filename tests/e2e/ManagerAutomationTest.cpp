@@ -1,6 +1,7 @@
 // varnel-manager driven headless through its automation endpoint, only as a script would drive
 // it: with `varnelctl ui` (and, for the malformed input, a raw connection).
 
+#include "base/ProgramDirectory.h"
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ManagerProcess.h"
@@ -181,6 +182,27 @@ TEST_F(ManagerAutomationTest, ConfigurationProcessesLeaveNothingBehind) {
         ++processes;
     EXPECT_EQ(processes, 50u + 3 * 50u);
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
+}
+
+// The package removed under a running program: "Einstellungen" opens nothing, as a failed
+// getconfig does, and one line names what is missing where.
+TEST_F(ManagerAutomationTest, AConfigurationProcessGoneUnderTheProgramIsNamedOnStderr) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    const std::string bin = dir_ + "/bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_symlink(base::ProgramDirectory() + "/rundll", bin + "/rundll");
+    ManagerProcess manager(
+        {"env", "VARNEL_BIN_DIR=" + bin, base::ProgramDirectory() + "/varnel-manager"}, 2);
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    std::filesystem::remove(bin + "/rundll");
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkSettings"}), "ok\n");
+    ASSERT_TRUE(manager.WaitForLine("varnel-manager: cannot start rundll: no executable " + bin +
+                                    "/rundll"));
+    EXPECT_TRUE(LineWith(Ui(daemon, {"windows"}), "Einstellungen").empty());
+    EXPECT_TRUE(testsupport::Carries(LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkSettings "),
+                                     "checked=1"));
 }
 
 TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {

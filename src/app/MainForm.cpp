@@ -72,10 +72,13 @@ void TfrmMain::RemoveCard() {
 
 // The query may arrive inside a message box, a modal dialog or a restore that lets messages run:
 // closing the windows here would free what those still use. They are closed once control is
-// back in the program's own loop.
+// back in the program's own loop. The driver is let go of now, before the removal is granted:
+// once the answer is out, the card may be gone.
 void TfrmMain::EndProgram() {
     Application->BeginEnding();
     QuitRequested = true;
+    if (MixControlWnd)
+        MixControlWnd->ReleaseDriver();
 }
 
 void CloseProgramWindows() {

@@ -37,6 +37,9 @@ int RunProgram() {
     RegisterProgramResources();
     RegisterProgramWindows();
     Application->Initialize();
+    // A signal that ends the session ends the program as a card removal does, also while the
+    // startup report's box waits.
+    WatchSessionEnd();
     Application->SetTitle("Varnel PRO Manager");
 
     ConfigChannelEnabled = 1;
@@ -45,7 +48,8 @@ int RunProgram() {
     StateRecord states{};
     RunDriverConfig(ConfigChannelEnabled, CFG_GETSTATES, &states, sizeof states);
     ReportDriverStates(states);
-    if (states.DriverState != 1)
+    // A session that ended meanwhile (while a box of the report waited) ends the program too.
+    if (states.DriverState != 1 || Application->Ending())
         return 0;
 
     MixerIcon = LoadIconA(0, "MIXERICON");
@@ -53,8 +57,6 @@ int RunProgram() {
     Application->CreateForm(MixControlWnd);
     Application->CreateForm(AboutBox);
 
-    // From here on a signal that ends the session ends the program as a card removal does.
-    WatchSessionEnd();
     const NOTIFYICONDATAA icon = IconRecord();
     if (Shell_NotifyIconA(NIM_ADD, &icon)) {
         // classic behaviour: the program's own loop, not the toolkit's run loop; a quit message

@@ -240,8 +240,14 @@ MMRESULT CardConnection::Message(simcard::WaveDirection dir, std::uintptr_t hand
     HandleEntry* entry = FindLocked(dir, handle);
     if (!entry)
         return MMSYSERR_INVALHANDLE;
-    if (!service || entry->generation != generation_)
+    if (!service || entry->generation != generation_) {
+        // What the program asks of a meter while no driver answers is what the driver gets when
+        // the handle is opened again: a meter switched off meanwhile stays off, one switched on
+        // comes on.
+        if (message == MeterOnMessage(dir) || message == MeterOffMessage(dir))
+            entry->meterOn = message == MeterOnMessage(dir);
         return MMSYSERR_NODRIVER;
+    }
     if (entry->meterOn && message == simcard::MeterReadMessage(dir) &&
         block.size() == simcard::MessageBlockSize(dir, message))
         return ReadMeterLocked(*service, *entry, param1, block);

@@ -183,13 +183,10 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) {
     IModalRunner& modal = ModalRunner();
     if (modal.Ended())
         return MessageBoxDismissButton(style);
-    struct OwnerLock {
+    struct WindowsLock {
         IModalRunner& modal;
-        HWND disabled;
-        ~OwnerLock() {
-            if (disabled)
-                modal.EnableOwner(disabled);
-        }
-    } lock{modal, modal.DisableOwner(owner)};
+        std::vector<HWND> disabled;
+        ~WindowsLock() { modal.EnableWindows(disabled); }
+    } lock{modal, modal.DisableWindows()};
     return MessageBoxService().Show(request, modal);
 }

@@ -71,11 +71,12 @@ public:
     // True once the program is ending: every modal loop returns at once and a box still waiting
     // for its answer takes the one its close box gives (MessageBoxDismissButton).
     virtual bool Ended() const { return false; }
-    // A box's owner takes no input while the box is open: DisableOwner disables the window that
-    // `owner` names (or the window holding it) and returns its handle, or 0 when there was nothing
-    // to disable; EnableOwner enables that window again unless it has gone meanwhile.
-    virtual HWND DisableOwner(HWND) { return 0; }
-    virtual void EnableOwner(HWND) {}
+    // While a box is open no window of the program takes input, as under a modal window: a
+    // script or an assistive tool that could reach one might otherwise free the box's owner under
+    // it. DisableWindows disables every window that is enabled and returns their handles;
+    // EnableWindows enables again those of them that still exist.
+    virtual std::vector<HWND> DisableWindows() { return {}; }
+    virtual void EnableWindows(const std::vector<HWND>&) {}
 
 protected:
     ~IModalRunner() = default;
@@ -164,6 +165,6 @@ private:
 };
 
 // Once the modal runner has ended, a new box is not shown and answers as if dismissed. Whatever
-// answers it, the owner is disabled through the modal runner for the box's lifetime, also when the
-// box ends by an exception.
+// answers it, the program's windows are disabled through the modal runner for the box's lifetime,
+// also when the box ends by an exception.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -35,7 +36,12 @@ void DeliverSignals() {
             continue;
         if (n <= 0)
             return;
-        for (HWND hwnd : WindowTable::Instance().TopLevelWindows())
+        const std::vector<HWND> windows = WindowTable::Instance().TopLevelWindows();
+        // Before the program has a window (its start, a box of its startup report) the thread
+        // itself hears of the end.
+        if (windows.empty())
+            PostMessageA(0, WM_ENDSESSION, TRUE, 0);
+        for (HWND hwnd : windows)
             MessageQueue::Instance().Send(hwnd, WM_ENDSESSION, TRUE, 0);
     }
 }

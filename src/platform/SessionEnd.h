@@ -2,7 +2,8 @@
 // The end of the desktop session. Here a session ends with a signal: SIGTERM at logout, SIGINT
 // from the terminal that started the program, SIGHUP when that terminal goes. Once watched, each of
 // them reaches every top-level window as WM_ENDSESSION with wParam TRUE, sent (handled on the GUI
-// thread as one message of the queue), as the system tells its windows at logoff.
+// thread as one message of the queue), as the system tells its windows at logoff. While the
+// program has no top-level window yet, it is posted to the GUI thread as a thread message.
 
 #include "platform/WinTypes.h"
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -129,9 +130,15 @@ HINSTANCE ShellExecuteA(HWND, const char* verb, const char* file, const char* pa
         return SE_ERR_NOASSOC;
     if (!file || !*file || std::strchr(file, '/'))
         return SE_ERR_FNF;
-    std::string path = HelperProgramPath(ProgramName(file));
-    if (access(path.c_str(), X_OK) != 0)
+    const std::string name = ProgramName(file);
+    std::string path = HelperProgramPath(name);
+    if (access(path.c_str(), X_OK) != 0) {
+        // The caller's own failure path may well be silent: one line says what is missing.
+        std::fprintf(stderr, "%s: cannot start %s: no executable %s\n",
+                     program_invocation_short_name, name.c_str(), path.c_str());
+        std::fflush(stderr);
         return SE_ERR_FNF;
+    }
 
     std::vector<std::string> args = SplitAtBlanks(parameters);
     args.insert(args.begin(), path);
@@ -147,8 +154,12 @@ HINSTANCE ShellExecuteA(HWND, const char* verb, const char* file, const char* pa
     pid_t pid = 0;
     int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
+    if (rc != 0) {
+        std::fprintf(stderr, "%s: cannot start %s: %s\n", program_invocation_short_name,
+                     path.c_str(), std::strerror(rc));
+        std::fflush(stderr);
         return SE_ERR_FNF;
+    }
     if (!Started().Add(pid))
         return SE_ERR_OOM;
     lastStarted = pid;

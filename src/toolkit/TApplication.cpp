@@ -1,8 +1,10 @@
 #include "toolkit/TApplication.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/SessionEnd.h"
 #include "platform/WindowTable.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/TScreen.h"
 
 #include <cstdio>
 #include <new>
@@ -29,9 +31,21 @@ void TApplication::Initialize() {
     queue.SetThreadMessageHandler([this](const MSG& msg) {
         if (msg.message == WM_QUIT)
             terminated_ = true;
+        else if (msg.message == WM_ENDSESSION && msg.wParam != 0)
+            EndSession();
     });
     SetModalRunner(this);
     initialized_ = true;
+}
+
+// The session's end reached the thread before the program had a window; the main form, if there
+// is one by now, ends the program its own way. Without one, nothing is left to close: the program
+// ends as soon as its start looks at Ending().
+void TApplication::EndSession() {
+    if (mainForm_)
+        SendMessage(mainForm_->Handle(), WM_ENDSESSION, TRUE, 0);
+    else
+        BeginEnding();
 }
 
 void TApplication::FormCreated(TCustomForm* form) {
@@ -130,18 +144,22 @@ void TApplication::RunModal(const std::function<bool()>& finished) {
     }
 }
 
-HWND TApplication::DisableOwner(HWND owner) {
-    auto* control =
-        owner ? dynamic_cast<TWinControl*>(WindowTable::Instance().Find(owner)) : nullptr;
-    TCustomForm* form = control ? GetParentForm(control) : nullptr;
-    if (!form || !form->Enabled())
-        return 0;
-    form->SetEnabled(false);
-    return form->Handle();
+std::vector<HWND> TApplication::DisableWindows() {
+    std::vector<TCustomForm*> forms;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->Enabled())
+            forms.push_back(Screen->Forms(i));
+    std::vector<HWND> disabled;
+    for (TCustomForm* form : forms) {
+        disabled.push_back(form->Handle());
+        form->SetEnabled(false);
+    }
+    return disabled;
 }
 
-void TApplication::EnableOwner(HWND form) {
-    // By handle: the form may have been freed while its box was open.
-    if (auto* window = dynamic_cast<TCustomForm*>(WindowTable::Instance().Find(form)))
-        window->SetEnabled(true);
+void TApplication::EnableWindows(const std::vector<HWND>& forms) {
+    // By handle: a form may have been freed while the box was open.
+    for (HWND handle : forms)
+        if (auto* window = dynamic_cast<TCustomForm*>(WindowTable::Instance().Find(handle)))
+            window->SetEnabled(true);
 }

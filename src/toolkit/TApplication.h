@@ -69,15 +69,17 @@ public:
     // The modal loop of message boxes and modal forms.
     void RunModal(const std::function<bool()>& finished) override;
     bool Ended() const override { return ending_; }
-    // A box's owner is the form holding the owner window, disabled unless it was disabled already.
-    HWND DisableOwner(HWND owner) override;
-    void EnableOwner(HWND form) override;
+    // Every form, shown or hidden (a hidden one may be shown while the box waits), that is not
+    // disabled already.
+    std::vector<HWND> DisableWindows() override;
+    void EnableWindows(const std::vector<HWND>& forms) override;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void FormCreated(TCustomForm* form);
+    void EndSession();
 
     std::string title_;
     TCustomForm* mainForm_ = nullptr;

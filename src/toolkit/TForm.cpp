@@ -255,6 +255,7 @@ void TCustomForm::SetVisible(bool visible) {
         return;
     }
     if (visible) {
+        const ShowScope showing;
         PlaceOnFirstShow();
         TScrollingWinControl::SetVisible(true);
         // Laid out before the peers are made, so the desktop shows the result at once.
@@ -346,7 +347,7 @@ TModalResult TCustomForm::ShowModal() {
         }
     } restore{*this, disabled, previous};
     Show();
-    NotifyModalLoopBegins();
+    const ModalLoopScope modalLoop;
     while (true) {
         if (modalResult_ == mrNone)
             Application->HandleMessage();

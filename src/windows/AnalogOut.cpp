@@ -149,7 +149,7 @@ void TfrmAnalogOut::btnAdatChnDown(TObject* Sender) {
     ReplaceSource(card, side, opened, false);
     if (!Metering())
         return;
-    if (opened != 0 && SendControlMessage(opened, INMSG_METER_ON, 0) != DRIVER_DONE)
+    if (opened != 0 && !MeterOnTaken(SendControlMessage(opened, INMSG_METER_ON, 0)))
         SetMetering(false);
     else
         StartPollTimer();

@@ -8,7 +8,9 @@
 #include "forms/FormState.h"
 #include "forms/WindowChrome.h"
 #include "platform/MessageQueue.h"
+#include "platform/MmResults.h"
 #include "platform/MultimediaTimers.h"
+#include "toolkit/TApplication.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
@@ -81,7 +83,8 @@ void TChannelWindow::FormCreate(TObject*) {
 }
 
 void TChannelWindow::FormShow(TObject*) {
-    if (!ready_)
+    // A program that is ending sends its driver nothing but meter-off and the closing of handles.
+    if (!ready_ || Application->Ending())
         return;
     if (!ObtainCardBlocks()) {
         ready_ = false;
@@ -120,6 +123,11 @@ void TChannelWindow::FormDestroy(TObject*) {
     CloseControlHandles(params_.isOutput, cards_ * params_.handlesPerCard, handles_);
     for (SharedBlock* block : blocks_)
         block->Release();
+}
+
+void TChannelWindow::ReleaseDriver() {
+    StopMetering();
+    CloseControlHandles(params_.isOutput, cards_ * params_.handlesPerCard, handles_);
 }
 
 // --- Creation steps ----------------------------------------------------------------------------
@@ -178,6 +186,10 @@ void TChannelWindow::BuildMeterTable() {
 
 // --- Metering ----------------------------------------------------------------------------------
 
+bool TChannelWindow::MeterOnTaken(MMRESULT result) {
+    return result == DRIVER_DONE || result == MMSYSERR_NODRIVER;
+}
+
 UINT TChannelWindow::MeterOnMessage() const {
     return params_.isOutput ? OUTMSG_METER_ON : INMSG_METER_ON;
 }
@@ -196,7 +208,7 @@ void TChannelWindow::StartMetering() {
     const int pairs = cards_ * params_.pairsPerCard;
     // classic behaviour: pairs switched on before a refusal stay on until their handles close.
     for (int pair = 0; pair < pairs; ++pair)
-        if (SendControlMessage(handles_[2 * pair], MeterOnMessage(), 0) != DRIVER_DONE)
+        if (!MeterOnTaken(SendControlMessage(handles_[2 * pair], MeterOnMessage(), 0)))
             return;
     metering_ = true;
     StartTimers();

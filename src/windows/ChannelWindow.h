@@ -73,6 +73,9 @@ public:
     virtual void StartMetering();
     // Meter-off for every pair and the timers killed; nothing when metering is off.
     virtual void StopMetering();
+    // The program ends: meter-off and every handle closed now, while the card is still there;
+    // the window itself goes later, from the program's own loop.
+    virtual void ReleaseDriver();
     // Hides or shows the control panel, taking its height off the window or giving it back.
     void ToggleControlPanel();
 
@@ -137,6 +140,10 @@ protected:
     // and the line closing the section above it come and go with the metering.
     void ToggleLastMeterSection(const TCheckBox* box, TControl* line,
                                 const std::vector<TControl*>& sections);
+    // Whether a meter-on leaves the pair metering: done, or not sent because no driver answers
+    // now (the platform switches the meter on when one does, and reads show silence meanwhile).
+    // Only the driver's own refusal stops the metering.
+    static bool MeterOnTaken(MMRESULT result);
     // The meter messages of the window's side.
     UINT MeterOnMessage() const;
     UINT MeterOffMessage() const;

@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/TApplication.h"
+#include "windows/ChannelWindow.h"
 #include "windows/MixerIcon.h"
 
 #include <array>
@@ -125,12 +126,22 @@ void TMixControlWnd::FormShow(TObject*) {
     restoring_ = false;
 }
 
+// Only a shown hub holds the user's state: a hidden one was saved when the user closed it (or was
+// never shown), and the program's end closing it again must leave its section as it was.
 void TMixControlWnd::FormClose(TObject*, TCloseAction&) {
-    if (DriverPresent && !restoring_)
+    if (DriverPresent && !restoring_ && Visible())
         SaveFormState(this, kIniFile, "", 1, -1);
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* box = dynamic_cast<TCheckBox*>(Components(i)))
             box->SetChecked(false);
+}
+
+// Every window the hub owns, also one whose creation is still under way (copying its strips lets
+// the removal in) and that no box's variable holds yet.
+void TMixControlWnd::ReleaseDriver() {
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* window = dynamic_cast<TChannelWindow*>(Components(i)))
+            window->ReleaseDriver();
 }
 
 void TMixControlWnd::FormActiveChanged(TObject* Sender) {
@@ -187,6 +198,10 @@ void TMixControlWnd::OpenWindow(ChannelWindowKind kind) {
     }
     TCustomForm* window = windowClass->create(this);
     windowClass->setInstance(window);
+    // Copying the strips of further cards lets messages run: a removal handled meanwhile ends the
+    // program, and a window shown now would talk to the departing card.
+    if (Application->Ending())
+        throw EAbort();
     if (windowClass->ready(window))
         window->Show();
     else

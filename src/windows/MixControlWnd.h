@@ -43,6 +43,10 @@ public:
     // The box of a window kind.
     TExtCheckBox* BoxOf(ChannelWindowKind kind) const;
 
+    // The program ends: every channel window lets go of the driver now (see
+    // TChannelWindow::ReleaseDriver); the windows stay until the program's own loop closes them.
+    void ReleaseDriver();
+
     void FormActiveChanged(TObject* Sender);
     void chkStayOnTopClick(TObject* Sender);
     void chkSettingsClick(TObject* Sender);

@@ -173,6 +173,13 @@ void TOutputWindow::DoDestroy() {
     TChannelWindow::DoDestroy();
 }
 
+void TOutputWindow::ReleaseDriver() {
+    SecTimer->SetEnabled(false);
+    TChannelWindow::ReleaseDriver();
+    for (int card = 0; card < Cards(); ++card)
+        CloseSources(card);
+}
+
 // --- Metering by route -------------------------------------------------------------------------
 
 bool TOutputWindow::MeterOnByRoute(int card) {
@@ -180,14 +187,14 @@ bool TOutputWindow::MeterOnByRoute(int card) {
     const RouteSource source = SourceOf(Route(card).b[RouteState::kSource]);
     switch (source.source) {
     case SourceKind::OwnOutput:
-        return SendControlMessage(HandleEntry(2 * card), OUTMSG_METER_ON, 0) == DRIVER_DONE;
+        return MeterOnTaken(SendControlMessage(HandleEntry(2 * card), OUTMSG_METER_ON, 0));
     case SourceKind::Playback:
     case SourceKind::Recording:
     case SourceKind::AdatRecording:
         for (int side = 0; side < 2; ++side) {
             const ControlHandle handle = state.source[side];
             const UINT message = state.sourceIsOutput[side] ? OUTMSG_METER_ON : INMSG_METER_ON;
-            if (handle != 0 && SendControlMessage(handle, message, 0) != DRIVER_DONE)
+            if (handle != 0 && !MeterOnTaken(SendControlMessage(handle, message, 0)))
                 return false;
         }
         return true;

@@ -55,6 +55,8 @@ public:
 
     void StartMetering() override;
     void StopMetering() override;
+    // The route poll stops and the source handles close with the window's own.
+    void ReleaseDriver() override;
 
     // A route button's reaction: the card moves to the button's route with the poll paused. A
     // change that fails (refused, the silent abort or another error) brings back the remembered

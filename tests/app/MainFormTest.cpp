@@ -63,6 +63,7 @@ TEST_F(MainFormTest, EventsOtherThanTheQueryForACardChangeNothingAndAreGranted) 
 }
 
 TEST_F(MainFormTest, TheQueryForTheThirdCardRequestsTheEndAndTheLoopThenClosesTheHub) {
+    MixControlWnd->Show();
     MixControlWnd->chkAnalogInputs->SetChecked(true);
     MixControlWnd->chkStayOnTop->SetChecked(true);
     log.clear();

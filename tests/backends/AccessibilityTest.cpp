@@ -11,12 +11,14 @@
 #include "controls/TSlider.h"
 #include "forms/AboutBox.h"
 #include "platform/CardConnection.h"
+#include "platform/MessageBox.h"
 #include "sim/model/CardModel.h"
 #include "support/PrivateConfigHome.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TTrackBar.h"
+#include "toolkit/UserInput.h"
 #include "windows/AnalogInp.h"
 #include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
@@ -129,6 +131,25 @@ TEST_F(AccessibilityTest, ADisabledOrHiddenControlRefusesItsActions) {
     EXPECT_TRUE(box->state().invisible);
     Act(box, QAccessibleActionInterface::toggleAction());
     EXPECT_FALSE(hub->chkDigitalInputs->Checked());
+}
+
+// Assistive technology reaches windows a mouse cannot reach under a box: while the busy device's
+// box waits, the hub refuses to free the window that owns it.
+TEST_F(AccessibilityTest, NoWindowTakesAnActionWhileAMessageBoxWaits) {
+    Act(AccessibleOf(hub->chkAnalogOutputs), QAccessibleActionInterface::toggleAction());
+    ASSERT_NE(frmAnalogOut, nullptr);
+    model->Card(0).busy[int(simcard::WaveDirection::Out)][0] = true;
+    ScopedScriptedMessageBoxes boxes;
+    boxes->OnNextShow([&] {
+        QAccessibleInterface* box = AccessibleOf(hub->chkAnalogOutputs);
+        EXPECT_TRUE(box->state().disabled);
+        Act(box, QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(hub->chkAnalogOutputs->Checked());
+    });
+    ASSERT_TRUE(UserInput::Click(frmAnalogOut->btnAdatInp));
+    ASSERT_EQ(boxes->History().size(), 1u);
+    EXPECT_NE(frmAnalogOut, nullptr);
+    EXPECT_FALSE(AccessibleOf(hub->chkAnalogOutputs)->state().disabled) << "enabled after the box";
 }
 
 TEST_F(AccessibilityTest, AnAdatChannelSpeedButtonIsAChildOfItsGroupAndItsPressChoosesTheChannel) {

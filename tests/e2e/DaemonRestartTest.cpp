@@ -105,9 +105,33 @@ TEST_F(DaemonRestartTest, MetersFallDarkWithoutTheDaemonAndLightAgainWhenOneAnsw
     EXPECT_NE(LineWith(windows, "\"ADAT Inputs\"").find(" visible=1 "), std::string::npos)
         << windows;
 
+    // The meters switched off and on again while no daemon answers: the next daemon meters what
+    // the window shows, and the window reads it.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+
     ASSERT_TRUE(daemon.Restart());
     EXPECT_TRUE(AllLitOnce(daemon, 5s, dump)) << "metering did not resume:\n" << dump;
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
+
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    const auto off = daemon.TraceLines("INMSG_METER_OFF");
+    EXPECT_EQ(off.size(), kMeters / 2) << "one meter-off per metered pair";
+    for (const auto& line : off)
+        EXPECT_TRUE(line.ends_with(" result=0")) << line;
+
+    // Switched off while no daemon answers: the next daemon gets the handles back unmetered, and
+    // the only meter-on it sees is the one of the box ticked again.
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    const std::string handles = daemon.Status()["handles.open"];
+    daemon.Kill();
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    ASSERT_TRUE(daemon.Restart());
+    ASSERT_TRUE(PollUntil(5s, [&] { return daemon.Status()["handles.open"] == handles; }))
+        << "the manager did not come back";
+    ASSERT_EQ(Ui(daemon, {"click", kAdat, "chkPeakMeter"}), "ok\n");
+    EXPECT_TRUE(AllLitOnce(daemon, 5s, dump)) << dump;
+    EXPECT_EQ(daemon.TraceLines("INMSG_METER_ON").size(), kMeters / 2);
 }
 
 TEST_F(DaemonRestartTest, WithNoWindowOpenTheProgramStillHearsOfARemovalAfterARestart) {

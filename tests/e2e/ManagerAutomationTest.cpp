@@ -1,6 +1,7 @@
 // varnel-manager driven headless through its automation endpoint, only as a script would drive
 // it: with `varnelctl ui` (and, for the malformed input, a raw connection).
 
+#include "base/ProgramDirectory.h"
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ManagerProcess.h"
@@ -9,6 +10,7 @@
 #include "support/UiScript.h"
 #include "support/Varnelctl.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -206,6 +208,27 @@ TEST_F(ManagerAutomationTest, ConfigurationProcessesLeaveNothingBehind) {
     EXPECT_TRUE(manager.LinesStartingWith("msgbox").empty());
 }
 
+// The package removed under a running program: "Einstellungen" opens nothing, as a failed
+// getconfig does, and one line names what is missing where.
+TEST_F(ManagerAutomationTest, AConfigurationProcessGoneUnderTheProgramIsNamedOnStderr) {
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    const std::string bin = dir_ + "/bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_symlink(base::ProgramDirectory() + "/rundll", bin + "/rundll");
+    ManagerProcess manager(
+        {"env", "VARNEL_BIN_DIR=" + bin, base::ProgramDirectory() + "/varnel-manager"}, 2);
+    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    std::filesystem::remove(bin + "/rundll");
+    ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+    ASSERT_EQ(Ui(daemon, {"click", "Varnel PRO", "chkSettings"}), "ok\n");
+    ASSERT_TRUE(manager.WaitForLine("varnel-manager: cannot start rundll: no executable " + bin +
+                                    "/rundll"));
+    EXPECT_TRUE(LineWith(Ui(daemon, {"windows"}), "Einstellungen").empty());
+    EXPECT_TRUE(testsupport::Carries(LineWith(Ui(daemon, {"dump", "Varnel PRO"}), " chkSettings "),
+                                     "checked=1"));
+}
+
 TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {
     CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Ctl({"state", "driver", "-27"}));
@@ -221,6 +244,16 @@ TEST_F(ManagerAutomationTest, TheStartupReportWaitsForItsAnswer) {
     EXPECT_EQ(Ui(daemon, {"answer", "ok"}), "ok\n");
     EXPECT_EQ(manager.Wait(), 0);
     EXPECT_FALSE(std::filesystem::exists(automationSocket_)) << "the socket goes with the program";
+
+    // A ready driver with a card's error: the session's end while its box waits ends the program
+    // as it ends a running one, before it shows its icon.
+    ASSERT_TRUE(daemon.Ctl({"state", "driver", "1"}));
+    ASSERT_TRUE(daemon.Ctl({"state", "card", "1", "-21"}));
+    ManagerProcess ending;
+    ASSERT_TRUE(ending.WaitForLine("msgbox\t"));
+    ASSERT_TRUE(ending.Signal(SIGTERM));
+    EXPECT_EQ(ending.Wait(), 0);
+    EXPECT_TRUE(ending.LinesStartingWith("notifyicon").empty());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
@@ -63,9 +64,11 @@ protected:
         });
         ASSERT_NE(notice, trace.rend());
         EXPECT_NE(notice->find("RemoveNotice=-1"), std::string::npos) << *notice;
+        // ... let go of before the removal was granted, while the card still answered.
         for (auto later = notice.base(); later != trace.end(); ++later)
-            EXPECT_TRUE(later->find("Close ") != std::string::npos ||
-                        later->find("_METER_OFF ") != std::string::npos)
+            EXPECT_TRUE((later->find(" close ") != std::string::npos ||
+                         later->find("_METER_OFF ") != std::string::npos) &&
+                        later->ends_with(" result=0"))
                 << *later;
     }
 
@@ -93,6 +96,10 @@ TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotic
         }
         ASSERT_EQ(Ui(daemon, {"click", kDialog, "btnApply"}), "ok\n");
         ASSERT_TRUE(manager.WaitForLine("msgbox\t" + box + "\t"));
+        // Neither the dialog nor the hub takes input under the box: no edit the user abandoned
+        // with the dialog can be applied.
+        EXPECT_EQ(Ui(daemon, {"set", "Varnel PRO", "chkSettings", "0"}), "error: disabled\n");
+        EXPECT_EQ(Ui(daemon, {"close", kDialog}), "error: disabled\n");
 
         ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
         ExpectRemovalEnd(manager, daemon);
@@ -101,20 +108,78 @@ TEST_F(ManagerEndTest, ARemovalDuringTheBoxesOfAnApplyEndsWithoutUndoingTheNotic
     }
 }
 
+// With more than one card the removal is handled while the window's further strips are copied,
+// before the window is shown: the output window is not shown, and its routes are neither read nor
+// sent.
 TEST_F(ManagerEndTest, ARemovalWhileTheHubReopensItsWindowsLeavesTheirSavedStateAlone) {
     const std::string hub = "[Varnel PRO]\nchkAnalogInputs=1\nchkAnalogOutputs=1\nchkStayOnTop=1\n"
                             "Top=40\nLeft=50\nWidth=176\nHeight=200\nHints=1\n";
-    WriteIni(hub + kSavedAnalogInput);
-    CardDaemon daemon(1);
-    ASSERT_TRUE(daemon.Started());
-    ManagerProcess manager;
-    ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+    for (const auto& [cards, device] : {std::pair{1, "analog-in"}, std::pair{2, "analog-out"}}) {
+        SCOPED_TRACE(device);
+        WriteIni(hub + kSavedAnalogInput);
+        CardDaemon daemon(cards);
+        ASSERT_TRUE(daemon.Started());
+        ManagerProcess manager;
+        ASSERT_TRUE(manager.WaitForLine(kIconAdd));
 
-    ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", "analog-in"}));
-    // The program may end before it answers the request.
-    Ui(daemon, {"tray", "dblclick"});
-    ExpectRemovalEnd(manager, daemon);
-    EXPECT_EQ(Section("Varnel PRO"), hub) << "the hub's restore was cut short";
+        ASSERT_TRUE(daemon.Ctl({"unplug", "0", "--on-open", device}));
+        // The program may end before it answers the request.
+        Ui(daemon, {"tray", "dblclick"});
+        ExpectRemovalEnd(manager, daemon);
+        EXPECT_EQ(Section("Varnel PRO"), hub) << "the hub's restore was cut short";
+    }
+}
+
+// The hub's saved set is what the user left when closing it: an end while it is hidden, by the
+// session's end or by the card's removal, leaves its section as it was, and the next start brings
+// the user's windows back. `idle` answers only once they are all back.
+TEST_F(ManagerEndTest, AnEndWhileTheHubIsHiddenLeavesItsSavedSetAlone) {
+    const std::vector<std::string> windows{"Analog Input", "ADAT Inputs", "Analog Output"};
+    for (const std::string end : {"SIGTERM", "unplug"}) {
+        SCOPED_TRACE(end);
+        std::filesystem::remove(IniPath());
+        const auto run = [&](const std::function<void(const CardDaemon&)>& script) {
+            CardDaemon daemon(1);
+            ASSERT_TRUE(daemon.Started());
+            ManagerProcess manager;
+            ASSERT_TRUE(manager.WaitForLine(kIconAdd));
+            script(daemon);
+            if (end == "SIGTERM")
+                ASSERT_TRUE(manager.Signal(SIGTERM));
+            else
+                ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+            EXPECT_EQ(manager.Wait(), 0);
+        };
+        run([&](const CardDaemon& daemon) {
+            ASSERT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
+            for (const char* box :
+                 {"chkAnalogInputs", "chkAdatInputs", "chkAnalogOutputs", "chkStayOnTop"})
+                ASSERT_EQ(Ui(daemon, {"set", "Varnel PRO", box, "1"}), "ok\n");
+            ASSERT_EQ(Ui(daemon, {"move", "Varnel PRO", "300", "200"}), "ok\n");
+            ASSERT_EQ(Ui(daemon, {"close", "Varnel PRO"}), "ok\n");
+        });
+        const std::string saved = Section("Varnel PRO");
+        ASSERT_NE(saved.find("chkAdatInputs=1"), std::string::npos) << saved;
+
+        run([](const CardDaemon&) {});
+        EXPECT_EQ(Section("Varnel PRO"), saved) << "a hub never shown saved over the user's set";
+
+        run([&](const CardDaemon& daemon) {
+            EXPECT_EQ(testsupport::UiBatch(automationSocket_,
+                                           "tray dblclick\nidle\ndump \"Analog Output\"\n", 3),
+                      (std::vector<std::string>{"ok", "ok", "ok"}))
+                << "idle answered before the hub had reopened its windows";
+            const std::string shown = Ui(daemon, {"windows"});
+            const std::string hub = testsupport::LineWith(shown, "\"Varnel PRO\"");
+            for (const char* fact : {"visible=1", "topmost=1", "x=300", "y=200"})
+                EXPECT_TRUE(testsupport::Carries(hub, fact)) << fact << "\n" << shown;
+            for (const auto& title : windows) {
+                const std::string line = testsupport::LineWith(shown, "\"" + title + "\"");
+                EXPECT_TRUE(testsupport::Carries(line, "visible=1")) << title << "\n" << shown;
+                EXPECT_TRUE(testsupport::Carries(line, "topmost=1")) << title << "\n" << shown;
+            }
+        });
+    }
 }
 
 TEST_F(ManagerEndTest, TheEndOfTheSessionSavesTheWindowsAndSwitchesTheMetersOff) {

@@ -69,6 +69,11 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     ASSERT_TRUE(daemon.Ctl({"busy", "0", "analog-out", "on"}));
     ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "btnAdatInp"}), "ok\n");
     ASSERT_TRUE(manager.WaitForLine("msgbox\t"));
+    // While the box waits, no window takes input: the window under it cannot be freed.
+    EXPECT_EQ(Ui(daemon, {"set", kHub, "chkAnalogOutputs", "0"}), "error: disabled\n");
+    EXPECT_EQ(Ui(daemon, {"close", "Analog Output"}), "error: disabled\n");
+    EXPECT_TRUE(testsupport::Carries(
+        testsupport::LineWith(Ui(daemon, {"windows"}), "\"" + kHub + "\""), "enabled=0"));
 
     ASSERT_TRUE(daemon.Ctl({"unplug", "3"}));
     // The removal closes the hub and every window; a box the user has not answered yet may
@@ -85,6 +90,10 @@ TEST_F(UnplugFaultTest, UnplugWithEveryWindowAndAMessageBoxOpenEndsCleanlyAndSav
     EXPECT_EQ(status, 0);
     ASSERT_FALSE(manager.Lines().empty());
     EXPECT_EQ(manager.Lines().back(), "notifyicon\tdelete");
+    // Every handle was let go of while the departing card was still there.
+    for (const std::string what : {" close ", "_METER_OFF "})
+        for (const auto& line : daemon.TraceLines(what))
+            EXPECT_TRUE(line.ends_with(" result=0")) << line;
 
     const std::string ini = Ini();
     const std::string hub = Section(ini, kHub);

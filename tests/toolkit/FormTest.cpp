@@ -167,12 +167,14 @@ TEST_F(FormTest, TheProgramsEndClosesOpenBoxesAndModalFormsAndRunsNoFurtherMessa
     EXPECT_FALSE(dlg->Visible());
 }
 
-TEST_F(FormTest, ABoxDisablesTheFormHoldingItsOwnerForItsLifetimeHoweverItEnds) {
+// Not only its owner: a script or an assistive tool could free the owner through another window.
+TEST_F(FormTest, ABoxDisablesEveryFormForItsLifetimeHoweverItEnds) {
     auto* form = new TForm(&app);
     auto* button = new TButton(form);
     button->SetParent(form);
+    auto* other = new TForm(&app);
     std::vector<bool> enabledWhileOpen;
-    auto look = [&] { enabledWhileOpen.push_back(form->Enabled()); };
+    auto look = [&] { enabledWhileOpen.push_back(form->Enabled() || other->Enabled()); };
 
     boxes->OnNextShow(look);
     EXPECT_EQ(MessageBoxA(button->Handle(), "t", "c", MB_OK), IDOK);
@@ -192,6 +194,7 @@ TEST_F(FormTest, ABoxDisablesTheFormHoldingItsOwnerForItsLifetimeHoweverItEnds) 
     boxes->AnswerWhen([] { return false; }, IDOK);
     EXPECT_EQ(MessageBoxA(form->Handle(), "t", "c", MB_OKCANCEL), IDCANCEL);
     EXPECT_TRUE(form->Enabled()) << "closed by the program's end";
+    EXPECT_TRUE(other->Enabled());
     EXPECT_EQ(enabledWhileOpen, std::vector<bool>(3, false));
 }
 

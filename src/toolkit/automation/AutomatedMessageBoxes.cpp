@@ -69,7 +69,7 @@ int AutomatedMessageBoxes::Show(const MessageBoxRequest& request, IModalRunner& 
         OpenMessageBoxes::Box* box;
         ~Closing() { boxes.Pop(box); }
     } closing{*boxes_, &box};
-    NotifyModalLoopBegins();
+    const ModalLoopScope modalLoop;
     // Runs what is pending, then waits for the next message: nothing but a request may ever
     // answer the box, so an empty queue is no stalled loop here.
     auto& queue = MessageQueue::Instance();

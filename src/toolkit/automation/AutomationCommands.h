@@ -16,7 +16,7 @@ struct AutomationReply {
     enum class Then {
         Answer,   // nothing
         Settle,   // lets the messages the action posted be handled first
-        WaitIdle, // waits until no message is pending
+        WaitIdle, // waits until no message is pending and no show (with its restore) runs
     } then = Then::Answer;
 };
 

@@ -2,9 +2,11 @@
 
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
+#include "toolkit/ModalLoopNotice.h"
 #include "toolkit/automation/RequestWords.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -129,11 +131,20 @@ void AutomationDispatcher::CheckIdle(std::uint64_t id) {
     auto it = open_.find(id);
     if (it == open_.end())
         return;
-    if (MessageQueue::Instance().Empty())
+    // Inside a show the queue may well be empty for a moment between two windows the restore
+    // opens; the request waits for the show to end (SettledNow) instead of spinning here.
+    if (Settling())
+        waitingForShows_.push_back(id);
+    else if (MessageQueue::Instance().Empty())
         Finish(id, "ok");
     else if (++it->second->idleRounds > kMaxIdleRounds)
         Finish(id, "error: the message queue never became idle");
     else
+        PostMessageA(hwnd_, WM_AUTOMATION_IDLE, static_cast<WPARAM>(id), 0);
+}
+
+void AutomationDispatcher::SettledNow() {
+    for (std::uint64_t id : std::exchange(waitingForShows_, {}))
         PostMessageA(hwnd_, WM_AUTOMATION_IDLE, static_cast<WPARAM>(id), 0);
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class AutomationDispatcher final : public IMessageTarget {
 public:
@@ -33,6 +34,8 @@ public:
 
     // GUI thread: a modal loop begins; the requests being carried out are answered now.
     void ModalLoopBegins();
+    // GUI thread: the last show under way has ended; the idle requests waiting for it look again.
+    void SettledNow();
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -63,4 +66,6 @@ private:
 
     // GUI thread only: the requests taken but not answered yet.
     std::map<std::uint64_t, std::shared_ptr<Request>> open_;
+    // GUI thread only: the idle requests that wait for the shows under way to end.
+    std::vector<std::uint64_t> waitingForShows_;
 };

@@ -14,10 +14,12 @@ AutomationEndpoint::AutomationEndpoint(const std::string& path, std::ostream& lo
         path, [this](const std::string& line) { return dispatcher_->Submit(line); });
     previousBoxes_ = InstallMessageBoxService(std::make_unique<AutomatedMessageBoxes>(boxes_, log));
     SetModalLoopObserver([this] { dispatcher_->ModalLoopBegins(); });
+    SetSettledObserver([this] { dispatcher_->SettledNow(); });
 }
 
 AutomationEndpoint::~AutomationEndpoint() {
     SetModalLoopObserver({});
+    SetSettledObserver({});
     dispatcher_->Stop();
     socket_.reset();
     InstallMessageBoxService(std::move(previousBoxes_));

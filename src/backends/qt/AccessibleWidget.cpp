@@ -5,6 +5,8 @@
 #include "backends/qt/ControlWidget.h"
 #include "toolkit/TForm.h"
 
+#include <algorithm>
+
 AccessibleWidget::AccessibleWidget(ControlWidget* widget) : QAccessibleWidget(widget) {}
 
 TControl* AccessibleWidget::Control() const {
@@ -83,6 +85,10 @@ QAccessible::State AccessibleWidget::state() const {
 
 void* AccessibleWidget::interface_cast(QAccessible::InterfaceType t) {
     TControl* control = Control();
+    if (t == QAccessible::TextInterface)
+        return control && accessible::ShowsText(control)
+                   ? static_cast<QAccessibleTextInterface*>(this)
+                   : nullptr;
     if (t == QAccessible::ValueInterface)
         return control && accessible::ValueOf(control)
                    ? static_cast<QAccessibleValueInterface*>(this)
@@ -127,4 +133,35 @@ QVariant AccessibleWidget::minimumValue() const {
 
 QVariant AccessibleWidget::minimumStepSize() const {
     return QVariant(1);
+}
+
+QString AccessibleWidget::ShownText() const {
+    TControl* control = Control();
+    return control ? QString::fromStdString(accessible::ValueText(control)) : QString();
+}
+
+void AccessibleWidget::selection(int, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = 0;
+}
+
+int AccessibleWidget::cursorPosition() const {
+    return characterCount();
+}
+
+QString AccessibleWidget::text(int startOffset, int endOffset) const {
+    const QString shown = ShownText();
+    if (endOffset < 0 || endOffset > shown.size())
+        endOffset = static_cast<int>(shown.size());
+    startOffset = std::clamp(startOffset, 0, endOffset);
+    return shown.mid(startOffset, endOffset - startOffset);
+}
+
+int AccessibleWidget::characterCount() const {
+    return static_cast<int>(ShownText().size());
+}
+
+QString AccessibleWidget::attributes(int, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
 }

@@ -16,6 +16,7 @@
 #include <atspi/atspi.h>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -86,7 +87,7 @@ Object FindChild(const Object& parent, const std::string& name) {
 Object FindDeep(const Object& root, const std::string& role, const std::string& name) {
     Object found;
     Walk(root, [&](const Object& o) {
-        if (!found && RoleOf(o) == role && NameOf(o) == name)
+        if (!found && (role.empty() || RoleOf(o) == role) && NameOf(o) == name)
             found = o;
     });
     return found;
@@ -104,9 +105,12 @@ std::string ShownText(const Object& object) {
 // A caption as a screen reader reads it: no accelerator marks, no outer blanks.
 std::string Spoken(std::string caption) {
     std::string text;
-    for (std::size_t i = 0; i < caption.size(); ++i)
-        if (caption[i] != '&' || (i + 1 < caption.size() && caption[++i] == '&'))
-            text += caption[i];
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && (i + 1 == caption.size() || caption[i + 1] != '&'))
+            continue;
+        text += caption[i];
+        i += caption[i] == '&';
+    }
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? ""
                                       : text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -190,6 +194,9 @@ protected:
     void TearDown() override {
         if (inited_)
             atspi_exit();
+        // The launcher ends the accessibility bus it started when it is asked to end.
+        if (launcher_ && launcher_->Signal(SIGTERM))
+            launcher_->Wait();
     }
 
     // The program's application object on the bus, once it is there.
@@ -271,15 +278,37 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     };
     tabThrough(kHub, 9);
 
+    // Keys alone from here on to the applied setting: Tab to a control, Space, arrows, Alt+letter.
+    auto tabTo = [&](const std::string& window, const std::string& name) {
+        for (int i = 0; i < 40; ++i) {
+            if (LineWith(ui({"dump", window}), " focused=1").find(" " + name + " ") !=
+                std::string::npos)
+                return true;
+            ui({"key", window, "Tab"});
+        }
+        return false;
+    };
+    ASSERT_TRUE(tabTo(kHub, "chkAnalogInputs"));
+    ASSERT_EQ(ui({"key", kHub, "space"}), "ok\n");
+    ASSERT_EQ(ui({"idle"}), "ok\n");
+    ASSERT_TRUE(tabTo("Analog Input", "Slider0"));
+    const auto positionOf = [&] {
+        const std::string line = LineWith(ui({"dump", "Analog Input"}), " Slider0 ");
+        return std::atoi(line.c_str() + line.find(" position=") + 10);
+    };
+    const int was = positionOf();
+    daemon.Ctl({"trace", "--clear"});
+    ASSERT_EQ(ui({"key", "Analog Input", "Up"}), "ok\n");
+    EXPECT_EQ(positionOf(), was + 1);
+    EXPECT_EQ(daemon.TraceLines(" INMSG_SET_GAIN ").size(), 1u);
+
     // The Analog Input window: named controls, strips grouped by card, faders that move on every
     // Increase.
-    ASSERT_EQ(ui({"set", kHub, "chkAnalogInputs", "1"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
     Object analog;
     ASSERT_TRUE(PollUntil(seconds(5),
                           [&] { return (analog = FindChild(app, "Analog Input")) != nullptr; }));
     ExpectNamed(analog);
-    EXPECT_NE(FindDeep(analog, "grouping", "Karte #2"), nullptr);
+    EXPECT_NE(FindDeep(analog, "", "Karte #2"), nullptr) << "card 2's strip is a group of its own";
     EXPECT_NE(FindDeep(analog, "check box", "Fader koppeln"), nullptr);
     Object fader;
     Walk(analog, [&](const Object& o) {
@@ -301,9 +330,10 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     g_object_unref(value);
     EXPECT_EQ(stuck, std::vector<int>{}) << "Increase did not reach the next value from these";
 
-    // The settings dialog, opened by its accelerator: names, what the lists and edits show, and
-    // the focus followed through its first page.
-    ASSERT_EQ(ui({"key", kHub, "Alt+E"}), "ok\n");
+    // The settings dialog, opened by keys: names, what the lists and edits show, and the focus
+    // followed through its first page.
+    ASSERT_TRUE(tabTo(kHub, "chkSettings"));
+    ASSERT_EQ(ui({"key", kHub, "space"}), "ok\n");
     ASSERT_EQ(ui({"idle"}), "ok\n");
     Object dialog;
     ASSERT_TRUE(
@@ -319,7 +349,21 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     EXPECT_NE(FindDeep(dialog, "push button", "Einstellungen der nächsten Karte"), nullptr);
     EXPECT_NE(FindDeep(dialog, "slider", "Latenz in ms"), nullptr);
     tabThrough(kDialog, 8);
+
+    // On to "Direct Sound", restrict the format, choose 8 bit in its list, apply, and leave.
+    ASSERT_TRUE(tabTo(kDialog, "PageControl1"));
+    ASSERT_EQ(ui({"key", kDialog, "Ctrl+Tab", "Ctrl+Tab"}), "ok\n");
+    ASSERT_TRUE(tabTo(kDialog, "chkRestricted"));
+    ASSERT_EQ(ui({"key", kDialog, "space", "Tab", "Up"}), "ok\n");
+    EXPECT_NE(LineWith(ui({"dump", kDialog}), " boxRestrictedRes ").find(" text=\"8 bit\""),
+              std::string::npos);
+    EXPECT_EQ(ShownText(resolution), "8 bit");
+    ASSERT_EQ(ui({"key", kDialog, "Alt+B"}), "ok\n");
+    ASSERT_EQ(ui({"idle"}), "ok\n");
+    EXPECT_EQ(daemon.Status()["card.0.config.RestrictedResolution"], "1");
     ASSERT_EQ(ui({"key", kDialog, "Escape"}), "ok\n");
+    ASSERT_EQ(ui({"idle"}), "ok\n");
+    EXPECT_EQ(LineWith(ui({"windows"}), kDialog).find(" visible=1"), std::string::npos);
 
     // Meters: with the ADAT Inputs of four cards metering, each meter announces a change of its
     // lamps at most twice a second; the meters of a window closed announce nothing, and nothing

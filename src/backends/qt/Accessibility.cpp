@@ -1,12 +1,14 @@
 #include "backends/qt/Accessibility.h"
 
 #include "backends/qt/AccessibleFacts.h"
+#include "backends/qt/AccessibleListItem.h"
 #include "backends/qt/AccessiblePainted.h"
 #include "backends/qt/AccessibleWidget.h"
 #include "backends/qt/ControlWidget.h"
 #include "backends/qt/QtBackend.h"
 #include "platform/TimerScheduler.h"
 #include "toolkit/AccessibleScale.h"
+#include "toolkit/TComboBox.h"
 #include "toolkit/TForm.h"
 
 #include <QAccessible>
@@ -19,6 +21,21 @@ namespace {
 std::unordered_map<const TControl*, QAccessible::Id>& Painted() {
     static std::unordered_map<const TControl*, QAccessible::Id> painted;
     return painted;
+}
+
+// The interfaces of drop-down lists' items, by list, in item order.
+std::unordered_map<const TControl*, std::vector<QAccessible::Id>>& ListItems() {
+    static std::unordered_map<const TControl*, std::vector<QAccessible::Id>> items;
+    return items;
+}
+
+void ForgetListItems(const TControl* combo) {
+    auto& all = ListItems();
+    if (auto it = all.find(combo); it != all.end()) {
+        for (QAccessible::Id id : it->second)
+            QAccessible::deleteAccessibleInterface(id);
+        all.erase(it);
+    }
 }
 
 QAccessibleInterface* Factory(const QString&, QObject* object) {
@@ -110,6 +127,16 @@ QAccessibleInterface* AccessibleOf(TControl* control) {
     return iface;
 }
 
+QAccessibleInterface* AccessibleItemOf(TComboBox* combo, int index) {
+    if (index < 0 || index >= combo->Items().Count())
+        return nullptr;
+    std::vector<QAccessible::Id>& items = ListItems()[combo];
+    while (static_cast<int>(items.size()) <= index)
+        items.push_back(QAccessible::registerAccessibleInterface(
+            new AccessibleListItem(combo, static_cast<int>(items.size()))));
+    return QAccessible::accessibleInterface(items[static_cast<std::size_t>(index)]);
+}
+
 std::vector<TControl*> AccessibleChildren(const TControl* control) {
     std::vector<TControl*> children = accessible::ChildrenOf(control);
     std::erase_if(children, [](TControl* child) { return !AccessibleOf(child); });
@@ -118,6 +145,7 @@ std::vector<TControl*> AccessibleChildren(const TControl* control) {
 
 void AccessibleControlDestroyed(TControl* control) {
     MeterAnnouncements().erase(control);
+    ForgetListItems(control);
     auto& painted = Painted();
     auto it = painted.find(control);
     // The bridge takes the object out of the tree it shows the screen readers, so none asks for
@@ -143,6 +171,8 @@ void AccessibleControlDestroyed(TControl* control) {
 
 void ForgetPaintedAccessibles() {
     MeterAnnouncements().clear();
+    while (!ListItems().empty())
+        ForgetListItems(ListItems().begin()->first);
     auto& painted = Painted();
     for (const auto& [control, id] : painted)
         QAccessible::deleteAccessibleInterface(id);
@@ -165,6 +195,9 @@ void AccessiblePropertyChanged(TControl* control, TControlProperty which) {
         break;
     case TControlProperty::Caption:
         Notify(control, QAccessible::NameChanged);
+        break;
+    case TControlProperty::Items:
+        ForgetListItems(control);
         break;
     case TControlProperty::State:
         if (accessible::StateOf(control).checkable) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QAccessibleInterface;
+class TComboBox;
 class TControl;
 
 // Lets Qt ask the backend for the interfaces of its widgets; the backend calls it at start.
@@ -17,6 +18,8 @@ void InstallAccessibility();
 
 // The interface of a control, or null while it has none on the desktop.
 QAccessibleInterface* AccessibleOf(TControl* control);
+// The interface of a drop-down list's item, made when first asked for.
+QAccessibleInterface* AccessibleItemOf(TComboBox* combo, int index);
 // The children of a control that have an interface, in child order.
 std::vector<TControl*> AccessibleChildren(const TControl* control);
 

@@ -3,6 +3,7 @@
 #include "backends/qt/Accessibility.h"
 #include "backends/qt/AccessibleFacts.h"
 #include "backends/qt/ControlWidget.h"
+#include "toolkit/TComboBox.h"
 #include "toolkit/TForm.h"
 
 #include <algorithm>
@@ -20,6 +21,8 @@ bool AccessibleWidget::isValid() const {
 
 int AccessibleWidget::childCount() const {
     TControl* control = Control();
+    if (auto* combo = dynamic_cast<TComboBox*>(control))
+        return combo->Items().Count();
     return control ? static_cast<int>(AccessibleChildren(control).size()) : 0;
 }
 
@@ -27,6 +30,8 @@ QAccessibleInterface* AccessibleWidget::child(int index) const {
     TControl* control = Control();
     if (!control || index < 0)
         return nullptr;
+    if (auto* combo = dynamic_cast<TComboBox*>(control))
+        return AccessibleItemOf(combo, index);
     const auto children = AccessibleChildren(control);
     return index < static_cast<int>(children.size())
                ? AccessibleOf(children[static_cast<std::size_t>(index)])
@@ -37,6 +42,12 @@ int AccessibleWidget::indexOfChild(const QAccessibleInterface* child) const {
     TControl* control = Control();
     if (!control || !child)
         return -1;
+    if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+        for (int i = 0; i < combo->Items().Count(); ++i)
+            if (AccessibleItemOf(combo, i) == child)
+                return i;
+        return -1;
+    }
     const auto children = AccessibleChildren(control);
     for (std::size_t i = 0; i < children.size(); ++i)
         if (AccessibleOf(children[i]) == child)

@@ -2,6 +2,7 @@
 #include "toolkit/Exceptions.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TForm.h"
+#include "toolkit/TScrollBox.h"
 #include "toolkit/ToolkitFixture.h"
 #include "toolkit/UserInput.h"
 
@@ -329,6 +330,21 @@ TEST_F(SliderTest, AsAScaleItTakesExactlyTheValueSetUnlessDisabledOrOffTheScale)
     s->SetEnabled(false);
     EXPECT_FALSE(scale.SetScaleValue(120));
     EXPECT_EQ(s->Position(), 255);
+}
+
+TEST_F(SliderTest, FocusScrollsTheWholeFaderIntoViewItsKnobToo) {
+    auto* box = new TScrollBox(form);
+    box->SetParent(form);
+    box->SetBounds(0, 0, 60, 200);
+    auto* wide = new TPanel(form);
+    wide->SetParent(box);
+    wide->SetBounds(0, 0, 300, 150);
+    TSlider* s = LoadFader();
+    s->SetParent(wide);
+    s->SetLeft(100);
+    ASSERT_TRUE(UserInput::Focus(s));
+    EXPECT_GT(s->Knob()->BoundsRect().Right, s->BoundsRect().Right);
+    EXPECT_EQ(box->HorzScrollBar().Position(), s->Knob()->BoundsRect().Right - box->ClientWidth());
 }
 
 TEST_F(SliderTest, TheKnobGoesWithTheSliderAndAParentMayFreeItFirst) {

@@ -13,6 +13,7 @@ packages=(
     dbus
     libsndfile1-dev libpulse-dev
     libxcb1-dev  # the desktop backend watches for a tray; the desktop benchmark for the icon map
+    libatspi2.0-dev  # the AT-SPI client of the accessibility tests, built with every build
 )
 
 installed() {
@@ -31,6 +32,8 @@ case "${1:-}" in
     test)
         # the package built and checked by the tests; the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream)
+        # the accessibility bus the desktop tests read the program on
+        packages+=(at-spi2-core)
         # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
         # stand-in, xdotool clicks it)
         packages+=(xfce4-panel xfconf x11-utils xdotool)

@@ -13,6 +13,7 @@ packages=(
     dbus
     libsndfile1-dev libpulse-dev
     libxcb1-dev  # the desktop backend watches for a tray; the desktop benchmark for the icon map
+    libatspi2.0-dev  # the AT-SPI client of the accessibility tests, built with every build
 )
 
 installed() {
@@ -32,6 +33,8 @@ case "${1:-}" in
         # the package built and checked by the tests (lintian, its manual pages rendered); the
         # README followed step by step (sox makes its sound file); the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream lintian man-db groff-base sox)
+        # the accessibility bus the desktop tests read the program on
+        packages+=(at-spi2-core)
         # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
         # stand-in, xdotool clicks it)
         packages+=(xfce4-panel xfconf x11-utils xdotool)

@@ -53,7 +53,7 @@ public:
     int ScaleValue() const override { return Level(); }
     std::string ScaleText() const override;
     const TControl* ScaleHandle() const override { return nullptr; }
-    bool DragToValue(int) override { return false; }
+    bool SetScaleValue(int) override { return false; }
 
 protected:
     void Loaded() override;

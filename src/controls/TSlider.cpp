@@ -254,6 +254,16 @@ void TSlider::SetParent(TWinControl* parent) {
     }
 }
 
+TRect TSlider::ShownRect() const {
+    TRect shown = BoundsRect();
+    if (knob_ && knob_->Parent() == Parent()) {
+        const TRect knob = knob_->BoundsRect();
+        shown = Rect(std::min(shown.Left, knob.Left), std::min(shown.Top, knob.Top),
+                     std::max(shown.Right, knob.Right), std::max(shown.Bottom, knob.Bottom));
+    }
+    return shown;
+}
+
 void TSlider::KnobMouseDown(int y) {
     // The knob sits beside the slider, so the slider's own Enabled does not reach it by parentage.
     if (!Enabled())
@@ -302,10 +312,10 @@ void TSlider::KeyDown(WORD& key, TShiftState shift) {
         return;
     switch (key) {
     case VK_UP:
-        MoveKnobTo(offset_ + 1);
+        SetScaleValue(std::min(position_ + 1, max_));
         break;
     case VK_DOWN:
-        MoveKnobTo(offset_ - 1);
+        SetScaleValue(std::max(position_ - 1, min_));
         break;
     case VK_PRIOR:
         MoveKnobTo(offset_ + 10);
@@ -333,13 +343,11 @@ const TControl* TSlider::ScaleHandle() const {
     return Knob();
 }
 
-bool TSlider::DragToValue(int value) {
-    TPanel* knob = Knob();
-    if (!knob || travel_ <= 0 || !Enabled())
+bool TSlider::SetScaleValue(int value) {
+    if (!laidOut_ || !Enabled() || value < min_ || value > max_)
         return false;
-    const int x = knob->Width() / 2, y = knob->Height() / 2;
-    const int target = y - (OffsetNearest(value) - offset_);
-    return UserInput::MouseDown(knob, mbLeft, 0, x, y) &&
-           UserInput::MouseMove(knob, ssLeft, x, target) &&
-           UserInput::MouseUp(knob, mbLeft, 0, x, target);
+    // An unchanged position sends nothing, as a drag that ends where it began.
+    if (value != position_)
+        SetPosition(value);
+    return true;
 }

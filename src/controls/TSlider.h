@@ -67,22 +67,24 @@ public:
     // The width is always 4: a resize to any other width comes back to it.
     void SetBounds(int left, int top, int width, int height) override;
     void SetParent(TWinControl* parent) override;
+    // The groove and the knob over it.
+    TRect ShownRect() const override;
 
-    // A Tab stop for the keyboard. Up and Down move the knob by one pixel of travel (the next
-    // place a drag reaches), Prior and Next by ten, Home to the top, End to the bottom: each move
-    // changes the position exactly as a drag to the same place does.
+    // A Tab stop for the keyboard. Up and Down step the position by one (the knob to the pixel
+    // nearest it), so no key is lost where a pixel spans two positions or two pixels one. Prior and
+    // Next move the knob by ten pixels, Home to the top, End to the bottom, each exactly as a drag
+    // to the same place does.
     bool AcceptsFocus() const override { return true; }
     void KeyDown(WORD& key, TShiftState shift) override;
 
-    // Read out as a fader; a drag grabs the knob in its middle and moves it to the offset whose
-    // position comes nearest the value.
+    // Read out as a fader; assistive technology sets the position exactly, as the arrow keys do.
     Kind ScaleKind() const override { return Kind::Fader; }
     int ScaleMinimum() const override { return min_; }
     int ScaleMaximum() const override { return max_; }
     int ScaleValue() const override { return position_; }
     std::string ScaleText() const override { return std::to_string(position_); }
     const TControl* ScaleHandle() const override;
-    bool DragToValue(int value) override;
+    bool SetScaleValue(int value) override;
 
 protected:
     void Loaded() override;

@@ -210,6 +210,7 @@ void CloneComponents(TWinControl* source, TWinControl* destination, int offsetX,
         copy->SetBounds(child->Left() + offsetX, child->Top() + offsetY, child->Width(),
                         child->Height());
         copy->SetTag(child->Tag());
+        copy->SetAccessibleName(child->AccessibleName());
 
         if (callback)
             callback(context, copy);

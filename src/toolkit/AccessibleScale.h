@@ -25,9 +25,9 @@ public:
     virtual std::string ScaleText() const = 0;
     // The part a user grabs to move the value (a fader's knob); null when there is none.
     virtual const TControl* ScaleHandle() const = 0;
-    // Moves the value to the reachable one nearest `value` as a user's drag would; false when the
-    // control refuses, as it would refuse the user (a meter always does).
-    virtual bool DragToValue(int value) = 0;
+    // Sets the value to exactly `value`, as the user's arrow keys step it; false when the control
+    // refuses (a value off the scale, a meter always). UserInput::MoveScale is the user's way in.
+    virtual bool SetScaleValue(int value) = 0;
 
 protected:
     ~AccessibleScale() = default;

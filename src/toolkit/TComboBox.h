@@ -25,6 +25,16 @@ public:
 
     // A user's choice of an item: selects it, then OnClick and OnChange.
     void SelectByUser(int index);
+    // The list is open (the backend shows it while this is set).
+    bool DroppedDown() const { return droppedDown_; }
+    void SetDroppedDown(bool value);
+
+    // The classic keys: Up/Down and Home/End choose the item before, after, first or last as the
+    // mouse does; F4 and Alt+Down open or close the list, Alt+Up closes it; Enter and Esc close
+    // an open list (and do nothing else then).
+    void KeyDown(WORD& key, TShiftState shift) override;
+    // A letter chooses the next item that begins with it, wrapping around.
+    void KeyPress(char& key) override;
 
     TNotifyEvent OnChange;
 
@@ -35,4 +45,5 @@ private:
     int itemIndex_ = -1;
     TComboBoxStyle style_ = csDropDown;
     int dropDownCount_ = 8;
+    bool droppedDown_ = false;
 };

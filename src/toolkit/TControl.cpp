@@ -119,6 +119,13 @@ void TControl::SetParentColor(bool value) {
         ParentPropertiesChanged();
 }
 
+void TControl::SetAccessibleName(const std::string& name) {
+    if (name == accessibleName_)
+        return;
+    accessibleName_ = name;
+    Changed(TControlProperty::Caption);
+}
+
 void TControl::SetHint(const std::string& hint) {
     if (hint == hint_)
         return;

@@ -39,6 +39,9 @@ public:
     void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
     virtual void SetBounds(int left, int top, int width, int height);
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    // What the control shows, in its parent's client coordinates: its bounds, and for a control
+    // a sibling helps draw (a fader's knob) that sibling too. Scrolling into view shows all of it.
+    virtual TRect ShownRect() const { return BoundsRect(); }
     virtual int ClientWidth() const { return width_; }
     virtual int ClientHeight() const { return height_; }
     virtual void SetClientWidth(int v) { SetWidth(v); }
@@ -77,6 +80,11 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
 
+    // The name assistive technology reads where neither the caption nor a label beside the
+    // control says what it is (a symbol caption, a list between two others); empty for those
+    // that need none.
+    const std::string& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(const std::string& name);
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint);
     bool ShowHint() const { return showHint_; }
@@ -156,6 +164,7 @@ private:
     TColor color_ = clWindow;
     bool parentColor_ = false;
     std::string hint_;
+    std::string accessibleName_;
     bool showHint_ = false;
     bool parentShowHint_ = true;
     TCursor cursor_ = crDefault;

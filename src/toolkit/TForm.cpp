@@ -263,6 +263,10 @@ void TCustomForm::SetVisible(bool visible) {
         if (!HasPeer())
             CreatePeers(this);
         DoShow();
+        // A window that opens has a focused control: its ActiveControl, else the first Tab stop.
+        if (Visible() && !activeControl_)
+            if (const auto stops = TabStops(this); !stops.empty())
+                FocusControl(stops.front());
         if (Visible() && Enabled())
             Screen->SetActiveForm(this);
     } else {

@@ -31,11 +31,17 @@ void TScreen::SetActiveForm(TCustomForm* form) {
         std::erase(activation_, form);
         activation_.push_back(form);
     }
-    if (previous)
+    if (previous) {
         previous->DoDeactivate();
+        previous->Changed(TControlProperty::Focus);
+    }
     // A deactivation handler may have activated yet another form.
-    if (form && activeForm_ == form)
+    if (form && activeForm_ == form) {
         form->DoActivate();
+        // The window's active control has the focus again.
+        if (activeForm_ == form)
+            form->Changed(TControlProperty::Focus);
+    }
 }
 
 TCustomForm* TScreen::LastActiveVisibleForm(const TCustomForm* except) const {

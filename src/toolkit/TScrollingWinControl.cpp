@@ -130,19 +130,20 @@ void TScrollingWinControl::ScrollInView(TControl* control) {
     if (!control || control == this || !ContainsControl(control))
         return;
     // The control's place in this control's client area, through the containers between.
-    int left = 0, top = 0;
-    for (const TControl* c = control; c != this; c = c->Parent()) {
+    const TRect shown = control->ShownRect();
+    int left = shown.Left, top = shown.Top;
+    for (const TControl* c = control->Parent(); c != this; c = c->Parent()) {
         left += c->Left();
         top += c->Top();
     }
     if (left < 0)
         horz_.SetPosition(horz_.position_ + left);
-    else if (left + control->Width() > ClientWidth())
-        horz_.SetPosition(horz_.position_ + left + control->Width() - ClientWidth());
+    else if (left + shown.Width() > ClientWidth())
+        horz_.SetPosition(horz_.position_ + left + shown.Width() - ClientWidth());
     if (top < 0)
         vert_.SetPosition(vert_.position_ + top);
-    else if (top + control->Height() > ClientHeight())
-        vert_.SetPosition(vert_.position_ + top + control->Height() - ClientHeight());
+    else if (top + shown.Height() > ClientHeight())
+        vert_.SetPosition(vert_.position_ + top + shown.Height() - ClientHeight());
 }
 
 int TScrollingWinControl::ClientWidth() const {

@@ -1,6 +1,7 @@
 #include "toolkit/UserInput.h"
 
 #include "platform/MessageQueue.h"
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/KeyboardNavigation.h"
 #include "toolkit/SystemMenu.h"
 #include "toolkit/TApplication.h"
@@ -222,6 +223,13 @@ void UserInput::TurnPage(TCustomForm* form, TWinControl* focused, bool forward) 
     TPageControl* pages = PageControlOf(focused);
     if (!pages || pages->PageCount() == 0)
         return;
+    // The focus leaves the control on the sheet first, as Tab leaves it: a control whose exit
+    // check takes the focus back keeps its page.
+    if (focused != pages && pages->CanFocus()) {
+        form->FocusControl(pages);
+        if (form->ActiveControl() != pages)
+            return;
+    }
     const int count = pages->PageCount();
     const int current = std::max(0, pages->ActivePageIndex());
     for (int step = 1; step < count; ++step) {
@@ -305,6 +313,19 @@ bool UserInput::SelectItem(TComboBox* combo, int index) {
     return true;
 }
 
+bool UserInput::DropDown(TComboBox* combo, bool open) {
+    if (open && !CanAct(combo))
+        return false;
+    Application->Guard(
+        [&] {
+            if (open)
+                FocusForClick(combo);
+            combo->SetDroppedDown(open);
+        },
+        combo);
+    return true;
+}
+
 bool UserInput::MoveTrackBar(TTrackBar* bar, int position) {
     if (!CanAct(bar))
         return false;
@@ -315,6 +336,15 @@ bool UserInput::MoveTrackBar(TTrackBar* bar, int position) {
         },
         bar);
     return true;
+}
+
+bool UserInput::MoveScale(AccessibleScale* scale, int value) {
+    auto* control = dynamic_cast<TControl*>(scale);
+    if (!CanAct(control))
+        return false;
+    bool moved = false;
+    Application->Guard([&] { moved = scale->SetScaleValue(value); }, control);
+    return moved;
 }
 
 bool UserInput::Scroll(TControlScrollBar& bar, TScrollCode code, int pos) {

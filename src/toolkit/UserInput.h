@@ -17,6 +17,7 @@ class TComboBox;
 class TTrackBar;
 class TPageControl;
 class TControlScrollBar;
+class AccessibleScale;
 enum class TScrollCode;
 
 class UserInput {
@@ -54,8 +55,14 @@ public:
     static bool TypeText(TEdit* edit, const std::string& text);
     // Chooses an item from the combo box's list.
     static bool SelectItem(TComboBox* combo, int index);
+    // Opens a combo box's list (a click on it; it takes the focus) or closes it (the list lost
+    // the mouse or the keyboard).
+    static bool DropDown(TComboBox* combo, bool open);
     // Drags the track bar's thumb to a position (clamped to the range).
     static bool MoveTrackBar(TTrackBar* bar, int position);
+    // Sets a scale of a library above the toolkit (a fader) to exactly `value`, as its keys do;
+    // false when the control refuses.
+    static bool MoveScale(AccessibleScale* scale, int value);
     // Works a scroll bar of a form or scroll box: an arrow, the track or the thumb.
     static bool Scroll(TControlScrollBar& bar, TScrollCode code, int pos = 0);
     // Clicks a tab.

@@ -96,6 +96,7 @@ void TfrmAnalogInp::Design() {
     chkLink12->SetBounds(21, 139, 13, 13);
     chkLink12->SetTag(-1);
     chkLink12->SetCaption("");
+    chkLink12->SetAccessibleName("Fader koppeln");
     chkLink12->SetChecked(true);
     Slider0->SetLinkCheck(chkLink12);
     Slider1->SetLinkCheck(chkLink12);

@@ -10,6 +10,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/MmResults.h"
 #include "platform/MultimediaTimers.h"
+#include "toolkit/AccessibleScale.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/TCheckBox.h"
 #include "toolkit/TLabel.h"
@@ -164,6 +165,20 @@ void TChannelWindow::CloneStrips() {
         }
     }
     cloningCard_ = 0;
+    NameCardStrips(strips);
+}
+
+void TChannelWindow::NameCardStrips(const std::vector<StripContainer>& strips) {
+    // A screen reader tells the cards' strips apart by these groups: each card's "Analog
+    // Ausgang" sounds alike otherwise.
+    for (const StripContainer& strip : strips)
+        for (int i = 0; i < strip.container->ControlCount(); ++i) {
+            auto* panel = dynamic_cast<TPanel*>(strip.container->Controls(i));
+            if (!panel || panel->Name().empty() || dynamic_cast<AccessibleScale*>(panel))
+                continue;
+            const int card = std::clamp(panel->Left() / params_.stripWidth, 0, cards_ - 1);
+            panel->SetAccessibleName("Karte #" + std::to_string(card + 1));
+        }
 }
 
 TCloneCallback TChannelWindow::HeaderLabelCallback() {

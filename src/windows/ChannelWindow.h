@@ -171,6 +171,7 @@ private:
     void HideHeaderForOneCard();
     void CloneStrips();
     void BuildMeterTable();
+    void NameCardStrips(const std::vector<StripContainer>& strips);
     void DecayMeters(TMessage& message);
     void SystemCommand(TMessage& message);
     void MinMaxInfo(TMessage& message);

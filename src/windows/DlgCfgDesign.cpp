@@ -53,6 +53,7 @@ void TdlgCfg::Design() {
     PageControl1->SetActivePage(tabClock);
 
     btnNext = Captioned<TExtButton>(this, this, "btnNext", Bounds(6, 364, 75, 25), ">>");
+    btnNext->SetAccessibleName("Einstellungen der nächsten Karte");
     btnCancel = Captioned<TExtButton>(this, this, "btnCancel", Bounds(199, 364, 75, 25), "&Abbruch",
                                       "&Cancel");
     btnCancel->SetCancel(true);
@@ -92,6 +93,7 @@ void TdlgCfg::DesignClockTab() {
     lbDefault1 =
         Captioned<TExtLabel>(this, pnClock1, "lbDefault1", Bounds(16, 96, 40, 14), "Default:");
     edDefaultRate1 = RateEdit(this, pnClock1, "edDefaultRate1", Bounds(60, 92, 70, 21), "44100");
+    edDefaultRate1->SetAccessibleName("Clock 1 Default-Samplerate in Hz");
     lbHz1 = Captioned<TExtLabel>(this, pnClock1, "lbHz1", Bounds(136, 96, 20, 14), "Hz");
 
     pnClock2 = GreyPanel(this, tabClock, "pnClock2", Bounds(214, 108, 202, 130));
@@ -105,6 +107,7 @@ void TdlgCfg::DesignClockTab() {
     lbDefault2 =
         Captioned<TExtLabel>(this, pnClock2, "lbDefault2", Bounds(16, 96, 40, 14), "Default:");
     edDefaultRate2 = RateEdit(this, pnClock2, "edDefaultRate2", Bounds(60, 92, 70, 21), "48000");
+    edDefaultRate2->SetAccessibleName("Clock 2 Default-Samplerate in Hz");
     lbHz2 = Captioned<TExtLabel>(this, pnClock2, "lbHz2", Bounds(136, 96, 20, 14), "Hz");
 
     pnNote = GreyPanel(this, tabClock, "pnNote", Bounds(6, 244, 410, 72));

@@ -44,6 +44,7 @@ void TdlgCfg::DesignDirectSoundTab() {
     barLatency->SetFrequency(1);
     barLatency->SetTickMarks(tmBottomRight);
     barLatency->SetPosition(60);
+    barLatency->SetAccessibleName("Latenz in ms");
 
     // The scale under the bar: each label centred under its position.
     const int scale[11] = {1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
@@ -67,11 +68,14 @@ void TdlgCfg::DesignDirectSoundTab() {
                             {"8 bit", "16 bit"});
     boxRestrictedRate = List(this, pnDirectSound, "boxRestrictedRate", Bounds(320, 162, 80, 21),
                              {"44100 Hz", "48000 Hz"});
+    boxRestrictedRes->SetAccessibleName("Wiedergabe Format Stereo: Auflösung");
+    boxRestrictedRate->SetAccessibleName("Wiedergabe Format Stereo: Samplerate");
     chkRestrictedDev = Captioned<TExtCheckBox>(
         this, pnDirectSound, "chkRestrictedDev", Bounds(12, 198, 260, 17),
         " Verfügbare Wiedergabegeräte begrenzen auf:", " Available Playback Devices limited to:");
     boxDevices = List(this, pnDirectSound, "boxDevices", Bounds(30, 222, 200, 21), {});
     boxDevices->SetDropDownCount(7);
+    boxDevices->SetAccessibleName("Verfügbares Wiedergabegerät");
 }
 
 void TdlgCfg::DesignMiscTab() {

@@ -19,6 +19,7 @@
 #include "toolkit/TPanel.h"
 #include "toolkit/TTrackBar.h"
 #include "toolkit/UserInput.h"
+#include "windows/AdatInp.h"
 #include "windows/AnalogInp.h"
 #include "windows/AnalogOut.h"
 #include "windows/ChannelWindowRegistry.h"
@@ -213,6 +214,28 @@ TEST_F(AccessibilityTest, AMeterShowsItsLevelAndLampsAndAFaderItsPosition) {
     EXPECT_NEAR(fader->Position(), 200, 1) << "the nearest place a drag reaches";
     EXPECT_EQ(slider->valueInterface()->currentValue().toInt(), fader->Position());
     EXPECT_EQ(SentCount("INMSG_SET_GAIN"), 1) << "one drag, one gain";
+}
+
+TEST_F(AccessibilityTest, AMeterIsAnnouncedAtMostTwiceASecondAndOnlyWhenItsLampsChange) {
+    Act(AccessibleOf(hub->chkAnalogInputs), QAccessibleActionInterface::toggleAction());
+    ASSERT_NE(frmAnalogInp, nullptr);
+    auto* meter = dynamic_cast<TLevelMeter*>(frmAnalogInp->FindComponent("Meter1"));
+    ASSERT_NE(meter, nullptr);
+    meter->SetLevel(1000);
+    EXPECT_TRUE(MeterAnnouncementDue(meter));
+    meter->SetLevel(3000);
+    EXPECT_FALSE(MeterAnnouncementDue(meter)) << "within half a second of the program's clock";
+    (*clock).Advance(500);
+    EXPECT_TRUE(MeterAnnouncementDue(meter));
+    (*clock).Advance(500);
+    EXPECT_FALSE(MeterAnnouncementDue(meter)) << "the same lamps say nothing new";
+    EXPECT_EQ(AccessibleOf(meter)->text(QAccessible::Description).toStdString(),
+              std::to_string(meter->LitCount()) + " von 40 Lampen leuchten");
+    meter->SetLevel(32767);
+    frmAnalogInp->SetWindowState(wsMinimized);
+    EXPECT_FALSE(MeterAnnouncementDue(meter)) << "a minimised window announces nothing";
+    frmAnalogInp->SetWindowState(wsNormal);
+    EXPECT_TRUE(MeterAnnouncementDue(meter));
 }
 
 } // namespace

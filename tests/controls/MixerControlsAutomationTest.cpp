@@ -60,7 +60,8 @@ TEST_F(MixerControlsAutomationTest, ASliderIsSetByDraggingItsKnobToTheNearestRea
     EXPECT_EQ(Run({"set", "Mixer", "sldGain", "123"}).error, "");
     EXPECT_EQ(slider->Position(), 123);
     EXPECT_GT(changes, 0) << "the drag ran the slider's reaction";
-    EXPECT_NE(Line("sldGain").find(" position=123 color=0x000000 "), std::string::npos)
+    // The window opened with its only Tab stop focused.
+    EXPECT_NE(Line("sldGain").find(" position=123 focused=1 color=0x000000 "), std::string::npos)
         << Line("sldGain");
     // 147 steps over a travel of 100 pixels: 200 lies between the offsets' 199 and 201.
     EXPECT_EQ(Run({"set", "Mixer", "sldGain", "200"}).error, "");

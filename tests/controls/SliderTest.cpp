@@ -2,6 +2,7 @@
 #include "toolkit/Exceptions.h"
 #include "toolkit/TBevel.h"
 #include "toolkit/TForm.h"
+#include "toolkit/TScrollBox.h"
 #include "toolkit/ToolkitFixture.h"
 #include "toolkit/UserInput.h"
 
@@ -306,21 +307,44 @@ TEST_F(SliderTest, AnyMouseButtonDragsButADisabledSliderDoesNot) {
     EXPECT_TRUE(changes.empty());
 }
 
-TEST_F(SliderTest, AsAScaleItIsDraggedByItsKnobToTheNearestPlaceUnlessDisabled) {
+TEST_F(SliderTest, AsAScaleItTakesExactlyTheValueSetUnlessDisabledOrOffTheScale) {
     TSlider* s = LoadFader();
     AccessibleScale& scale = *s;
     EXPECT_EQ(scale.ScaleHandle(), s->Knob());
+    // A pixel spans about one and a half positions: 131 is no place a drag reaches, yet it is set.
+    for (int value : {130, 131, 132, 131, 108, 255}) {
+        changes.clear();
+        EXPECT_TRUE(scale.SetScaleValue(value));
+        EXPECT_EQ(s->Position(), value);
+        EXPECT_EQ(scale.ScaleValue(), value);
+        EXPECT_LE(std::abs(s->PositionAtOffset(s->Offset()) - value), 1) << "the knob beside it";
+        EXPECT_EQ(changes, std::vector<int>{value});
+    }
+    EXPECT_EQ(scale.ScaleText(), "255");
     changes.clear();
-    EXPECT_TRUE(scale.DragToValue(200));
-    EXPECT_NEAR(s->Position(), 200, 1);
-    EXPECT_EQ(scale.ScaleValue(), s->Position());
-    EXPECT_EQ(scale.ScaleText(), std::to_string(s->Position()));
-    EXPECT_FALSE(changes.empty()) << "moved as a drag moves it";
+    EXPECT_TRUE(scale.SetScaleValue(255));
+    EXPECT_TRUE(changes.empty()) << "the same value sends nothing";
+    EXPECT_FALSE(scale.SetScaleValue(256));
+    EXPECT_FALSE(scale.SetScaleValue(107));
 
     s->SetEnabled(false);
-    const int before = s->Position();
-    EXPECT_FALSE(scale.DragToValue(120));
-    EXPECT_EQ(s->Position(), before);
+    EXPECT_FALSE(scale.SetScaleValue(120));
+    EXPECT_EQ(s->Position(), 255);
+}
+
+TEST_F(SliderTest, FocusScrollsTheWholeFaderIntoViewItsKnobToo) {
+    auto* box = new TScrollBox(form);
+    box->SetParent(form);
+    box->SetBounds(0, 0, 60, 200);
+    auto* wide = new TPanel(form);
+    wide->SetParent(box);
+    wide->SetBounds(0, 0, 300, 150);
+    TSlider* s = LoadFader();
+    s->SetParent(wide);
+    s->SetLeft(100);
+    ASSERT_TRUE(UserInput::Focus(s));
+    EXPECT_GT(s->Knob()->BoundsRect().Right, s->BoundsRect().Right);
+    EXPECT_EQ(box->HorzScrollBar().Position(), s->Knob()->BoundsRect().Right - box->ClientWidth());
 }
 
 TEST_F(SliderTest, TheKnobGoesWithTheSliderAndAParentMayFreeItFirst) {
@@ -351,14 +375,21 @@ TEST_F(SliderTest, KeysMoveTheKnobAsADragToTheSamePlaceDoesAndStopAtTheEnds) {
     TSlider* dragged = LoadFader();
     changes.clear();
     ASSERT_TRUE(UserInput::Focus(keyed));
-    for (WORD key : {VK_UP, VK_PRIOR, VK_DOWN, VK_PRIOR, VK_NEXT})
+    for (WORD key : {VK_PRIOR, VK_PRIOR, VK_NEXT})
         UserInput::KeyDown(form, key);
     const std::vector<int> byKeys = changes;
     EXPECT_EQ(keyed->Offset(), 10);
     changes.clear();
-    // Moving the mouse up raises the knob: one pixel, ten, one back, ten, ten back.
-    Drag(dragged, 13, {-1, -10, 1, -10, 10});
+    // Moving the mouse up raises the knob: ten pixels, ten more, ten back.
+    Drag(dragged, 13, {-10, -10, 10});
     EXPECT_EQ(byKeys, changes) << "each key sends what the drag sends at the same place";
+
+    // Up and Down step one position, where a pixel spans one or two.
+    changes.clear();
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_DOWN})
+        UserInput::KeyDown(form, key);
+    const int at = byKeys.back();
+    EXPECT_EQ(changes, (std::vector<int>{at + 1, at + 2, at + 3, at + 2}));
 
     changes.clear();
     UserInput::KeyDown(form, VK_HOME);
@@ -366,7 +397,7 @@ TEST_F(SliderTest, KeysMoveTheKnobAsADragToTheSamePlaceDoesAndStopAtTheEnds) {
     EXPECT_EQ(keyed->Offset(), keyed->Travel());
     UserInput::KeyDown(form, VK_END);
     UserInput::KeyDown(form, VK_DOWN);
-    EXPECT_EQ(changes, (std::vector<int>{255, 255, 108, 108}));
+    EXPECT_EQ(changes, (std::vector<int>{255, 108})) << "nothing moves beyond an end";
 
     changes.clear();
     keyed->SetEnabled(false);

@@ -74,6 +74,11 @@ TEST_F(KeyboardAutomationTest, AnInvalidRateTurnsRedKeepsTheFocusAndNeitherApply
     EXPECT_NE(rate.find(" color=0x0000FF"), std::string::npos) << rate;
     EXPECT_NE(rate.find(" focused=1"), std::string::npos) << "the check keeps the focus: " << rate;
 
+    // Ctrl+Tab leaves the field as Tab does: the check keeps the focus there.
+    ASSERT_EQ(Ui(daemon, {"key", kDialog, "Ctrl+Tab"}), "ok\n");
+    rate = LineWith(Ui(daemon, {"dump", kDialog}), " edDefaultRate1 ");
+    EXPECT_NE(rate.find(" focused=1"), std::string::npos) << rate;
+
     ASSERT_EQ(Ui(daemon, {"click", kDialog, "btnApply"}), "ok\n");
     EXPECT_EQ(Traced(daemon, " config "), std::vector<std::string>{}) << "Apply sent nothing";
 

@@ -3,6 +3,7 @@
 #include "toolkit/ScrollRepeat.h"
 #include "toolkit/TButton.h"
 #include "toolkit/TCheckBox.h"
+#include "toolkit/TComboBox.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TForm.h"
 #include "toolkit/TLabel.h"
@@ -164,6 +165,66 @@ TEST_F(KeyboardTest, SpacePressesEnterPrefersTheFocusedButtonAndCtrlTabTurnsPage
     EXPECT_EQ(pages->ActivePageIndex(), 0) << "a sheet without a tab is passed over";
     UserInput::KeyDown(form, VK_TAB, ssCtrl | ssShift);
     EXPECT_EQ(pages->ActivePageIndex(), 1);
+
+    // Ctrl+Tab leaves a field as Tab does: a field whose check takes the focus back keeps its page.
+    pages->SetActivePageIndex(0);
+    UserInput::Focus(field);
+    field->OnExit = [&](TObject*) { field->SetFocus(); };
+    UserInput::KeyDown(form, VK_TAB, ssCtrl);
+    EXPECT_EQ(pages->ActivePageIndex(), 0);
+    EXPECT_EQ(Focused(), "field");
+}
+
+TEST_F(KeyboardTest, ADropDownListChoosesByArrowsHomeEndAndLettersAndOpensAndClosesByKeys) {
+    auto* list = Add<TComboBox>(form, "list");
+    for (const char* item :
+         {"Kein Gerät verfügbar", "Analog Playback ", "ADAT Playback 1-2", "ADAT Playback 3-4"})
+        list->Items().Add(item);
+    list->SetItemIndex(1);
+    auto* ok = Add<TButton>(form, "ok");
+    ok->SetDefault(true);
+    Names log;
+    list->OnChange = [&](TObject*) { log.push_back(std::to_string(list->ItemIndex())); };
+    ok->OnClick = [&](TObject*) { log.push_back("ok"); };
+    UserInput::Focus(list);
+    for (WORD key : {VK_UP, VK_UP, VK_DOWN, VK_END, VK_DOWN, VK_HOME})
+        UserInput::KeyDown(form, key);
+    EXPECT_EQ(log, (Names{"0", "1", "3", "0"})) << "each move a choice, none beyond an end";
+    log.clear();
+    for (char letter : {'a', 'A', 'a', 'k', 'x'})
+        UserInput::KeyPress(form, letter);
+    EXPECT_EQ(log, (Names{"1", "2", "3", "0"})) << "the next item beginning with the letter";
+
+    log.clear();
+    UserInput::KeyDown(form, VK_F1 + 3);
+    EXPECT_TRUE(list->DroppedDown());
+    UserInput::KeyDown(form, VK_RETURN);
+    EXPECT_FALSE(list->DroppedDown());
+    UserInput::KeyDown(form, VK_DOWN, ssAlt);
+    EXPECT_TRUE(list->DroppedDown());
+    UserInput::KeyDown(form, VK_ESCAPE);
+    EXPECT_FALSE(list->DroppedDown());
+    EXPECT_EQ(log, Names{}) << "Enter and Esc close an open list and do nothing else";
+    UserInput::KeyDown(form, VK_RETURN);
+    EXPECT_EQ(log, Names{"ok"}) << "with the list closed Enter is the dialog's again";
+}
+
+TEST_F(KeyboardTest, AWindowThatOpensFocusesItsActiveControlElseItsFirstTabStop) {
+    auto* other = new TForm(&app);
+    auto* hidden = new TEdit(other);
+    hidden->SetParent(other);
+    hidden->Hide();
+    auto* first = new TEdit(other);
+    first->SetName("first");
+    first->SetParent(other);
+    auto* second = new TEdit(other);
+    second->SetParent(other);
+    other->Show();
+    EXPECT_EQ(other->ActiveControl(), first);
+    ASSERT_TRUE(UserInput::Focus(second));
+    other->Hide();
+    other->Show();
+    EXPECT_EQ(other->ActiveControl(), second) << "shown again where it was left";
 }
 
 TEST_F(KeyboardTest, AltLetterActsOnTheFirstReachableControlCarryingIt) {

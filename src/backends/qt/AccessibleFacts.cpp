@@ -12,6 +12,7 @@
 #include "toolkit/TGroupBox.h"
 #include "toolkit/TLabel.h"
 #include "toolkit/TPageControl.h"
+#include "toolkit/TPanel.h"
 #include "toolkit/TRadioButton.h"
 #include "toolkit/TSpeedButton.h"
 #include "toolkit/TTrackBar.h"
@@ -218,6 +219,9 @@ QAccessible::Role RoleOf(const TControl* control) {
                                                                   : QAccessible::ProgressBar;
     if (dynamic_cast<const TCustomGroupBox*>(control))
         return QAccessible::Grouping;
+    // A panel named for assistive technology holds one card's strip of a section.
+    if (dynamic_cast<const TCustomPanel*>(control) && !control->AccessibleName().empty())
+        return QAccessible::Grouping;
     if (dynamic_cast<const TPageControl*>(control))
         return QAccessible::PageTabList;
     if (dynamic_cast<const TTabSheet*>(control))
@@ -232,6 +236,8 @@ QAccessible::Role RoleOf(const TControl* control) {
 std::string NameOf(const TControl* control) {
     if (const TControl* fader = FaderOfKnob(control))
         return NameOf(fader);
+    if (!control->AccessibleName().empty())
+        return control->AccessibleName();
     if (!ShowsNoCaption(control))
         return SpokenCaption(control->Caption());
     const TLabel* label = LabelFor(control);
@@ -267,7 +273,7 @@ QAccessible::State StateOf(const TControl* control) {
         state.selected = sheet->PageControl() && sheet->PageControl()->ActivePage() == sheet;
     }
     if (dynamic_cast<const TEdit*>(control))
-        state.editable = true;
+        state.editable = !state.disabled;
     if (IsMeter(control))
         state.readOnly = true;
     return state;
@@ -278,8 +284,15 @@ std::vector<TControl*> ChildrenOf(const TControl* control) {
     if (!win || IsMeter(control) || FaderOfKnob(control))
         return {};
     std::vector<TControl*> children;
-    for (int i = 0; i < win->ControlCount(); ++i)
-        children.push_back(win->Controls(i));
+    for (int i = 0; i < win->ControlCount(); ++i) {
+        TControl* child = win->Controls(i);
+        // Drawings (grid lines, the fader pair's bracket) and a fader's knob, which is part of
+        // its fader, are no controls a screen reader should stop at.
+        auto* label = dynamic_cast<const TLabel*>(child);
+        if ((label && !Reads(label) && label->Visible()) || FaderOfKnob(child))
+            continue;
+        children.push_back(child);
+    }
     return children;
 }
 
@@ -298,8 +311,12 @@ bool SetValue(TControl* control, int value) {
     if (auto* bar = dynamic_cast<TTrackBar*>(control))
         return UserInput::MoveTrackBar(bar, value);
     if (auto* scale = dynamic_cast<AccessibleScale*>(control))
-        return scale->DragToValue(value);
+        return UserInput::MoveScale(scale, value);
     return false;
+}
+
+bool ShowsText(const TControl* control) {
+    return dynamic_cast<const TEdit*>(control) || dynamic_cast<const TComboBox*>(control);
 }
 
 std::string ValueText(const TControl* control) {
@@ -347,6 +364,9 @@ QString TextOf(const TControl* control, QAccessible::Text t) {
     case QAccessible::Value:
         return QString::fromStdString(ValueText(control));
     case QAccessible::Description:
+        // The bridge carries no value text: a meter's lamps are read from its description.
+        if (control->Hint().empty() && IsMeter(control))
+            return QString::fromStdString(ValueText(control));
         return QString::fromStdString(control->Hint());
     case QAccessible::Accelerator: {
         const char letter = AcceleratorOf(control->Caption());

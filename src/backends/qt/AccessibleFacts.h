@@ -38,6 +38,8 @@ struct Value {
 std::optional<Value> ValueOf(const TControl* control);
 // Moves a track bar or a fader as a user's drag would; false when the control refuses.
 bool SetValue(TControl* control, int value);
+// True for an edit field and a drop-down list: they show a text a screen reader reads.
+bool ShowsText(const TControl* control);
 // The value as text: an edit field's text, a combo box's item, a meter's lamps lit.
 std::string ValueText(const TControl* control);
 

@@ -3,7 +3,10 @@
 #include "backends/qt/Accessibility.h"
 #include "backends/qt/AccessibleFacts.h"
 #include "backends/qt/ControlWidget.h"
+#include "toolkit/TComboBox.h"
 #include "toolkit/TForm.h"
+
+#include <algorithm>
 
 AccessibleWidget::AccessibleWidget(ControlWidget* widget) : QAccessibleWidget(widget) {}
 
@@ -18,6 +21,8 @@ bool AccessibleWidget::isValid() const {
 
 int AccessibleWidget::childCount() const {
     TControl* control = Control();
+    if (auto* combo = dynamic_cast<TComboBox*>(control))
+        return combo->Items().Count();
     return control ? static_cast<int>(AccessibleChildren(control).size()) : 0;
 }
 
@@ -25,6 +30,8 @@ QAccessibleInterface* AccessibleWidget::child(int index) const {
     TControl* control = Control();
     if (!control || index < 0)
         return nullptr;
+    if (auto* combo = dynamic_cast<TComboBox*>(control))
+        return AccessibleItemOf(combo, index);
     const auto children = AccessibleChildren(control);
     return index < static_cast<int>(children.size())
                ? AccessibleOf(children[static_cast<std::size_t>(index)])
@@ -35,6 +42,12 @@ int AccessibleWidget::indexOfChild(const QAccessibleInterface* child) const {
     TControl* control = Control();
     if (!control || !child)
         return -1;
+    if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+        for (int i = 0; i < combo->Items().Count(); ++i)
+            if (AccessibleItemOf(combo, i) == child)
+                return i;
+        return -1;
+    }
     const auto children = AccessibleChildren(control);
     for (std::size_t i = 0; i < children.size(); ++i)
         if (AccessibleOf(children[i]) == child)
@@ -83,6 +96,10 @@ QAccessible::State AccessibleWidget::state() const {
 
 void* AccessibleWidget::interface_cast(QAccessible::InterfaceType t) {
     TControl* control = Control();
+    if (t == QAccessible::TextInterface)
+        return control && accessible::ShowsText(control)
+                   ? static_cast<QAccessibleTextInterface*>(this)
+                   : nullptr;
     if (t == QAccessible::ValueInterface)
         return control && accessible::ValueOf(control)
                    ? static_cast<QAccessibleValueInterface*>(this)
@@ -127,4 +144,35 @@ QVariant AccessibleWidget::minimumValue() const {
 
 QVariant AccessibleWidget::minimumStepSize() const {
     return QVariant(1);
+}
+
+QString AccessibleWidget::ShownText() const {
+    TControl* control = Control();
+    return control ? QString::fromStdString(accessible::ValueText(control)) : QString();
+}
+
+void AccessibleWidget::selection(int, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = 0;
+}
+
+int AccessibleWidget::cursorPosition() const {
+    return characterCount();
+}
+
+QString AccessibleWidget::text(int startOffset, int endOffset) const {
+    const QString shown = ShownText();
+    if (endOffset < 0 || endOffset > shown.size())
+        endOffset = static_cast<int>(shown.size());
+    startOffset = std::clamp(startOffset, 0, endOffset);
+    return shown.mid(startOffset, endOffset - startOffset);
+}
+
+int AccessibleWidget::characterCount() const {
+    return static_cast<int>(ShownText().size());
+}
+
+QString AccessibleWidget::attributes(int, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
 }

@@ -2,13 +2,16 @@
 // A windowed control through its widget, for assistive technology: the model's role, name,
 // state, value and actions, and the model's children (windowed or painted) in child order.
 
+#include <QAccessibleTextInterface>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 
 class ControlWidget;
 class TControl;
 
-class AccessibleWidget : public QAccessibleWidget, public QAccessibleValueInterface {
+class AccessibleWidget : public QAccessibleWidget,
+                         public QAccessibleValueInterface,
+                         public QAccessibleTextInterface {
 public:
     explicit AccessibleWidget(ControlWidget* widget);
 
@@ -34,4 +37,23 @@ public:
     QVariant maximumValue() const override;
     QVariant minimumValue() const override;
     QVariant minimumStepSize() const override;
+
+    // The text an edit field or a drop-down list shows, read only: the program changes it
+    // through the user's keys, never through the screen reader's text calls.
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override;
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override;
+    int characterCount() const override;
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override;
+
+private:
+    QString ShownText() const;
 };

@@ -110,9 +110,20 @@ TControl* ControlWidget::TargetAt(QPoint point, QPoint& local) const {
     return control_;
 }
 
+void ControlWidget::SyncDropDown() {
+    auto* combo = dynamic_cast<TComboBox*>(control_);
+    if (!combo)
+        return;
+    if (combo->DroppedDown() && !comboList_)
+        PopupComboList();
+    else if (!combo->DroppedDown() && comboList_)
+        comboList_->close();
+}
+
 void ControlWidget::PopupComboList() {
     auto* combo = static_cast<TComboBox*>(control_);
     auto* menu = new QMenu(this);
+    comboList_ = menu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setFont(ToQFont(combo->Font()));
     menu->setMinimumWidth(width());
@@ -126,6 +137,14 @@ void ControlWidget::PopupComboList() {
                 UserInput::SelectItem(static_cast<TComboBox*>(self->control_), i);
         });
     }
+    // The keyboard walks the open list from the chosen item on.
+    if (combo->ItemIndex() >= 0)
+        menu->setActiveAction(menu->actions().value(combo->ItemIndex()));
+    QPointer<ControlWidget> self(this);
+    QObject::connect(menu, &QMenu::aboutToHide, this, [self] {
+        if (self && self->control_)
+            UserInput::DropDown(static_cast<TComboBox*>(self->control_), false);
+    });
     // popup() does not block: the program's loop keeps running while the list is open.
     menu->popup(mapToGlobal(QPoint(0, height())));
 }
@@ -134,8 +153,7 @@ bool ControlWidget::HandleOwnPress(QMouseEvent* event, QPoint local) {
     if (event->button() != Qt::LeftButton)
         return false;
     if (auto* combo = dynamic_cast<TComboBox*>(control_)) {
-        if (combo->EnabledInParents())
-            PopupComboList();
+        UserInput::DropDown(combo, true);
         return true;
     }
     if (auto* bar = dynamic_cast<TTrackBar*>(control_)) {

@@ -3,6 +3,8 @@
 // it, and turns the user's mouse into the toolkit's input calls, aimed at the graphic control
 // under the mouse where there is one.
 
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 class TControl;
@@ -23,6 +25,8 @@ public:
 
     virtual void SyncGeometry();
     virtual void SyncVisible();
+    // Opens or closes a combo box's list as the model says.
+    void SyncDropDown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,4 +57,5 @@ private:
     TControlScrollBar* draggedBar_ = nullptr;
     int thumbGrab_ = 0;
     int thumbPosition_ = 0;
+    QPointer<QMenu> comboList_;
 };

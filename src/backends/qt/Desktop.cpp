@@ -108,7 +108,8 @@ DesktopStart StartDesktop(int& argc, char** argv) {
     QPixmapCache::setCacheLimit(1024);
     QApplication::setPalette(ClassicPalette());
     QApplication::setWindowIcon(ProgramIcon());
-    QApplication::setApplicationName(QStringLiteral("varnel-manager"));
+    // The name screen readers and the desktop's lists of programs show.
+    QApplication::setApplicationName(QStringLiteral("Varnel PRO Manager"));
     QApplication::setDesktopFileName(QStringLiteral("de.varnel.promanager"));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         Screen->SetSize(screen->geometry().width(), screen->geometry().height());

@@ -68,8 +68,6 @@ void QtBackend::ControlCreated(TControl* control) {
 void QtBackend::ControlDestroyed(TControl* control) {
     AccessibleControlDestroyed(control);
     dirty_.erase(control);
-    if (lastFocused_ == control)
-        lastFocused_ = nullptr;
     auto it = widgets_.find(control);
     if (it == widgets_.end()) {
         if (control->Parent())
@@ -174,13 +172,13 @@ void QtBackend::PropertyChanged(TControl* control, TControlProperty which) {
                                                                  : Qt::ArrowCursor);
         break;
     case TControlProperty::Focus:
-        // The focus moved inside a window: the old and the new focused control repaint.
-        if (lastFocused_)
-            RepaintTree(lastFocused_);
+        // A control that lost or took the focus repaints (its dotted rectangle); a window that
+        // was activated repaints its active control.
         if (auto* form = dynamic_cast<TCustomForm*>(control)) {
-            lastFocused_ = form->ActiveControl();
-            if (lastFocused_)
-                RepaintTree(lastFocused_);
+            if (form->ActiveControl())
+                RepaintTree(form->ActiveControl());
+        } else {
+            RepaintTree(control);
         }
         break;
     case TControlProperty::Hint:
@@ -189,9 +187,11 @@ void QtBackend::PropertyChanged(TControl* control, TControlProperty which) {
     case TControlProperty::Color:
     case TControlProperty::State:
     case TControlProperty::Items:
-        if (widget)
+        if (widget) {
             widget->update();
-        else
+            if (which == TControlProperty::State)
+                widget->SyncDropDown();
+        } else
             Invalidate(control);
         break;
     }

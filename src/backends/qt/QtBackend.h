@@ -46,7 +46,6 @@ private:
     void InvalidateArea(TControl* control, const QRect& rect);
     void RepaintTree(TControl* control);
     void SyncChildOrder(TWinControl* parent);
-    TControl* lastFocused_ = nullptr;
 
     std::unordered_map<const TControl*, QPointer<ControlWidget>> widgets_;
     std::unordered_map<const TControl*, QRegion> dirty_;

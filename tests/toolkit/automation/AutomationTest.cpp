@@ -142,10 +142,10 @@ TEST_F(AutomationTest, ListsTheWindowsAndDumpsTheControlTreeWithTheirStates) {
                                  "tabstop=0 taborder=-1\n"))
         << dump;
     EXPECT_NE(dump.find("\n  TCheckBox chkA tag=0 x=0 y=0 w=40 h=20 visible=1 enabled=1 "
-                        "caption=\"Sag \\\"hallo\\\"\\r\\n\" checked=1 color=0x8000000F "
+                        "caption=\"Sag \\\"hallo\\\"\\r\\n\" checked=1 focused=1 color=0x8000000F "
                         "fontcolor=0x80000008 tabstop=1 taborder=0\n"),
               std::string::npos)
-        << "texts are quoted and escaped";
+        << "texts are quoted and escaped; the window opened with its first Tab stop focused";
     EXPECT_NE(dump.find("\n  TComboBox cbList tag=0 x=0 y=0 w=40 h=20 visible=1 enabled=1 "
                         "index=1 text=\"B\" color="),
               std::string::npos);

@@ -102,9 +102,15 @@ FramedWindow DesktopWindows::Find(const std::string& title) {
         int both = 0;
         const xcb_atom_t vert = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
         const xcb_atom_t horz = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-        for (const std::uint32_t state : Cardinals(connection_, window, Atom("_NET_WM_STATE")))
+        const xcb_atom_t hidden = Atom("_NET_WM_STATE_HIDDEN");
+        for (const std::uint32_t state : Cardinals(connection_, window, Atom("_NET_WM_STATE"))) {
             both += state == vert || state == horz;
+            found.hidden = found.hidden || state == hidden;
+        }
         found.maximized = both == 2;
+        constexpr std::uint32_t kIconic = 3;
+        const std::vector<std::uint32_t> wmState = Cardinals(connection_, window, Atom("WM_STATE"));
+        found.hidden = found.hidden || (!wmState.empty() && wmState[0] == kIconic);
     }
     std::free(at);
     std::free(size);
@@ -145,6 +151,14 @@ bool DesktopWindows::SetMaximized(const std::string& title, bool maximized) {
     return SendToRoot(window, Atom("_NET_WM_STATE"),
                       {maximized ? kAdd : kRemove, Atom("_NET_WM_STATE_MAXIMIZED_VERT"),
                        Atom("_NET_WM_STATE_MAXIMIZED_HORZ"), kPager, 0});
+}
+
+bool DesktopWindows::Close(const std::string& title) {
+    const xcb_window_t window = ClientWindow(title);
+    if (window == XCB_WINDOW_NONE)
+        return false;
+    constexpr std::uint32_t kNow = 0, kPager = 2;
+    return SendToRoot(window, Atom("_NET_CLOSE_WINDOW"), {kNow, kPager, 0, 0, 0});
 }
 
 } // namespace testsupport

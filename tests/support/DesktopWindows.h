@@ -1,7 +1,7 @@
 #pragma once
 // The windows of a private X display as a pager or a taskbar sees them: where the window manager
 // framed a client (found by its title), and the requests a pager sends to move a window or to
-// maximise and restore it, as the title bar's buttons do. An X client of its own (libxcb).
+// maximise, restore or close it, as the title bar's buttons do. An X client of its own (libxcb).
 
 #include <cstdint>
 #include <string>
@@ -19,6 +19,8 @@ struct FramedWindow {
     int clientHeight = 0;
     // The window manager holds the window maximised both ways.
     bool maximized = false;
+    // Minimised: iconic (WM_STATE) or hidden (_NET_WM_STATE).
+    bool hidden = false;
 };
 
 class DesktopWindows {
@@ -37,6 +39,8 @@ public:
     bool Move(const std::string& title, int x, int y);
     // Maximises or restores a window both ways (_NET_WM_STATE), as its title bar's button does.
     bool SetMaximized(const std::string& title, bool maximized);
+    // Asks the window manager to close a window (_NET_CLOSE_WINDOW from a pager).
+    bool Close(const std::string& title);
 
 private:
     std::uint32_t Atom(const char* name);

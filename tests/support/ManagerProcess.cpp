@@ -67,11 +67,21 @@ bool ManagerProcess::ReadSome(milliseconds timeout) {
 }
 
 bool ManagerProcess::WaitForLine(const std::string& prefix, milliseconds deadline) {
+    return WaitFor([&](const std::string& line) { return line.rfind(prefix, 0) == 0; }, deadline);
+}
+
+bool ManagerProcess::WaitForLineHolding(const std::string& text, milliseconds deadline) {
+    return WaitFor([&](const std::string& line) { return line.find(text) != std::string::npos; },
+                   deadline);
+}
+
+bool ManagerProcess::WaitFor(const std::function<bool(const std::string&)>& wanted,
+                             milliseconds deadline) {
     const auto end = Clock::now() + deadline;
     std::size_t seen = 0;
     while (true) {
         for (; seen < lines_.size(); ++seen)
-            if (lines_[seen].rfind(prefix, 0) == 0)
+            if (wanted(lines_[seen]))
                 return true;
         const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now());
         if (left.count() <= 0 || !ReadSome(left))

@@ -4,6 +4,7 @@
 // a program that hangs fails the test instead of blocking it.
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -29,6 +30,9 @@ public:
     // when the program ended first.
     bool WaitForLine(const std::string& prefix,
                      std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    // The same for a line holding `text` anywhere (a library's trace, which starts with a time).
+    bool WaitForLineHolding(const std::string& text,
+                            std::chrono::milliseconds deadline = std::chrono::seconds(10));
     // Waits for the end; the exit status (128 + signal), or nullopt at the deadline.
     std::optional<int> Wait(std::chrono::milliseconds deadline = std::chrono::seconds(10));
     // Sends `signal` to the running program; false when it is not running.
@@ -40,6 +44,9 @@ public:
 private:
     // Reads what is there within `timeout`; false once stderr is closed.
     bool ReadSome(std::chrono::milliseconds timeout);
+    // Reads until a line is `wanted`, the lines read before included.
+    bool WaitFor(const std::function<bool(const std::string&)>& wanted,
+                 std::chrono::milliseconds deadline);
 
     pid_t pid_ = -1;
     int err_ = -1;

@@ -1,0 +1,126 @@
+// The notification icon's stand-in window on a desktop without a tray or a taskbar (openbox on a
+// private Xvfb), where it is the program's only handle: the window manager's close requests, as
+// Alt+F4 on the focused stand-in and as a pager's close, leave it shown where it is, neither
+// withdrawn nor minimised, and a double click on it still opens the hub. On Wayland (weston) it is
+// the icon without a frame.
+
+#include "support/CardDaemonSupport.h"
+#include "support/Deadline.h"
+#include "support/DesktopWindows.h"
+#include "support/ManagerProcess.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+#include "support/XfcePanel.h"
+#include "support/XvfbServer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+using std::chrono::seconds;
+using testsupport::CardDaemon;
+using testsupport::DesktopWindows;
+using testsupport::FramedWindow;
+using testsupport::ManagerProcess;
+using testsupport::PollUntil;
+using testsupport::WindowViewable;
+
+// The icon's tip, the title of its stand-in window.
+const std::string kTip = "Einstellungen für Varnel PRO";
+
+TEST(DesktopStandInTest, TheWindowManagersCloseRequestsLeaveTheStandInShownAndItStillOpensTheHub) {
+    testsupport::XvfbServer xvfb;
+    if (!xvfb.Installed())
+        GTEST_SKIP() << "not installed: " << xvfb.Missing();
+    ASSERT_TRUE(xvfb.Started()) << "no free display in :150..:199";
+    testsupport::TempDir home(0700, "standin");
+    const std::string runtime = home.Path() + "/run";
+    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+    testsupport::ScopedEnvironment env;
+    env.Set("XDG_RUNTIME_DIR", runtime);
+    env.Set("XDG_CONFIG_HOME", home.Path());
+    env.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+    env.Set("DISPLAY", xvfb.Display());
+    env.Set("QT_QPA_PLATFORM", "xcb");
+    env.Unset("VARNEL_HEADLESS");
+    // No session bus and no XEmbed tray: the stand-in stays for the whole run.
+    env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.Path() + "/no-bus");
+
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    DesktopWindows desk(xvfb.Display());
+    ASSERT_TRUE(desk.Connected());
+    ASSERT_TRUE(PollUntil(seconds(30), [&] { return desk.Find(kTip).found; }))
+        << "the window manager never framed a stand-in";
+
+    // Alt+F4 on the focused stand-in (openbox's key for Close), then a pager's close.
+    ManagerProcess focus(
+        {"xdotool", "search", "--name", "^Einstellungen f", "windowactivate", "--sync"}, 1);
+    ASSERT_EQ(focus.Wait(), std::optional<int>(0));
+    ManagerProcess altF4({"xdotool", "key", "alt+F4"}, 1);
+    ASSERT_EQ(altF4.Wait(), std::optional<int>(0));
+    ASSERT_TRUE(desk.Close(kTip)) << "Alt+F4 took the stand-in away";
+    // The window manager handles its requests in turn: once this move is made, it has passed
+    // both closes on to the program, ahead of the clicks below.
+    ASSERT_TRUE(desk.Move(kTip, 300, 200));
+    FramedWindow standIn;
+    ASSERT_TRUE(PollUntil(seconds(5), [&] {
+        standIn = desk.Find(kTip);
+        return standIn.found && standIn.x == 300 && standIn.y == 200;
+    })) << "the stand-in was not moved";
+
+    // The program handles the closes before the double click; the hub's mapping follows any
+    // unmapping of the stand-in on the program's connection to the X server.
+    EXPECT_TRUE(PollUntil(seconds(10), [&] {
+        const auto centre = testsupport::ViewableWindowCentre("varnel-manager");
+        return centre && testsupport::DoubleClickAt(centre->first, centre->second) &&
+               PollUntil(seconds(1), [&] { return WindowViewable("Varnel PRO"); });
+    })) << "a double click on the stand-in did not open the hub";
+    EXPECT_TRUE(WindowViewable(kTip)) << "a close request took the stand-in off the screen";
+    standIn = desk.Find(kTip);
+    EXPECT_TRUE(standIn.found) << "a close request withdrew the stand-in";
+    EXPECT_FALSE(standIn.hidden) << "a close request minimised the stand-in";
+    EXPECT_EQ(standIn.x, 300);
+    EXPECT_EQ(standIn.y, 200);
+}
+
+// Qt draws the window's frame itself on Wayland: on a window as small as the icon that frame's
+// title and buttons are garbled, so the stand-in is the icon alone. Qt's own Wayland trace tells
+// the window's size as the compositor gets it.
+TEST(DesktopStandInTest, OnWaylandTheStandInIsTheIconWithoutAFrame) {
+    testsupport::TempDir home(0700, "standin");
+    const std::string runtime = home.Path() + "/run";
+    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+    testsupport::WestonServer weston(runtime);
+    if (!weston.Installed())
+        GTEST_SKIP() << "not installed: " << weston.Missing();
+    ASSERT_TRUE(weston.Started()) << "weston did not start";
+    testsupport::ScopedEnvironment env;
+    env.Set("XDG_RUNTIME_DIR", runtime);
+    env.Set("XDG_CONFIG_HOME", home.Path());
+    env.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+    env.Set("WAYLAND_DISPLAY", weston.Socket());
+    env.Set("QT_QPA_PLATFORM", "wayland");
+    env.Set("WAYLAND_DEBUG", "client");
+    env.Unset("DISPLAY");
+    env.Unset("VARNEL_HEADLESS");
+    env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.Path() + "/no-bus");
+
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(manager.WaitForLineHolding("set_title(\"" + kTip + "\")", seconds(30)))
+        << "no stand-in window";
+    // The only window shown: its first size is the stand-in's.
+    ASSERT_TRUE(manager.WaitForLineHolding(".set_window_geometry(", seconds(10)));
+    for (const std::string& line : manager.Lines())
+        if (line.find(".set_window_geometry(") != std::string::npos) {
+            EXPECT_NE(line.find("(0, 0, 48, 48)"), std::string::npos)
+                << "the stand-in has a frame: " << line;
+            break;
+        }
+}
+
+} // namespace

@@ -8,8 +8,8 @@
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ManagerProcess.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
 #include "support/UiScript.h"
 #include "support/XvfbServer.h"
 
@@ -22,7 +22,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -168,22 +167,12 @@ protected:
         if (!xvfb_.Installed())
             GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(xvfb_.Started());
-        const std::string runtime = home_.Path() + "/run";
-        ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-        env_.Set("XDG_RUNTIME_DIR", runtime);
-        env_.Set("XDG_CONFIG_HOME", home_.Path());
-        env_.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+        ASSERT_TRUE(home_.Made());
         env_.Set("DISPLAY", xvfb_.Display());
         env_.Set("QT_QPA_PLATFORM", "xcb");
         env_.Set("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-        env_.Unset("VARNEL_HEADLESS");
         env_.Unset("AT_SPI_BUS_ADDRESS");
-        bus_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                              "--address=unix:path=" + home_.Path() + "/bus",
-                                              "--print-address=1"},
-                     1);
-        ASSERT_TRUE(bus_->WaitForLine("unix:")) << "no dbus-daemon";
-        env_.Set("DBUS_SESSION_BUS_ADDRESS", bus_->Lines().back());
+        ASSERT_TRUE(home_.StartSessionBus()) << "no dbus-daemon";
         launcher_.emplace(
             std::vector<std::string>{"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
             2);
@@ -223,9 +212,8 @@ protected:
     }
 
     XvfbServer xvfb_;
-    testsupport::TempDir home_{0700, "a11y"};
-    testsupport::ScopedEnvironment env_;
-    std::optional<ManagerProcess> bus_;
+    testsupport::PrivateDesktopHome home_{"a11y"};
+    testsupport::ScopedEnvironment& env_ = home_.Env();
     std::optional<ManagerProcess> launcher_;
     bool inited_ = false;
     std::string seen_; // the programs on the bus while the program was looked for

@@ -3,13 +3,13 @@
 // start, one focus event per Tab with the focused control's name, names and values of the hub,
 // the Analog Input window and the settings dialog, faders that move on every Increase, meters that
 // announce a change at most twice a second, and a keyboard-only walk from the hub to an applied
-// setting.
+// setting, typed as real keystrokes on the X server where the toolkit's input has to follow them.
 
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ManagerProcess.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
 #include "support/UiScript.h"
 #include "support/XvfbServer.h"
 
@@ -22,7 +22,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -168,22 +167,12 @@ protected:
         if (!xvfb_.Installed())
             GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(xvfb_.Started());
-        const std::string runtime = home_.Path() + "/run";
-        ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-        env_.Set("XDG_RUNTIME_DIR", runtime);
-        env_.Set("XDG_CONFIG_HOME", home_.Path());
-        env_.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+        ASSERT_TRUE(home_.Made());
         env_.Set("DISPLAY", xvfb_.Display());
         env_.Set("QT_QPA_PLATFORM", "xcb");
         env_.Set("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-        env_.Unset("VARNEL_HEADLESS");
         env_.Unset("AT_SPI_BUS_ADDRESS");
-        bus_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                              "--address=unix:path=" + home_.Path() + "/bus",
-                                              "--print-address=1"},
-                     1);
-        ASSERT_TRUE(bus_->WaitForLine("unix:")) << "no dbus-daemon";
-        env_.Set("DBUS_SESSION_BUS_ADDRESS", bus_->Lines().back());
+        ASSERT_TRUE(home_.StartSessionBus()) << "no dbus-daemon";
         launcher_.emplace(
             std::vector<std::string>{"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
             2);
@@ -223,9 +212,8 @@ protected:
     }
 
     XvfbServer xvfb_;
-    testsupport::TempDir home_{0700, "a11y"};
-    testsupport::ScopedEnvironment env_;
-    std::optional<ManagerProcess> bus_;
+    testsupport::PrivateDesktopHome home_{"a11y"};
+    testsupport::ScopedEnvironment& env_ = home_.Env();
     std::optional<ManagerProcess> launcher_;
     bool inited_ = false;
     std::string seen_; // the programs on the bus while the program was looked for
@@ -300,19 +288,41 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     };
     tabThrough(kHub, 9);
 
-    // Keys alone from here on to the applied setting: Tab to a control, Space, arrows, Alt+letter.
+    // Keys alone from here on to the applied setting, typed on the X server into the active
+    // window as a user types them: Tab to a control, Space, arrows, F4, letters, Alt+letter.
+    auto type = [&](const std::string& window, const std::vector<std::string>& keys) {
+        ManagerProcess find({"xdotool", "search", "--onlyvisible", "--name", "^" + window + "$"},
+                            1);
+        ASSERT_TRUE(find.WaitForLine("")) << "no window \"" << window << "\" on the display";
+        const std::string id = find.Lines().front();
+        ManagerProcess active({"xdotool", "getactivewindow"}, 1);
+        if (!active.WaitForLine(id)) {
+            ManagerProcess activate({"xdotool", "windowactivate", "--sync", id}, 1);
+            ASSERT_EQ(activate.Wait(), 0);
+        }
+        std::vector<std::string> argv{"xdotool", "key", "--delay", "20"};
+        argv.insert(argv.end(), keys.begin(), keys.end());
+        ManagerProcess press(argv, 1);
+        ASSERT_EQ(press.Wait(), 0);
+    };
+    const auto focusedIn = [&](const std::string& window) {
+        return LineWith(ui({"dump", window}), " focused=1");
+    };
     auto tabTo = [&](const std::string& window, const std::string& name) {
         for (int i = 0; i < 40; ++i) {
-            if (LineWith(ui({"dump", window}), " focused=1").find(" " + name + " ") !=
-                std::string::npos)
+            const std::string was = focusedIn(window);
+            if (was.find(" " + name + " ") != std::string::npos)
                 return true;
-            ui({"key", window, "Tab"});
+            type(window, {"Tab"});
+            PollUntil(seconds(2), [&] { return focusedIn(window) != was; });
         }
         return false;
     };
     ASSERT_TRUE(tabTo(kHub, "chkAnalogInputs"));
-    ASSERT_EQ(ui({"key", kHub, "space"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
+    type(kHub, {"space"});
+    ASSERT_TRUE(PollUntil(seconds(5), [&] {
+        return LineWith(ui({"windows"}), "Analog Input").find(" visible=1") != std::string::npos;
+    }));
     ASSERT_TRUE(tabTo("Analog Input", "Slider0"));
     const auto positionOf = [&] {
         const std::string line = LineWith(ui({"dump", "Analog Input"}), " Slider0 ");
@@ -355,8 +365,7 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     // The settings dialog, opened by keys: names, what the lists and edits show, and the focus
     // followed through its first page.
     ASSERT_TRUE(tabTo(kHub, "chkSettings"));
-    ASSERT_EQ(ui({"key", kHub, "space"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
+    type(kHub, {"space"});
     Object dialog;
     ASSERT_TRUE(
         PollUntil(seconds(5), [&] { return (dialog = FindChild(app, kDialog)) != nullptr; }));
@@ -382,20 +391,36 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     EXPECT_NE(FindDeep(dialog, "slider", "Latenz in ms"), nullptr);
     tabThrough(kDialog, 8);
 
-    // On to "Direct Sound", restrict the format, choose 8 bit in its list, apply, and leave.
+    // On to "Direct Sound", restrict the format, work its list open and closed, apply, and
+    // leave. Keys typed into the open list go on to the list, whose choice fires at once.
     ASSERT_TRUE(tabTo(kDialog, "PageControl1"));
     ASSERT_EQ(ui({"key", kDialog, "Ctrl+Tab", "Ctrl+Tab"}), "ok\n");
     ASSERT_TRUE(tabTo(kDialog, "chkRestricted"));
-    ASSERT_EQ(ui({"key", kDialog, "space", "Tab", "Up"}), "ok\n");
-    EXPECT_NE(LineWith(ui({"dump", kDialog}), " boxRestrictedRes ").find(" text=\"8 bit\""),
-              std::string::npos);
+    type(kDialog, {"space"});
+    ASSERT_TRUE(tabTo(kDialog, "boxRestrictedRes"));
+    const auto listShows = [&](const std::string& item) {
+        return PollUntil(seconds(3), [&] {
+            return LineWith(ui({"dump", kDialog}), " boxRestrictedRes ")
+                       .find(" text=\"" + item + "\"") != std::string::npos;
+        });
+    };
+    type(kDialog, {"F4", "Up"});
+    EXPECT_TRUE(listShows("8 bit")) << "Up in the list opened by F4";
     EXPECT_EQ(ShownText(resolution), "8 bit");
-    ASSERT_EQ(ui({"key", kDialog, "Alt+B"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
-    EXPECT_EQ(daemon.Status()["card.0.config.RestrictedResolution"], "1");
-    ASSERT_EQ(ui({"key", kDialog, "Escape"}), "ok\n");
-    ASSERT_EQ(ui({"idle"}), "ok\n");
-    EXPECT_EQ(LineWith(ui({"windows"}), kDialog).find(" visible=1"), std::string::npos);
+    type(kDialog, {"Escape", "1"});
+    EXPECT_TRUE(listShows("16 bit")) << "a letter in the closed list";
+    type(kDialog, {"alt+Down", "8"});
+    EXPECT_TRUE(listShows("8 bit")) << "a letter in the list opened by Alt+Down";
+    type(kDialog, {"Return", "alt+b"});
+    ASSERT_TRUE(PollUntil(seconds(5), [&] {
+        return daemon.Status()["card.0.config.RestrictedResolution"] == "1";
+    })) << "applied";
+    EXPECT_NE(LineWith(ui({"windows"}), kDialog).find(" visible=1"), std::string::npos)
+        << "Escape and Enter closed only the list";
+    type(kDialog, {"Escape"});
+    EXPECT_TRUE(PollUntil(seconds(5), [&] {
+        return LineWith(ui({"windows"}), kDialog).find(" visible=1") == std::string::npos;
+    }));
 
     // Meters: with the ADAT Inputs of four cards metering, each meter announces a change of its
     // lamps at most twice a second; the meters of a window closed announce nothing, and nothing

@@ -7,8 +7,8 @@
 #include "support/Deadline.h"
 #include "support/DesktopWindows.h"
 #include "support/ManagerProcess.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
 #include "support/UiScript.h"
 #include "support/XvfbServer.h"
 
@@ -80,13 +80,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 class DesktopWorld : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(home_.Path().empty());
-        runtime_ = home_.Path() + "/run";
-        ASSERT_EQ(::mkdir(runtime_.c_str(), 0700), 0);
-        env_.Set("XDG_RUNTIME_DIR", runtime_);
-        env_.Set("XDG_CONFIG_HOME", home_.Path());
-        env_.Set("VARNEL_AUTOMATION", runtime_ + "/ui.sock");
-        env_.Unset("VARNEL_HEADLESS");
+        ASSERT_TRUE(home_.Made());
         env_.Unset("DISPLAY");
         env_.Unset("WAYLAND_DISPLAY");
         std::filesystem::create_directories(VARNEL_SCREENSHOT_DIR);
@@ -132,9 +126,8 @@ protected:
         std::ofstream(home_.Path() + "/varnel-pro/Zq40Promix.ini", std::ios::binary) << text;
     }
 
-    testsupport::TempDir home_{0700, "place"};
-    std::string runtime_;
-    testsupport::ScopedEnvironment env_;
+    testsupport::PrivateDesktopHome home_{"place"};
+    testsupport::ScopedEnvironment& env_ = home_.Env();
     CardDaemon daemon_{2};
 };
 
@@ -327,7 +320,7 @@ class WaylandDesktop : public DesktopWorld {
 protected:
     void SetUp() override {
         DesktopWorld::SetUp();
-        weston_.emplace(runtime_);
+        weston_.emplace(home_.Runtime());
         if (!weston_->Installed())
             GTEST_SKIP() << "not installed: " << weston_->Missing();
         ASSERT_TRUE(weston_->Started()) << "weston did not start";

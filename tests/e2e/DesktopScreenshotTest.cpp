@@ -9,8 +9,8 @@
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/ManagerProcess.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
 #include "support/UiScript.h"
 #include "support/XfcePanel.h"
 #include "support/XvfbServer.h"
@@ -25,7 +25,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -102,28 +101,14 @@ protected:
         if (!xvfb_.Installed())
             GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(xvfb_.Started()) << "no free display in :150..:199";
-        ASSERT_FALSE(home_.Path().empty());
-        const std::string runtime = home_.Path() + "/run";
-        ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-        env_.Set("XDG_RUNTIME_DIR", runtime);
-        env_.Set("XDG_CONFIG_HOME", home_.Path());
-        env_.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+        ASSERT_TRUE(home_.Made());
         env_.Set("DISPLAY", xvfb_.Display());
         env_.Set("QT_QPA_PLATFORM", "xcb");
-        env_.Unset("VARNEL_HEADLESS");
         std::filesystem::create_directories(VARNEL_SCREENSHOT_DIR);
     }
 
     // A private session bus for the programs started after it.
-    void StartSessionBus() {
-        bus_ = std::make_unique<ManagerProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                     "--address=unix:path=" + home_.Path() + "/bus",
-                                     "--print-address=1"},
-            1);
-        ASSERT_TRUE(bus_->WaitForLine("unix:")) << "no dbus-daemon";
-        env_.Set("DBUS_SESSION_BUS_ADDRESS", bus_->Lines().back());
-    }
+    void StartSessionBus() { ASSERT_TRUE(home_.StartSessionBus()) << "no dbus-daemon"; }
 
     bool HubShown(const CardDaemon& daemon) {
         return LineWith(testsupport::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
@@ -131,9 +116,8 @@ protected:
     }
 
     XvfbServer xvfb_;
-    testsupport::TempDir home_{0700, "desk"};
-    testsupport::ScopedEnvironment env_;
-    std::unique_ptr<ManagerProcess> bus_;
+    testsupport::PrivateDesktopHome home_{"desk"};
+    testsupport::ScopedEnvironment& env_ = home_.Env();
 };
 
 TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigned) {

@@ -18,6 +18,7 @@
 #include "toolkit/TTrackBar.h"
 #include "toolkit/UserInput.h"
 
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -118,6 +119,22 @@ void ControlWidget::SyncDropDown() {
         PopupComboList();
     else if (!combo->DroppedDown() && comboList_)
         comboList_->close();
+    if (!comboList_)
+        return;
+    const QList<QAction*> actions = comboList_->actions();
+    for (int i = 0; i < actions.size(); ++i)
+        actions[i]->setChecked(i == combo->ItemIndex());
+    comboList_->setActiveAction(actions.value(combo->ItemIndex()));
+}
+
+bool ControlWidget::eventFilter(QObject* watched, QEvent* event) {
+    // The open list holds the keyboard, but its keys are the combo box's: they go to the window
+    // as any other key, so that arrows, letters, Enter, Esc and Alt+Up act as on the closed list.
+    if (watched == comboList_ && event->type() == QEvent::KeyPress) {
+        QCoreApplication::sendEvent(window(), event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ControlWidget::PopupComboList() {
@@ -130,16 +147,13 @@ void ControlWidget::PopupComboList() {
     for (int i = 0; i < combo->Items().Count(); ++i) {
         QAction* action = menu->addAction(QString::fromStdString(combo->Items()[i]));
         action->setCheckable(true);
-        action->setChecked(i == combo->ItemIndex());
         QPointer<ControlWidget> self(this);
         QObject::connect(action, &QAction::triggered, this, [self, i] {
             if (self && self->control_)
                 UserInput::SelectItem(static_cast<TComboBox*>(self->control_), i);
         });
     }
-    // The keyboard walks the open list from the chosen item on.
-    if (combo->ItemIndex() >= 0)
-        menu->setActiveAction(menu->actions().value(combo->ItemIndex()));
+    menu->installEventFilter(this);
     QPointer<ControlWidget> self(this);
     QObject::connect(menu, &QMenu::aboutToHide, this, [self] {
         if (self && self->control_)

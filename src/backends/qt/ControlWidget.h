@@ -25,7 +25,7 @@ public:
 
     virtual void SyncGeometry();
     virtual void SyncVisible();
-    // Opens or closes a combo box's list as the model says.
+    // Opens or closes a combo box's list as the model says, and marks the model's item in it.
     void SyncDropDown();
 
 protected:
@@ -36,6 +36,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // A right-click on the window's background opens its system menu.
     virtual void BackgroundContextMenu(QPoint globalPos);

@@ -325,8 +325,7 @@ protected:
             GTEST_SKIP() << "not installed: " << weston_->Missing();
         ASSERT_TRUE(weston_->Started()) << "weston did not start";
         ASSERT_TRUE(daemon_.Started());
-        env_.Set("WAYLAND_DISPLAY", weston_->Socket());
-        env_.Set("QT_QPA_PLATFORM", "wayland");
+        home_.UseWayland(weston_->Socket());
     }
 
     std::optional<testsupport::WestonServer> weston_;

@@ -8,13 +8,11 @@
 #include "support/Deadline.h"
 #include "support/DesktopWindows.h"
 #include "support/ManagerProcess.h"
-#include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/XfcePanel.h"
 #include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -34,16 +32,11 @@ TEST(DesktopStandInTest, TheWindowManagersCloseRequestsLeaveTheStandInShownAndIt
     if (!xvfb.Installed())
         GTEST_SKIP() << "not installed: " << xvfb.Missing();
     ASSERT_TRUE(xvfb.Started()) << "no free display in :150..:199";
-    testsupport::TempDir home(0700, "standin");
-    const std::string runtime = home.Path() + "/run";
-    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-    testsupport::ScopedEnvironment env;
-    env.Set("XDG_RUNTIME_DIR", runtime);
-    env.Set("XDG_CONFIG_HOME", home.Path());
-    env.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
+    testsupport::PrivateDesktopHome home("standin");
+    ASSERT_TRUE(home.Made());
+    testsupport::ScopedEnvironment& env = home.Env();
     env.Set("DISPLAY", xvfb.Display());
     env.Set("QT_QPA_PLATFORM", "xcb");
-    env.Unset("VARNEL_HEADLESS");
     // No session bus and no XEmbed tray: the stand-in stays for the whole run.
     env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.Path() + "/no-bus");
 
@@ -90,23 +83,15 @@ TEST(DesktopStandInTest, TheWindowManagersCloseRequestsLeaveTheStandInShownAndIt
 // title and buttons are garbled, so the stand-in is the icon alone. Qt's own Wayland trace tells
 // the window's size as the compositor gets it.
 TEST(DesktopStandInTest, OnWaylandTheStandInIsTheIconWithoutAFrame) {
-    testsupport::TempDir home(0700, "standin");
-    const std::string runtime = home.Path() + "/run";
-    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-    testsupport::WestonServer weston(runtime);
+    testsupport::PrivateDesktopHome home("standin");
+    ASSERT_TRUE(home.Made());
+    testsupport::WestonServer weston(home.Runtime());
     if (!weston.Installed())
         GTEST_SKIP() << "not installed: " << weston.Missing();
     ASSERT_TRUE(weston.Started()) << "weston did not start";
-    testsupport::ScopedEnvironment env;
-    env.Set("XDG_RUNTIME_DIR", runtime);
-    env.Set("XDG_CONFIG_HOME", home.Path());
-    env.Set("VARNEL_AUTOMATION", runtime + "/ui.sock");
-    env.Set("WAYLAND_DISPLAY", weston.Socket());
-    env.Set("QT_QPA_PLATFORM", "wayland");
-    env.Set("WAYLAND_DEBUG", "client");
-    env.Unset("DISPLAY");
-    env.Unset("VARNEL_HEADLESS");
-    env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.Path() + "/no-bus");
+    home.UseWayland(weston.Socket());
+    home.Env().Set("WAYLAND_DEBUG", "client");
+    home.Env().Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.Path() + "/no-bus");
 
     CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());

@@ -1,5 +1,6 @@
 #include "support/PrivateDesktopHome.h"
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 namespace testsupport {
@@ -22,6 +23,18 @@ bool PrivateDesktopHome::StartSessionBus() {
         return false;
     env_.Set("DBUS_SESSION_BUS_ADDRESS", bus_->Lines().back());
     return true;
+}
+
+void PrivateDesktopHome::UseWayland(const std::string& waylandDisplay) {
+    env_.Set("WAYLAND_DISPLAY", waylandDisplay);
+    env_.Set("QT_QPA_PLATFORM", "wayland");
+    env_.Unset("DISPLAY");
+    // Mesa's EGL, which Qt's wayland platform starts, leaks from a driver it has unloaded by the
+    // time a sanitized program ends: only a full unwind names the library that the leak
+    // suppressions allow. Other builds ignore the variable.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env_.Set("ASAN_OPTIONS", std::string(asan ? asan : "") + (asan && *asan ? ":" : "") +
+                                 "fast_unwind_on_malloc=0");
 }
 
 } // namespace testsupport

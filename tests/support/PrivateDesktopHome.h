@@ -32,6 +32,10 @@ public:
     // false when it does not answer. The daemon ends with the home.
     bool StartSessionBus();
 
+    // Has the programs started after it show their windows on the compositor listening at
+    // `waylandDisplay` through Qt's wayland platform.
+    void UseWayland(const std::string& waylandDisplay);
+
 private:
     TempDir dir_;
     std::string runtime_;

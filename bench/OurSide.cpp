@@ -14,12 +14,21 @@ constexpr int kCards = 4;
 // The icon's stand-in window on a desktop without a tray.
 constexpr int kStandInSize = 48;
 
-// Our programs in their world: a 4-card daemon and, on request, the manager.
+// Our programs in their world: a 4-card daemon, a session bus as every desktop has one (without
+// it the tray's look for a StatusNotifierItem host would start one of its own) and, on request,
+// the manager.
 class OurWorld {
 public:
     OurWorld(const Knobs& knobs, std::string* why) : knobs_(knobs), world_("1600x1600x24") {
         if (!world_.Ready()) {
             *why = world_.Error();
+            return;
+        }
+        bus_ = world_.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                             "--address=unix:path=" + world_.Path("bus")},
+                            "dbus");
+        if (!DesktopWorld::AwaitSocket(world_.Path("bus"))) {
+            *why = "the session bus did not start (dbus.log)";
             return;
         }
         daemon_ = world_.Start(
@@ -35,7 +44,10 @@ public:
     const DesktopWorld& World() const { return world_; }
     pid_t Daemon() const { return daemon_.Pid(); }
 
-    Child StartManager() const { return world_.Start({knobs_.bin + "/varnel-manager"}, "manager"); }
+    Child StartManager() const {
+        return world_.Start({knobs_.bin + "/varnel-manager"}, "manager",
+                            {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + world_.Path("bus")});
+    }
 
     // `varnelctl ui <words>`; its output, or "" with `why` set when it failed.
     std::string Ui(const std::vector<std::string>& words, std::string* why) const {
@@ -54,6 +66,7 @@ public:
 private:
     const Knobs& knobs_;
     DesktopWorld world_;
+    Child bus_;
     Child daemon_;
     bool ready_ = false;
 };

@@ -55,24 +55,16 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter p(this);
-        const QRegion region = event->region();
-        p.fillRect(event->rect(), palette().window());
-        for (int m = 0; m < script_.meters; ++m) {
-            const QRect bar = BarRect(m);
-            if (!region.intersects(bar))
-                continue;
-            p.setPen(Qt::darkGray);
-            p.drawLine(bar.topLeft(), bar.topRight());
-            p.drawLine(bar.topLeft(), bar.bottomLeft());
-            p.setPen(Qt::white);
-            p.drawLine(bar.bottomLeft(), bar.bottomRight());
-            p.drawLine(bar.topRight(), bar.bottomRight());
-            for (int l = 0; l < script_.lamps; ++l) {
-                const QRect lamp = LampRect(m, l);
-                if (region.intersects(lamp))
-                    PaintLamp(p, lamp, l, lit_[Index(m, l)]);
-            }
+        // A paint of the changed lamps alone paints just those; anything else (an expose) paints
+        // all that it covers.
+        if ((event->region() - painted_).isEmpty()) {
+            for (const bench::LampChange& lamp : changed_)
+                PaintLamp(p, lamp.meter, lamp.lamp);
+        } else {
+            PaintAll(p, event->region());
         }
+        changed_.clear();
+        painted_ = QRegion();
     }
 
 private:
@@ -90,14 +82,31 @@ private:
         return QRect(bar.left() + 1, bar.top() + kBarHeight - kLumiHeight - 2 - lamp * 4,
                      kBarWidth - 3, kLumiHeight);
     }
-    void PaintLamp(QPainter& p, const QRect& rect, int lamp, bool on) const {
+    void PaintLamp(QPainter& p, int meter, int lamp) const {
         QColor fill = Qt::gray;
-        if (on)
+        if (lit_[Index(meter, lamp)])
             fill = lamp == script_.lamps - 1    ? QColor(255, 0, 0)
                    : lamp >= script_.lamps - 13 ? QColor(255, 128, 0)
                                                 : QColor(0, 255, 0);
+        const QRect rect = LampRect(meter, lamp);
         p.fillRect(rect, Qt::black);
         p.fillRect(rect.adjusted(1, 1, -1, -1), fill);
+    }
+    void PaintAll(QPainter& p, const QRegion& region) const {
+        p.fillRect(region.boundingRect(), palette().window());
+        for (int m = 0; m < script_.meters; ++m) {
+            const QRect bar = BarRect(m);
+            if (!region.intersects(bar))
+                continue;
+            p.setPen(Qt::darkGray);
+            p.drawLine(bar.topLeft(), bar.topRight());
+            p.drawLine(bar.topLeft(), bar.bottomLeft());
+            p.setPen(Qt::white);
+            p.drawLine(bar.bottomLeft(), bar.bottomRight());
+            p.drawLine(bar.topRight(), bar.bottomRight());
+            for (int l = 0; l < script_.lamps; ++l)
+                PaintLamp(p, m, l);
+        }
     }
 
     // The next event of its kind, from the start again at the end of the script.
@@ -109,6 +118,7 @@ private:
         for (const bench::LampChange& change : events[next % events.size()]) {
             lit_[Index(change.meter, change.lamp)] = change.on;
             dirty_ += LampRect(change.meter, change.lamp);
+            changed_.push_back(change);
         }
         ++next;
         if (!dirty_.isEmpty() && !frame_.isActive()) {
@@ -119,6 +129,7 @@ private:
     void Flush() {
         sinceFlush_.restart();
         update(dirty_);
+        painted_ += dirty_;
         dirty_ = QRegion();
     }
 
@@ -128,6 +139,9 @@ private:
     std::size_t nextDecay_ = 0;
     QTimer poll_, decay_, frame_;
     QRegion dirty_;
+    // Handed to Qt and not painted yet: the lamps and their region.
+    std::vector<bench::LampChange> changed_;
+    QRegion painted_;
     QElapsedTimer sinceFlush_;
 };
 

@@ -7,6 +7,7 @@
 
 class TControl;
 class TControlScrollBar;
+class TScrollBox;
 class TWinControl;
 
 class ControlWidget : public QWidget {
@@ -47,6 +48,8 @@ private:
     void PopupComboList();
 
     TWinControl* control_;
+    // Set when the control is a scroll box, whose client area starts inside its border.
+    TScrollBox* scrollBox_;
     TControl* captured_ = nullptr;
     bool pressed_ = false;
     bool draggingTrack_ = false;

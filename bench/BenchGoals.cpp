@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
          get("desktop/floor_start_ms"), bench::LimitOn::FloorRatio},
         {"RSS with the four windows of four cards", memory, "MiB",
          memoryFloor.value ? *memoryFloor.value + kMemoryAboveFloorMiB : 0, false, 1, memoryFloor},
-        {"configuration round trip", get(config + kGetconfig), "ms", 1.5, false, 2,
+        {"configuration round trip", get(config + kGetconfig), "us", 1.5, false, 0,
          get(config + kStartTrue), bench::LimitOn::FloorRatio},
         {"completion noticed (median)",
          get(config + "BM_CompletionNoticed/1/iterations:500/repeats:5/manual_time_median"), "us",

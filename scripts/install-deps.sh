@@ -12,7 +12,7 @@ packages=(
     xvfb xauth fonts-liberation
     dbus
     libsndfile1-dev libpulse-dev
-    libxcb1-dev  # the desktop benchmark watches the icon map; its tests run in every build
+    libxcb1-dev  # the desktop backend watches for a tray; the desktop benchmark for the icon map
 )
 
 installed() {
@@ -31,6 +31,12 @@ case "${1:-}" in
     test)
         # the package built and checked by the tests; the simulated card's real audio
         packages+=(dpkg-dev file desktop-file-utils appstream)
+        # a real panel for the tray (its settings daemon; xwininfo finds the icon and its
+        # stand-in, xdotool clicks it)
+        packages+=(xfce4-panel xfconf x11-utils xdotool)
+        # the desktops the desktop tests run on: window managers that frame and place windows
+        # (xfwm4 reads its settings through xfconf), and a Wayland compositor with Qt's platform
+        packages+=(openbox xfwm4 weston qt6-wayland)
         sound_server
         ;;
     package)

@@ -75,6 +75,21 @@ const Entry kHelp[] = {
     {"plug", "varnelctl plug <card>\n"
              "  Puts the card last unplugged as <card> back, with its state. Programs are not\n"
              "  told; the next one to start finds it.\n"},
+    {"setup", "varnelctl setup save <file> [<card>]\n"
+              "varnelctl setup load <file> [<card>]\n"
+              "varnelctl setup show <file> [<card>]\n"
+              "  save writes the cards' setup (configuration record, gains, monitor states and\n"
+              "  digital input, routes, output format, input rates) to a readable, versioned text\n"
+              "  file, replacing it at once. load applies a setup as another program changing the\n"
+              "  driver would and prints each fact it changed; show prints what a load would\n"
+              "  change. With <card>: save writes that card only; load and show apply a setup of\n"
+              "  one card to <card>, or that card's lines of a setup of several. A damaged,\n"
+              "  foreign or newer file, or a change the driver would refuse, is reported with its\n"
+              "  line and changes nothing.\n"},
+    {"shutdown", "varnelctl shutdown [--force]\n"
+                 "  Ends the card daemon as its idle exit does (the cards' state written where it\n"
+                 "  keeps one, its socket removed) and returns once it has ended. Refused while a\n"
+                 "  manager is connected, unless --force.\n"},
     {"meter", "varnelctl meter <card> <device> [<ms>]\n"
               "  Meters a device as the manager does: opens a control handle, switches its meter\n"
               "  on, reads the peaks after <ms> (default 100) and prints peak=<left>,<right> on\n"

@@ -1,5 +1,6 @@
 // varnelctl: the control tool of the simulated card.
 #include "sim/ctl/CommandHelp.h"
+#include "sim/ctl/DaemonCommands.h"
 #include "sim/ctl/UiRequest.h"
 #include "sim/protocol/CardClient.h"
 #include "sim/protocol/SocketPath.h"
@@ -159,6 +160,10 @@ int main(int argc, char** argv) {
         return Fail(client.NoDaemon() ? error + " (start it with varnel-cardd)" : error);
     if (command == "meter")
         return Meter(client, args);
+    if (command == "setup")
+        return simcard::SetupCommand(client, args);
+    if (command == "shutdown")
+        return simcard::ShutdownCommand(client, args);
     simcard::ControlReply reply = client.Control(args);
     std::fputs(reply.output.c_str(), stdout);
     if (reply.status != 0)

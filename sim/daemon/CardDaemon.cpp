@@ -30,14 +30,16 @@ CardDaemon::CardDaemon(CardModel& model, std::string socketPath, uid_t allowedUi
     : model_(model), path_(std::move(socketPath)), allowedUid_(allowedUid) {}
 
 CardDaemon::~CardDaemon() {
-    for (auto& [fd, c] : connections_)
-        close(fd);
+    // The socket goes before the clients hear the end, so that one waiting for it (varnelctl
+    // shutdown) can start the next daemon at once.
     if (listenFd_ >= 0) {
-        close(listenFd_);
         // Never the socket of a daemon that took our path over.
         if (OwnsSocketPath())
             unlink(path_.c_str());
+        close(listenFd_);
     }
+    for (auto& [fd, c] : connections_)
+        close(fd);
 }
 
 bool CardDaemon::OwnsSocketPath() const {
@@ -126,6 +128,8 @@ CardDaemon::End CardDaemon::Run(int stopFd) {
             Drop(fd);
         if (roundHook_)
             roundHook_();
+        if (model_.EndRequested())
+            return End::Stopped;
     }
 }
 

@@ -48,7 +48,8 @@ public:
     // Runs after every round of requests, so that whatever follows the cards (their real sound)
     // sees each change before the next poll.
     void SetRoundHook(std::function<void()> hook) { roundHook_ = std::move(hook); }
-    // Serves until `stopFd` becomes readable or another end comes.
+    // Serves until `stopFd` becomes readable, a client asks it to end (the round of that request
+    // is answered first) or another end comes.
     End Run(int stopFd);
 
 private:

@@ -125,8 +125,9 @@ int main(int argc, char** argv) {
         return Fail("cannot create a pipe");
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // Each of them ends the daemon as its idle exit does: state written, socket removed.
+    for (int stop : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(stop, &action, nullptr);
 
     std::string path = simcard::CardSocketPath();
     simcard::CardDaemon daemon(model, path, allowedUid);

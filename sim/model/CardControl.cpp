@@ -1,5 +1,7 @@
 #include "sim/model/CardControl.h"
 
+#include "sim/model/SetupCommand.h"
+
 #include <charconv>
 #include <cstdio>
 #include <functional>
@@ -75,6 +77,7 @@ private:
     void Fault();
     void Unplug();
     void Plug();
+    void Shutdown();
     // Another program's change: a control handle of our own, one message, closed again.
     std::uint32_t AsProgram(int card, WaveDirection direction, int device, std::uint32_t message,
                             std::uint32_t value, std::vector<std::uint8_t>* block = nullptr);
@@ -204,6 +207,8 @@ std::string Command::Run() {
         Unplug();
     else if (verb == "plug")
         Plug();
+    else if (verb == "shutdown")
+        Shutdown();
     else
         throw UsageError("unknown command \"" + verb + "\"");
     return {};
@@ -459,6 +464,25 @@ void Command::Plug() {
                                                       : "no card " + args_[1] + " was unplugged");
 }
 
+// A program still using the cards would lose its driver: only --force ends the daemon under it.
+void Command::Shutdown() {
+    const bool force = args_.size() > 1 && args_[1] == "--force";
+    if (args_.size() > 1 && !force)
+        throw UsageError("unexpected argument \"" + args_[1] + "\" (only --force)");
+    NoMoreThan(2);
+    const auto pids = model_.ListeningPids(client_);
+    if (!pids.empty() && !force) {
+        std::string list;
+        for (std::uint32_t pid : pids)
+            list += (list.empty() ? "" : ", ") + std::to_string(pid);
+        const bool one = pids.size() == 1;
+        throw Refusal(std::string("refused: ") + (one ? "a manager is" : "managers are") +
+                      " still connected (" + (one ? "pid " : "pids ") + list + "); end " +
+                      (one ? "it" : "them") + " first (varnel-manager --quit) or use --force");
+    }
+    model_.RequestEnd();
+}
+
 std::uint32_t Command::AsProgram(int card, WaveDirection direction, int device,
                                  std::uint32_t message, std::uint32_t value,
                                  std::vector<std::uint8_t>* block) {
@@ -519,6 +543,8 @@ std::string PlaybackSinkName(int card, int device) {
 }
 
 ControlResult RunControl(CardModel& model, ClientId client, const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "setup")
+        return RunSetup(model, client, args);
     ControlResult result;
     try {
         result.output = Command(model, client, args).Run();

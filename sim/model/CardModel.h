@@ -112,6 +112,12 @@ public:
     // armed device.
     void OpenAnswered();
     std::size_t PendingRemovals() const { return removals_.size(); }
+    // Cards unplugged and not plugged back, with the number each had, oldest first.
+    const std::vector<std::pair<int, SimulatedCard>>& UnpluggedCards() const { return unplugged_; }
+    // Cards that were out when the daemon before this one ended are out again, and as many of
+    // the cards this one started with make room for them: a machine's cards are the same ones
+    // whether in or out. Each gets a device node of its own.
+    void RestoreUnplugged(std::vector<std::pair<int, SimulatedCard>> cards);
     // Device id of a card's device within its direction's list.
     std::uint32_t DeviceIdOf(int card, WaveDirection direction, int device) const;
 
@@ -119,6 +125,12 @@ public:
     std::vector<HandleFact> Handles() const;
     // Connected clients besides this process itself.
     std::size_t ClientCount() const { return clients_.size() - 1; }
+    // The pids of the clients besides `except` that listen for removals: programs using the
+    // cards, such as the manager.
+    std::vector<std::uint32_t> ListeningPids(ClientId except) const;
+    // A client asked the daemon to end once this round of requests is answered.
+    void RequestEnd() { endRequested_ = true; }
+    bool EndRequested() const { return endRequested_; }
     const std::deque<std::string>& Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     const ConfigRecord& SpareConfig(int record) const { return spareConfig_.at(record); }
@@ -215,6 +227,7 @@ private:
     std::deque<std::string> trace_;
     std::uint64_t traceSeq_ = 0;
     std::function<ServerDefaults()> serverDefaults_;
+    bool endRequested_ = false;
 };
 
 } // namespace simcard

@@ -154,6 +154,9 @@ void CardModel::RemoveCard(std::uint32_t devnode) {
     if (index < 0)
         return;
     std::erase_if(handles_, [&](const auto& entry) { return entry.second.devnode == devnode; });
+    // The notice in the first record announced this removal, which has now happened: no later
+    // record may carry it, neither the first card's nor this card's when it is plugged back.
+    WriteInt32(cards_[0].config, 0, 0);
     unplugged_.emplace_back(index, std::move(cards_[index]));
     unplugged_.back().second.removing = false;
     cards_.erase(cards_.begin() + index);
@@ -170,6 +173,25 @@ bool CardModel::Plug(int number) {
     unplugged_.erase(std::next(it).base());
     RebuildDevices();
     return true;
+}
+
+void CardModel::RestoreUnplugged(std::vector<std::pair<int, SimulatedCard>> cards) {
+    const std::size_t room = std::min(cards.size(), cards_.size());
+    cards_.erase(cards_.end() - static_cast<std::ptrdiff_t>(room), cards_.end());
+    for (auto& [number, card] : cards) {
+        card.devnode = nextDevnode_;
+        nextDevnode_ += 0x10;
+        unplugged_.emplace_back(number, std::move(card));
+    }
+    RebuildDevices();
+}
+
+std::vector<std::uint32_t> CardModel::ListeningPids(ClientId except) const {
+    std::vector<std::uint32_t> pids;
+    for (const auto& [id, client] : clients_)
+        if (id != except && client.handler)
+            pids.push_back(client.pid);
+    return pids;
 }
 
 const ConfigRecord& CardModel::RecordAt(int record) const {

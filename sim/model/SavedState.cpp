@@ -23,6 +23,7 @@ namespace {
 constexpr std::string_view kHeader = "varnel-cardd-state=1";
 
 using Change = std::function<void(CardModel&)>;
+using CardEdit = std::function<void(SimulatedCard&)>;
 
 std::string Join(std::initializer_list<std::uint32_t> values) {
     std::string text;
@@ -74,8 +75,7 @@ std::array<std::uint8_t, 4> ToBytes(const std::vector<std::uint32_t>& v) {
 
 // A device following the machine's sound server, or an output heard on it: `<word>` or
 // `<word> <name>`; empty when the line says otherwise.
-std::function<void(SimulatedCard&)> RealSoundChange(int card, std::string_view field,
-                                                    std::string_view value) {
+CardEdit RealSoundChange(int card, std::string_view field, std::string_view value) {
     auto named = [value](std::string_view word) -> std::optional<std::string> {
         if (value == word)
             return std::string();
@@ -104,33 +104,109 @@ std::function<void(SimulatedCard&)> RealSoundChange(int card, std::string_view f
     return {};
 }
 
-// The change one card's line asks for; empty when the line is not understood.
-Change CardChange(int card, std::string_view field, std::string_view value) {
+// The change one card's line asks for; empty when the line is not understood. `card` is the
+// card's number, which names its playback sinks.
+CardEdit CardFieldChange(int card, std::string_view field, std::string_view value) {
     std::vector<std::uint32_t> v;
-    auto onCard = [card](auto apply) -> Change {
-        return [card, apply](CardModel& model) {
-            if (card < model.CardCount())
-                apply(model.Card(card));
-        };
-    };
     if (field == "gain" && Numbers(value, 2, 0xFFFF, v))
-        return onCard([v](SimulatedCard& c) {
+        return [v](SimulatedCard& c) {
             c.gain = {static_cast<std::uint16_t>(v[0]), static_cast<std::uint16_t>(v[1])};
-        });
+        };
     for (int kind : {kAnalog, kDigital}) {
         const std::string suffix = kind == kAnalog ? ".analog" : ".digital";
         if (field == "monitor" + suffix && Numbers(value, 4, 255, v))
-            return onCard([kind, b = ToBytes(v)](SimulatedCard& c) { c.monitor[kind] = b; });
+            return [kind, b = ToBytes(v)](SimulatedCard& c) { c.monitor[kind] = b; };
         if (field == "route" + suffix && Numbers(value, 4, 255, v))
-            return onCard([kind, b = ToBytes(v)](SimulatedCard& c) { c.route[kind] = b; });
+            return [kind, b = ToBytes(v)](SimulatedCard& c) { c.route[kind] = b; };
     }
     if (auto change = RealSoundChange(card, field, value))
-        return onCard(change);
+        return change;
     if (field == "format" && Numbers(value, 1, 0xFFFFFFFF, v))
-        return onCard([w = v[0]](SimulatedCard& c) { c.format = w; });
+        return [w = v[0]](SimulatedCard& c) { c.format = w; };
     if (field == "rates" && Numbers(value, 3, 0xFFFFFFFF, v))
-        return onCard([v](SimulatedCard& c) { c.rates = {v[0], v[1], v[2]}; });
+        return [v](SimulatedCard& c) { c.rates = {v[0], v[1], v[2]}; };
     return {};
+}
+
+// The change a line of a card that is there asks for (on a daemon of fewer cards, none).
+Change CardChange(int card, std::string_view field, std::string_view value) {
+    CardEdit edit = CardFieldChange(card, field, value);
+    if (!edit)
+        return {};
+    return [card, edit](CardModel& model) {
+        if (card < model.CardCount())
+            edit(model.Card(card));
+    };
+}
+
+// The unplugged cards a text describes, in the order of their positions.
+struct UnpluggedCards {
+    std::array<std::optional<std::pair<int, SimulatedCard>>, kMaxCards> cards;
+
+    // Takes a line `unplugged.<i>.<field>=<value>`: the card's number comes first, then its
+    // record and state. False when the line is not understood.
+    bool Take(int position, std::string_view field, std::string_view value) {
+        auto& entry = cards[static_cast<std::size_t>(position)];
+        std::vector<std::uint32_t> number;
+        if (field == "number") {
+            if (entry || !Numbers(value, 1, kMaxCards - 1, number))
+                return false;
+            const int n = static_cast<int>(number[0]);
+            entry.emplace(n, SimulatedCard(0, n));
+            return true;
+        }
+        if (!entry)
+            return false;
+        if (field == "record")
+            return HexRecord(value, entry->second.config);
+        CardEdit edit = CardFieldChange(entry->first, field, value);
+        if (edit)
+            edit(entry->second);
+        return static_cast<bool>(edit);
+    }
+
+    Change Restore() const {
+        std::vector<std::pair<int, SimulatedCard>> list;
+        for (const auto& entry : cards)
+            if (entry)
+                list.push_back(*entry);
+        if (list.empty())
+            return {};
+        return [list](CardModel& model) { model.RestoreUnplugged(list); };
+    }
+};
+
+std::string HexOf(const ConfigRecord& record) {
+    std::string text;
+    for (std::uint8_t b : record) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        text += hex;
+    }
+    return text;
+}
+
+// A card's lines after `p`.
+void DescribeCard(std::ostream& out, const std::string& p, const SimulatedCard& card) {
+    out << p << "gain=" << Join({card.gain[0], card.gain[1]}) << "\n"
+        << p << "monitor.analog=" << Bytes(card.monitor[kAnalog]) << "\n"
+        << p << "monitor.digital=" << Bytes(card.monitor[kDigital]) << "\n"
+        << p << "route.analog=" << Bytes(card.route[kAnalog]) << "\n"
+        << p << "route.digital=" << Bytes(card.route[kDigital]) << "\n"
+        << p << "format=" << card.format << "\n"
+        << p << "rates=" << Join({card.rates[0], card.rates[1], card.rates[2]}) << "\n";
+    for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
+        if (const auto& live = card.input[dev].Live())
+            out << p << "signal." << DeviceIdentifier(WaveDirection::In, dev) << "=capture"
+                << (live->Name().empty() ? "" : " " + live->Name()) << "\n";
+        if (card.playback[dev].Live())
+            out << p << "signal." << DeviceIdentifier(WaveDirection::Out, dev)
+                << "=playback-sink\n";
+        if (dev <= kDigital && card.heardOn[dev])
+            out << p << "output." << DeviceIdentifier(WaveDirection::Out, dev) << "=sink"
+                << (card.heardOn[dev]->Name().empty() ? "" : " " + card.heardOn[dev]->Name())
+                << "\n";
+    }
 }
 
 // The position a key names after `prefix` ("record.2", "card.1.gain"), with what follows it.
@@ -178,43 +254,22 @@ std::string SavedStatePath() {
 std::string DescribeState(const CardModel& model) {
     std::ostringstream out;
     out << kHeader << "\n";
-    for (int r = 0; r < kMaxCards; ++r) {
-        out << "record." << r << "=";
-        for (std::uint8_t b : model.RecordAt(r)) {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", b);
-            out << hex;
-        }
-        out << "\n";
-    }
-    for (int c = 0; c < model.CardCount(); ++c) {
-        const SimulatedCard& card = model.Card(c);
-        const std::string p = "card." + std::to_string(c) + ".";
-        out << p << "gain=" << Join({card.gain[0], card.gain[1]}) << "\n"
-            << p << "monitor.analog=" << Bytes(card.monitor[kAnalog]) << "\n"
-            << p << "monitor.digital=" << Bytes(card.monitor[kDigital]) << "\n"
-            << p << "route.analog=" << Bytes(card.route[kAnalog]) << "\n"
-            << p << "route.digital=" << Bytes(card.route[kDigital]) << "\n"
-            << p << "format=" << card.format << "\n"
-            << p << "rates=" << Join({card.rates[0], card.rates[1], card.rates[2]}) << "\n";
-        for (int dev = 0; dev < kDevicesPerDirection; ++dev) {
-            if (const auto& live = card.input[dev].Live())
-                out << p << "signal." << DeviceIdentifier(WaveDirection::In, dev) << "=capture"
-                    << (live->Name().empty() ? "" : " " + live->Name()) << "\n";
-            if (card.playback[dev].Live())
-                out << p << "signal." << DeviceIdentifier(WaveDirection::Out, dev)
-                    << "=playback-sink\n";
-            if (dev <= kDigital && card.heardOn[dev])
-                out << p << "output." << DeviceIdentifier(WaveDirection::Out, dev) << "=sink"
-                    << (card.heardOn[dev]->Name().empty() ? "" : " " + card.heardOn[dev]->Name())
-                    << "\n";
-        }
+    for (int r = 0; r < kMaxCards; ++r)
+        out << "record." << r << "=" << HexOf(model.RecordAt(r)) << "\n";
+    for (int c = 0; c < model.CardCount(); ++c)
+        DescribeCard(out, "card." + std::to_string(c) + ".", model.Card(c));
+    int position = 0;
+    for (const auto& [number, card] : model.UnpluggedCards()) {
+        const std::string p = "unplugged." + std::to_string(position++) + ".";
+        out << p << "number=" << number << "\n" << p << "record=" << HexOf(card.config) << "\n";
+        DescribeCard(out, p, card);
     }
     return out.str();
 }
 
 bool ApplyState(CardModel& model, std::string_view text, std::string* error) {
     std::vector<Change> changes;
+    UnpluggedCards gone;
     int number = 0;
     bool headed = false;
     while (!text.empty()) {
@@ -230,6 +285,16 @@ bool ApplyState(CardModel& model, std::string_view text, std::string* error) {
             headed = true;
             continue;
         }
+        const std::size_t eq = line.find('=');
+        const auto unplugged = Position(line.substr(0, eq), "unplugged.");
+        if (eq != std::string_view::npos && unplugged && unplugged->second.starts_with(".")) {
+            if (unplugged->first >= kMaxCards ||
+                !gone.Take(unplugged->first, unplugged->second.substr(1), line.substr(eq + 1))) {
+                *error = "line " + std::to_string(number) + " is not understood";
+                return false;
+            }
+            continue;
+        }
         Change change = LineChange(line);
         if (!change) {
             *error = "line " + std::to_string(number) + " is not understood";
@@ -241,6 +306,9 @@ bool ApplyState(CardModel& model, std::string_view text, std::string* error) {
         *error = "the file is empty";
         return false;
     }
+    // The cards that are out leave first, so that the lines of those that are there meet them.
+    if (Change restore = gone.Restore())
+        restore(model);
     for (const Change& change : changes)
         change(model);
     return true;

@@ -2,8 +2,9 @@
 // The cards' state kept across the runs of a daemon that ends when idle: the configuration
 // records, each card's gains, monitor states (the digital input among them), routes, format and
 // input rates, and which devices follow the machine's sound server (a capture, a playback sink,
-// an output heard on a sink), so that they follow it again. It is a text of key=value lines in
-// $XDG_STATE_HOME/varnel-pro/ (default
+// an output heard on a sink), so that they follow it again; and the cards unplugged and not yet
+// plugged back, with all of that, so that a later daemon can plug them back. It is a text of
+// key=value lines in $XDG_STATE_HOME/varnel-pro/ (default
 // ~/.local/state/varnel-pro/), written atomically, so that a daemon ending never leaves half a
 // file behind.
 
@@ -18,8 +19,9 @@ namespace simcard {
 std::string SavedStatePath();
 
 std::string DescribeState(const CardModel& model);
-// Applies a described state to the cards that are there (the records to every position); a
-// text that is damaged anywhere changes nothing and gives false with `error` naming the line.
+// Applies a described state to the cards that are there (the records to every position) and
+// takes the unplugged cards back out (see CardModel::RestoreUnplugged); a text that is damaged
+// anywhere changes nothing and gives false with `error` naming the line.
 bool ApplyState(CardModel& model, std::string_view text, std::string* error);
 
 // Reads the file into the model: true when it was applied or there is none yet.

@@ -10,6 +10,7 @@
 #include "toolkit/TEdit.h"
 #include "toolkit/TPageControl.h"
 #include "toolkit/TPanel.h"
+#include "toolkit/TScreen.h"
 #include "toolkit/TSpeedButton.h"
 
 namespace {
@@ -140,8 +141,11 @@ bool SaveFormState(TCustomForm* window, const std::string& fileName,
     }
 
     if (withPlacement != 0) {
-        written = ini.WriteInteger(section, "Top", window->Top()) && written;
-        written = ini.WriteInteger(section, "Left", window->Left()) && written;
+        // A place the desktop never told is no place to come back to: the saved one stays.
+        if (Screen->PlacesKnown()) {
+            written = ini.WriteInteger(section, "Top", window->Top()) && written;
+            written = ini.WriteInteger(section, "Left", window->Left()) && written;
+        }
         written = ini.WriteInteger(section, "Width", window->Width()) && written;
         written = ini.WriteInteger(section, "Height", window->Height()) && written;
         written = ini.WriteInteger(section, "Hints", window->ShowHint() ? 1 : 0) && written;

@@ -151,7 +151,19 @@ void TCustomForm::SetTopmost(bool value) {
 void TCustomForm::SetWindowState(TWindowState state) {
     if (state == windowState_)
         return;
+    if (state == wsMaximized && !restoreBounds_)
+        restoreBounds_ = BoundsRect();
     windowState_ = state;
+    // The bounds change first, so that the desktop is asked to maximise a window that already
+    // has its maximised bounds.
+    if (state == wsMaximized) {
+        const TRect bounds = MaximizedBounds();
+        SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    } else if (state == wsNormal && restoreBounds_) {
+        const TRect bounds = *restoreBounds_;
+        restoreBounds_.reset();
+        SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    }
     Changed(TControlProperty::WindowState);
 }
 
@@ -193,6 +205,15 @@ MINMAXINFO TCustomForm::GetMinMaxInfo() {
     info.ptMaxTrackSize = {Screen->Width() + 12, Screen->Height() + 12};
     Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     return info;
+}
+
+TRect TCustomForm::MaximizedBounds() {
+    const MINMAXINFO info = GetMinMaxInfo();
+    const int width = std::clamp(info.ptMaxSize.x, info.ptMinTrackSize.x,
+                                 std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+    const int height = std::clamp(info.ptMaxSize.y, info.ptMinTrackSize.y,
+                                  std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+    return Bounds(info.ptMaxPosition.x, info.ptMaxPosition.y, width, height);
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class TButton;
 
@@ -37,6 +38,8 @@ public:
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
     TWindowState WindowState() const { return windowState_; }
+    // Maximising places the window where WM_GETMINMAXINFO says, as a window manager does;
+    // restoring brings back the bounds it had before.
     void SetWindowState(TWindowState state);
     TIcon& Icon() { return icon_; }
     // Topmost in the desktop's window order (stay-on-top forms, SetWindowPos with HWND_TOPMOST).
@@ -53,6 +56,9 @@ public:
     // Every size change of a window respects the limits WM_GETMINMAXINFO gives.
     void SetBounds(int left, int top, int width, int height) override;
     MINMAXINFO GetMinMaxInfo();
+    // The outer bounds of the maximised window: WM_GETMINMAXINFO's place and size, within its
+    // tracking limits.
+    TRect MaximizedBounds();
 
     // Visibility: showing runs OnShow (and places the form the first time), hiding OnHide.
     void SetVisible(bool visible) override;
@@ -123,6 +129,8 @@ private:
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
     TWindowState windowState_ = wsNormal;
+    // The bounds to restore, held from maximising until the window is normal again.
+    std::optional<TRect> restoreBounds_;
     TIcon icon_;
     bool topmost_ = false;
     bool keyPreview_ = false;

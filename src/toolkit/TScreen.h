@@ -11,6 +11,10 @@ public:
     int Height() const { return height_; }
     // The backend reports the real desktop size; without one it is 1024 × 768.
     void SetSize(int width, int height);
+    // False on a desktop that places windows itself and never says where (a Wayland
+    // compositor): a window's Left and Top are then only what the program last asked for.
+    bool PlacesKnown() const { return placesKnown_; }
+    void SetPlacesKnown(bool known) { placesKnown_ = known; }
 
     int FormCount() const { return static_cast<int>(forms_.size()); }
     TCustomForm* Forms(int index) const { return forms_.at(static_cast<std::size_t>(index)); }
@@ -34,6 +38,7 @@ private:
 
     int width_ = 1024;
     int height_ = 768;
+    bool placesKnown_ = true;
     std::vector<TCustomForm*> forms_;
     std::vector<TCustomForm*> activation_; // most recent last
     TCustomForm* activeForm_ = nullptr;

@@ -128,7 +128,7 @@ TEST_F(Services, MessageBoxShowsCaptionTextIconAndGermanButtons) {
     EXPECT_TRUE(buttons.contains("Abbrechen"));
 }
 
-TEST_F(Services, TrayStandInDoubleClickOpensTheHub) {
+TEST_F(Services, TrayStandInDoubleClickOpensTheHubAndACloseLeavesItShown) {
     auto previous = InstallNotifyIconService(std::make_unique<QtTrayIcon>());
     auto* tray = static_cast<QtTrayIcon*>(&CurrentNotifyIconService());
     auto* hub = new TForm(&app);
@@ -158,6 +158,12 @@ TEST_F(Services, TrayStandInDoubleClickOpensTheHub) {
     EXPECT_TRUE(hub->Visible());
     ASSERT_NE(backend.WindowOf(hub), nullptr);
     EXPECT_TRUE(backend.WindowOf(hub)->isVisible());
+
+    // It is the program's only handle: the close box or Alt+F4 leaves it where it is.
+    EXPECT_FALSE(tray->StandIn()->close());
+    app.ProcessMessages();
+    EXPECT_TRUE(tray->StandIn()->isVisible());
+    EXPECT_FALSE(tray->StandIn()->isMinimized());
 
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
     EXPECT_EQ(tray->StandIn(), nullptr);

@@ -127,6 +127,7 @@ TEST_F(DaemonRestartTest, WithNoWindowOpenTheProgramStillHearsOfARemovalAfterARe
 TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
     CardDaemon daemon(1, {"--exit-idle", "1"});
     ASSERT_TRUE(daemon.Started());
+    ASSERT_TRUE(daemon.Ctl({"gain", "0", "0x8000", "0x9100"}));
     auto settings = [&](ManagerProcess& manager) {
         EXPECT_TRUE(manager.WaitForLine("notifyicon\tadd\t"));
         EXPECT_EQ(Ui(daemon, {"tray", "dblclick"}), "ok\n");
@@ -150,8 +151,9 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
         ManagerProcess manager;
         const std::string master = settings(manager);
         EXPECT_TRUE(testsupport::Carries(master, "checked=1")) << "the record was lost: " << master;
-        kill(manager.Pid(), SIGTERM);
-        manager.Wait();
+        // The README's way to end it: the card goes, after the program has noted its removal.
+        ASSERT_TRUE(daemon.Ctl({"unplug", "0"}));
+        EXPECT_EQ(manager.Wait(), 0);
     }
     ::setenv("VARNEL_NO_AUTOSPAWN", "1", 1);
     const auto started = testsupport::DaemonsServing(daemon.Socket());
@@ -160,6 +162,16 @@ TEST_F(DaemonRestartTest, AnAppliedRecordOutlivesADaemonThatEndedWhenIdle) {
         kill(pid, SIGTERM);
     EXPECT_TRUE(PollUntil(5s, [&] { return testsupport::DaemonsServing(daemon.Socket()).empty(); }))
         << "the daemon started on demand did not end";
+
+    // The next daemon knows the card is out, and plugs it back with its record and gains; the
+    // removal's notice was for the removal that happened, not for the next one.
+    ASSERT_TRUE(daemon.Restart());
+    EXPECT_EQ(daemon.Status()["cards"], "0");
+    ASSERT_TRUE(daemon.Ctl({"plug", "0"}));
+    auto status = daemon.Status();
+    EXPECT_EQ(status["card.0.config.CardIsMaster"], "-1");
+    EXPECT_EQ(status["card.0.gain"], "32768,37120");
+    EXPECT_EQ(status["card.0.config.RemoveNotice"], "0");
 }
 
 } // namespace

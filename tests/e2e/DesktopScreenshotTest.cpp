@@ -2,7 +2,9 @@
 // `varnelctl ui`: the hub, the ADAT Inputs window and the about box are shown with their designed
 // captions, and their pictures (kept under the build's screenshots/ for a human to look at) are
 // real drawings of the right size, the meters' lamps among them. On a desktop whose panel hosts
-// StatusNotifierItems the icon is one, and the host's opening gesture opens the hub.
+// StatusNotifierItems the icon is one, and the host's opening gesture opens the hub; a panel that
+// comes up after the program (the test's own watcher, and a real xfce4-panel) gets the icon from
+// the stand-in window, and the stand-in comes back when the panel goes away.
 
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
@@ -10,15 +12,18 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/UiScript.h"
+#include "support/XfcePanel.h"
 #include "support/XvfbServer.h"
 
 #include <QColor>
 #include <QImage>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,7 +36,12 @@ using testsupport::LineWith;
 using testsupport::ManagerProcess;
 using testsupport::MetersOf;
 using testsupport::PollUntil;
+using testsupport::WindowViewable;
+using testsupport::XfcePanel;
 using testsupport::XvfbServer;
+
+// The icon's tip, the title of its stand-in window.
+const std::string kTip = "Einstellungen für Varnel PRO";
 
 // `dbus-send` calling a method of the StatusNotifierItem interface with the coordinates (0, 0),
 // waiting for its answer, so that the program has handled the call when it returns.
@@ -104,9 +114,26 @@ protected:
         std::filesystem::create_directories(VARNEL_SCREENSHOT_DIR);
     }
 
+    // A private session bus for the programs started after it.
+    void StartSessionBus() {
+        bus_ = std::make_unique<ManagerProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                                     "--address=unix:path=" + home_.Path() + "/bus",
+                                     "--print-address=1"},
+            1);
+        ASSERT_TRUE(bus_->WaitForLine("unix:")) << "no dbus-daemon";
+        env_.Set("DBUS_SESSION_BUS_ADDRESS", bus_->Lines().back());
+    }
+
+    bool HubShown(const CardDaemon& daemon) {
+        return LineWith(testsupport::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
+                   .find(" visible=1 ") != std::string::npos;
+    }
+
     XvfbServer xvfb_;
     testsupport::TempDir home_{0700, "desk"};
     testsupport::ScopedEnvironment env_;
+    std::unique_ptr<ManagerProcess> bus_;
 };
 
 TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigned) {
@@ -203,35 +230,118 @@ TEST_F(DesktopScreenshotTest, TheHubTheAdatInputsAndTheAboutBoxAreDrawnAsDesigne
 
 } // namespace
 
-TEST_F(DesktopScreenshotTest, OnAStatusNotifierTrayTheHostsActivateOpensTheHub) {
-    // A private session bus, and a panel's watcher on it before the program starts.
-    ManagerProcess bus({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                        "--address=unix:path=" + home_.Path() + "/bus", "--print-address=1"},
-                       1);
-    ASSERT_TRUE(bus.WaitForLine("unix:")) << "no dbus-daemon";
-    env_.Set("DBUS_SESSION_BUS_ADDRESS", bus.Lines().back());
-    ManagerProcess watcher({VARNEL_TRAY_WATCHER_PATH}, 1);
-    ASSERT_TRUE(watcher.WaitForLine("ready"));
+// A panel's StatusNotifierWatcher that is there before the program (true), or comes after it.
+class StatusNotifierTrayTest : public DesktopScreenshotTest,
+                               public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StatusNotifierTrayTest, TheIconIsAnItemWhileAHostIsThereAndTheHostsActivateOpensTheHub) {
+    const bool watcherFirst = GetParam();
+    StartSessionBus();
+    std::unique_ptr<ManagerProcess> watcher;
+    auto startWatcher = [&] {
+        watcher =
+            std::make_unique<ManagerProcess>(std::vector<std::string>{VARNEL_TRAY_WATCHER_PATH}, 1);
+        return watcher->WaitForLine("ready");
+    };
+    if (watcherFirst) {
+        ASSERT_TRUE(startWatcher());
+    }
 
     CardDaemon daemon(1);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
-    ASSERT_TRUE(watcher.WaitForLine("registered ", seconds(15)))
+    if (!watcherFirst) {
+        ASSERT_TRUE(PollUntil(seconds(30), [] { return WindowViewable(kTip); }))
+            << "no stand-in window while there is no tray";
+        ASSERT_TRUE(startWatcher());
+    }
+    ASSERT_TRUE(watcher->WaitForLine("registered ", seconds(watcherFirst ? 15 : 5)))
         << "the icon never registered as a StatusNotifierItem";
-    const std::string item = watcher.LinesStartingWith("registered ").front();
+    EXPECT_TRUE(PollUntil(seconds(5), [] { return !WindowViewable(kTip); }))
+        << "the stand-in stays beside the item";
+    const std::string item = watcher->LinesStartingWith("registered ").front();
     const std::string service = item.substr(11, item.find(' ', 11) - 11);
     const std::string path = item.substr(item.find(' ', 11) + 1);
-    auto hubShown = [&] {
-        return LineWith(testsupport::Ui(daemon.Socket(), {"windows"}), "\"Varnel PRO\"")
-                   .find(" visible=1 ") != std::string::npos;
-    };
 
     // The middle and the right button's gestures are single clicks: they open nothing.
     ASSERT_TRUE(CallItem(service, path, "SecondaryActivate"));
     ASSERT_TRUE(CallItem(service, path, "ContextMenu"));
     ASSERT_EQ(testsupport::Ui(daemon.Socket(), {"idle"}), "ok\n");
-    EXPECT_FALSE(hubShown());
+    EXPECT_FALSE(HubShown(daemon));
 
     ASSERT_TRUE(CallItem(service, path, "Activate"));
-    EXPECT_TRUE(PollUntil(seconds(5), hubShown)) << "Activate did not open the hub";
+    EXPECT_TRUE(PollUntil(seconds(5), [&] { return HubShown(daemon); }))
+        << "Activate did not open the hub";
+
+    // The panel ends: the stand-in comes back. A panel that starts again gets the item back.
+    ASSERT_TRUE(watcher->Signal(SIGTERM));
+    watcher->Wait();
+    EXPECT_TRUE(PollUntil(seconds(10), [] { return WindowViewable(kTip); }))
+        << "no stand-in after the tray went away";
+    ASSERT_TRUE(startWatcher());
+    EXPECT_TRUE(watcher->WaitForLine("registered ", seconds(5)))
+        << "the item did not come back to a restarted panel";
+    EXPECT_TRUE(PollUntil(seconds(5), [] { return !WindowViewable(kTip); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Watcher, StatusNotifierTrayTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "BeforeTheProgram" : "AfterTheProgram";
+                         });
+
+TEST_F(DesktopScreenshotTest, AnXfcePanelStartedAfterTheProgramGetsTheIconAndOpensTheHub) {
+    if (!XfcePanel::Installed())
+        GTEST_SKIP() << "xfce4-panel is not installed";
+    StartSessionBus();
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(PollUntil(seconds(30), [] { return WindowViewable(kTip); }))
+        << "no stand-in window while there is no panel";
+
+    XfcePanel panel;
+    ASSERT_TRUE(panel.Started());
+    std::vector<std::string> items;
+    ASSERT_TRUE(PollUntil(seconds(5), [&] {
+        items = panel.RegisteredItems();
+        return !items.empty();
+    })) << "the icon never reached the panel";
+    EXPECT_TRUE(PollUntil(seconds(5), [] { return !WindowViewable(kTip); }))
+        << "the stand-in stays beside the panel's icon";
+    ASSERT_EQ(items.size(), 1u);
+    const std::string service = items[0].substr(0, items[0].find(' '));
+    const std::string path = items[0].substr(items[0].find(' ') + 1);
+    ASSERT_TRUE(CallItem(service, path, "Activate"));
+    EXPECT_TRUE(PollUntil(seconds(5), [&] { return HubShown(daemon); }))
+        << "the panel's Activate did not open the hub";
+
+    panel.Stop();
+    EXPECT_TRUE(PollUntil(seconds(10), [] { return WindowViewable(kTip); }))
+        << "no stand-in after the panel ended";
+}
+
+TEST_F(DesktopScreenshotTest, InAnXEmbedTrayThatComesAfterTheProgramADoubleClickOpensTheHub) {
+    if (!XfcePanel::Installed())
+        GTEST_SKIP() << "xfce4-panel is not installed";
+    // The program reaches no session bus: of the panel's two trays it sees the XEmbed one only.
+    env_.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home_.Path() + "/no-bus");
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    ASSERT_TRUE(PollUntil(seconds(30), [] { return WindowViewable(kTip); }))
+        << "no stand-in window while there is no panel";
+
+    StartSessionBus();
+    XfcePanel panel;
+    ASSERT_TRUE(panel.Started());
+    ASSERT_TRUE(PollUntil(seconds(10), [] {
+        return !WindowViewable(kTip) && testsupport::ViewableWindowCentre("varnel-manager");
+    })) << "the icon never moved from the stand-in into the panel";
+    // The panel may still be placing the icon, and a busy machine can stretch two clicks beyond
+    // a double click: the user looks again and clicks again.
+    EXPECT_TRUE(PollUntil(seconds(10), [&] {
+        const auto icon = testsupport::ViewableWindowCentre("varnel-manager");
+        return icon && testsupport::DoubleClickAt(icon->first, icon->second) &&
+               PollUntil(seconds(1), [&] { return HubShown(daemon); });
+    })) << "a double click on the panel's icon did not open the hub";
 }

@@ -82,7 +82,7 @@ std::vector<std::string> TracedLines(const CardDaemon& daemon, const std::string
     return lines;
 }
 
-TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGainOnlyThen) {
+TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndMaximisingShowsItsStrip) {
     CardDaemon daemon(2);
     ASSERT_TRUE(daemon.Started());
     ManagerProcess manager;
@@ -105,6 +105,17 @@ TEST_F(ManagerAutomationTest, ASecondCardsFaderIsDraggedByItsKnobAndSendsItsGain
         << sent[0];
     EXPECT_EQ(status.at("card.1.gain"), "38912,38912");
     EXPECT_NE(status.at("card.0.gain"), "38912,38912") << "card 0 untouched";
+
+    // Maximised as a window manager maximises it, by its limits: every strip shown at the
+    // screen's corner; restored to the bounds it had.
+    const std::string normal = LineWith(Ui(daemon, {"windows"}), "\"Analog Input\"");
+    EXPECT_EQ(Ui(daemon, {"state", "Analog Input", "maximized"}), "ok\n");
+    const std::string maximised = LineWith(Ui(daemon, {"windows"}), "\"Analog Input\"");
+    EXPECT_NE(maximised.find(" x=0 y=0 w=304 h=624 "), std::string::npos) << maximised;
+    const std::string box = LineWith(Ui(daemon, {"dump", "Analog Input"}), " ScrollBox ");
+    EXPECT_NE(box.find(" w=296 "), std::string::npos) << "room for both strips: " << box;
+    EXPECT_EQ(Ui(daemon, {"state", "Analog Input", "normal"}), "ok\n");
+    EXPECT_EQ(LineWith(Ui(daemon, {"windows"}), "\"Analog Input\""), normal);
 }
 
 TEST_F(ManagerAutomationTest, BadRequestsGetAnErrorAndTheProgramRunsOn) {

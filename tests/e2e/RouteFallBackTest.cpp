@@ -1,6 +1,7 @@
 // The analog output window's route poll under the real manager when the driver refuses the route
 // it follows: with the routing section hidden no button can take the focus, and the user sees
-// only the driver's German refusal while the other card still follows its route.
+// only the driver's German refusal while the other card still follows its route; a saved setup
+// loaded later is followed the same way.
 
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
@@ -42,6 +43,8 @@ TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) 
     ASSERT_TRUE(OpenFromHub(daemon, "chkAnalogOutputs"));
     ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "chkPlaybackSel"}), "ok\n");
     ASSERT_EQ(Ui(daemon, {"click", "Analog Output", "btnProgram"}), "error: hidden\n");
+    const std::string setup = daemon.Process().Directory() + "/cards.setup";
+    ASSERT_TRUE(daemon.Ctl({"setup", "save", setup}));
 
     // Another program routes both cards and then holds card 0's device, all between two polls:
     // the manager is stopped meanwhile, so its next poll finds both at once.
@@ -67,6 +70,14 @@ TEST_F(RouteFallBackTest, ARefusedRouteWithTheSectionHiddenShowsOnlyTheRefusal) 
                std::vector<std::string>{"tag=0", "tag=2"};
     })) << Ui(daemon, {"dump", "Analog Output"});
     EXPECT_EQ(Ui(daemon, {"msgbox"}), "ok\n") << "no second box for the fall-back";
+
+    // The saved setup, loaded as another program changes the driver: the window follows in its
+    // poll, as it follows any other program.
+    ASSERT_TRUE(daemon.Ctl({"setup", "load", setup}));
+    EXPECT_TRUE(testsupport::PollUntil(3s, [&] {
+        return CheckedRoutes(Ui(daemon, {"dump", "Analog Output"})) ==
+               std::vector<std::string>{"tag=0", "tag=0"};
+    })) << Ui(daemon, {"dump", "Analog Output"});
 }
 
 } // namespace

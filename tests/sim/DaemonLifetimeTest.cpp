@@ -1,11 +1,13 @@
 // How long a real varnel-cardd lives: an idle exit that keeps the cards' state for the next
 // daemon, and the end of a daemon whose socket path has been taken from it.
+#include "sim/protocol/CardClient.h"
 #include "support/DaemonProcess.h"
 #include "support/RawSocket.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/Varnelctl.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -66,6 +68,44 @@ TEST_F(DaemonLifetimeTest, AnIdleDaemonEndsAndTheNextOneFindsTheCardsAsTheyWere)
         EXPECT_EQ(Fact(after, key), Fact(before, key)) << key;
     EXPECT_EQ(Fact(after, "card.0.format"), "0x0015");
     EXPECT_EQ(first.ErrorOutput(), "");
+}
+
+// Every other end of a daemon that keeps the cards' state is as its idle exit: state written,
+// socket removed. `varnelctl shutdown` returns once that is done, and is refused while a program
+// listens for removals, unless forced.
+TEST_F(DaemonLifetimeTest, SignalsAndShutdownEndItAsItsIdleExitDoes) {
+    std::uint16_t gain = 0x8000;
+    for (int signal : {SIGHUP, SIGINT, SIGTERM, 0}) {
+        DaemonProcess daemon({"--cards", "1", "--exit-idle", "600"});
+        ASSERT_TRUE(daemon.Started());
+        const std::string word = std::to_string(++gain);
+        ASSERT_EQ(RunVarnelctl(daemon.Socket(), {"gain", "0", word, word}).status, 0);
+        if (signal != 0) {
+            EXPECT_EQ(daemon.Stop(signal), 0) << strsignal(signal);
+        } else {
+            CardClient manager;
+            std::string error;
+            ASSERT_TRUE(manager.Connect(daemon.Socket(), &error)) << error;
+            manager.SetDeviceChangeHandler([](const DeviceChangeEvent&) {});
+            const auto refused = RunVarnelctl(daemon.Socket(), {"shutdown"});
+            EXPECT_EQ(refused.status, 1);
+            EXPECT_NE(refused.err.find("a manager is still connected (pid " +
+                                       std::to_string(getpid()) + ")"),
+                      std::string::npos)
+                << refused.err;
+            ASSERT_EQ(RunVarnelctl(daemon.Socket(), {"status"}).status, 0) << "ended all the same";
+            EXPECT_EQ(RunVarnelctl(daemon.Socket(), {"shutdown", "--force"}).status, 0);
+        }
+        EXPECT_NE(access(daemon.Socket().c_str(), F_OK), 0) << strsignal(signal);
+        std::ifstream state(stateFile_);
+        std::stringstream text;
+        text << state.rdbuf();
+        EXPECT_NE(text.str().find("\ncard.0.gain=" + word + "," + word + "\n"), std::string::npos)
+            << strsignal(signal);
+        if (signal == 0) {
+            EXPECT_EQ(daemon.WaitForExit(5s), 0);
+        }
+    }
 }
 
 TEST_F(DaemonLifetimeTest, ADamagedStateGivesTheDefaultsAndOneLine) {

@@ -47,6 +47,24 @@ TEST(SavedStateTest, ADescriptionCarriesEveryCardStateAndAllFourRecords) {
     EXPECT_EQ(one.Card(0).gain, two.Card(0).gain);
 }
 
+TEST(SavedStateTest, UnpluggedCardsStayOutAndPlugBackWithTheirState) {
+    CardModel two(2, SteadyModelClock());
+    two.Card(0).gain = {0x8000, 0x9000};
+    two.Card(0).config[199] = 0xAB;
+    ASSERT_TRUE(two.Unplug(0)); // nobody listens: out at once
+
+    // The machine still has two cards, one of them out.
+    CardModel again(2, SteadyModelClock());
+    std::string error;
+    ASSERT_TRUE(ApplyState(again, DescribeState(two), &error)) << error;
+    EXPECT_EQ(DescribeState(again), DescribeState(two));
+    EXPECT_EQ(again.CardCount(), 1);
+    ASSERT_TRUE(again.Plug(0));
+    EXPECT_EQ(again.Card(0).gain, two.UnpluggedCards()[0].second.gain);
+    EXPECT_EQ(again.Card(0).config[199], 0xAB);
+    EXPECT_NE(again.Card(0).devnode, again.Card(1).devnode);
+}
+
 TEST(SavedStateTest, ADamagedTextChangesNothingAndNamesItsLine) {
     CardModel model(1, SteadyModelClock());
     const std::string pristine = DescribeState(model);
@@ -62,6 +80,8 @@ TEST(SavedStateTest, ADamagedTextChangesNothingAndNamesItsLine) {
         {header + "card.0.signal.analog-in=playback-sink\n", "line 2"},
         {header + "card.0.output.adat-out-1=sink\n", "line 2"},
         {header + "card.0.signal.analog-in=capturex\n", "line 2"},
+        {header + "unplugged.0.gain=1,1\nunplugged.0.number=0\n", "line 2"},
+        {header + "unplugged.0.number=0\nunplugged.0.record=00\n", "line 3"},
     };
     for (const auto& [text, where] : damaged) {
         std::string error;

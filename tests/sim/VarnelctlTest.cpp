@@ -3,8 +3,11 @@
 #include "support/DaemonProcess.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sndfile.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace simcard {
@@ -172,6 +175,107 @@ TEST_F(VarnelctlTest, UnplugRemovesTheCardWhenNoProgramListensAndPlugPutsItBack)
     r = Ctl({"plug", "0"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no card 0 was unplugged"), std::string::npos) << r.err;
+}
+
+// A setup saved, everything changed, the setup loaded: status as saved. A setup that is broken,
+// or that the driver would refuse, changes nothing and says why, with its line.
+TEST_F(VarnelctlTest, ASetupLoadsBackAsSavedAndABrokenOneChangesNothing) {
+    const std::string dir = daemon.Directory();
+    auto file = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir + "/" + name) << text;
+        return dir + "/" + name;
+    };
+    auto read = [](const std::string& path) {
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    };
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string all = dir + "/all.setup", one = dir + "/one.setup";
+    ASSERT_EQ(Ctl({"gain", "1", "0x1234", "0x5678"}).status, 0);
+    const std::string before = Status();
+    ASSERT_EQ(Ctl({"setup", "save", all}).status, 0);
+    ASSERT_EQ(Ctl({"setup", "save", one, "1"}).status, 0);
+    const std::string saved = read(all);
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+
+    // Everything changes, as other programs change it; the record through an edited setup.
+    for (std::vector<std::string> change :
+         {std::vector<std::string>{"gain", "0", "0x8000", "0x9100"},
+          {"monitor", "1", "analog", "0", "2", "1", "0"},
+          {"route", "0", "digital", "3", "0", "0", "0"},
+          {"format", "1", "0x15"},
+          {"dinput", "0", "optical"},
+          {"rate", "1", "cd", "32000"}})
+        ASSERT_EQ(Ctl(change).status, 0) << change[0];
+    const std::string master = file("master.setup", replaced(saved, "card.1.config.CardIsMaster=0",
+                                                             "card.1.config.CardIsMaster=-1"));
+    CtlResult shown = Ctl({"setup", "show", master, "1"});
+    EXPECT_EQ(shown.out, "card.1.monitor.analog=0,1,0,0 (now 0,2,1,0)\n"
+                         "card.1.format=0x0004 (now 0x0015)\n"
+                         "card.1.rate.cd=44100 (now 32000)\n"
+                         "card.1.config.CardIsMaster=-1 (now 0)\n"
+                         "changes=4\n");
+    ASSERT_EQ(Ctl({"setup", "load", master, "1"}).status, 0);
+    EXPECT_EQ(Fact(Status(), "card.1.config.CardIsMaster"), "-1");
+    EXPECT_EQ(Fact(Status(), "card.1.format"), "0x0004");
+
+    ASSERT_TRUE(Ctl({"trace", "--clear"}).status == 0);
+    CtlResult loaded = Ctl({"setup", "load", all});
+    EXPECT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_EQ(Fact(loaded.out, "card.0.gain"), "47872,47872 (was 32768,37120)");
+    std::string after = Status();
+    std::istringstream lines(saved);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("card.")) {
+            EXPECT_EQ(line.substr(line.find('=') + 1), Fact(after, line.substr(0, line.find('='))));
+        }
+    EXPECT_EQ(Fact(after, "card.1.config.raw"), Fact(before, "card.1.config.raw"));
+    // As another program: driver messages and one record write, and nothing that was as saved.
+    const std::string trace = Ctl({"trace"}).out;
+    EXPECT_NE(trace.find(" INMSG_SET_GAIN p1=0xBB00BB00 "), std::string::npos) << trace;
+    EXPECT_EQ(testsupport::TraceLines(daemon.Socket(), " setconfig ").size(), 1u) << trace;
+    EXPECT_EQ(trace.find("INMSG_SET_GAIN p1=0x56781234"), std::string::npos) << trace;
+
+    // One card's setup goes to another card; its record's serial stays that card's own.
+    ASSERT_EQ(Ctl({"setup", "load", one, "0"}).status, 0);
+    after = Status();
+    EXPECT_EQ(Fact(after, "card.0.gain"), "4660,22136");
+    EXPECT_EQ(Fact(after, "card.0.config.raw"), Fact(before, "card.0.config.raw"));
+
+    auto lineOf = [&](const std::string& text) {
+        return std::to_string(std::count(saved.begin(), saved.begin() + saved.find(text), '\n') +
+                              1);
+    };
+    ASSERT_EQ(Ctl({"busy", "1", "analog-out", "on"}).status, 0);
+    const std::string gained = replaced(saved, "card.0.gain=47872,47872", "card.0.gain=1,1");
+    const std::pair<std::string, std::string> broken[] = {
+        {"varnel-cardd-state=1\ncard.0.gain=1,1\n", "line 1: not a Varnel PRO card setup"},
+        {"# mine\nvarnel-pro-setup=2\n", "line 2: a setup of version 2, newer"},
+        {replaced(gained, "card.1.gain=4660,22136", "card.1.gain=70000,1"),
+         "line " + lineOf("card.1.gain=") + ": card.1.gain=\"70000,1\" is not two words"},
+        {gained.substr(0, gained.find("card.1.config.")), "without card.1.config.CardIsMaster"},
+        {gained + "card.0.gain=1,1\n", "again (first on line " + lineOf("card.0.gain") + ")"},
+        {replaced(gained, "card.1.route.analog=0,0,1,0", "card.1.route.analog=4,0,0,0"),
+         "route refused: the analog-out device of card 1 is busy"},
+        {std::regex_replace(gained, std::regex("card\\.1\\."), "card.3."), "card 3 is not there"},
+    };
+    ASSERT_TRUE(Ctl({"trace", "--clear"}).status == 0);
+    const std::string unchanged = Status();
+    for (const auto& [text, why] : broken) {
+        CtlResult r = Ctl({"setup", "load", file("broken.setup", text)});
+        EXPECT_EQ(r.status, 1) << why;
+        EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Status(), unchanged);
+    EXPECT_EQ(Ctl({"trace"}).out, "");
+    CtlResult unwritable = Ctl({"setup", "save", "/nonexistent/cards.setup"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write /nonexistent/cards.setup"), std::string::npos);
 }
 
 TEST_F(VarnelctlTest, MeterReadsThroughAControlHandleAsTheManagerDoes) {

@@ -69,10 +69,10 @@ DaemonProcess::~DaemonProcess() {
     Stop();
 }
 
-int DaemonProcess::Stop() {
+int DaemonProcess::Stop(int signal) {
     if (pid_ < 0)
         return -1;
-    kill(pid_, SIGTERM);
+    kill(pid_, signal);
     int status = ExitStatus(pid_);
     pid_ = -1;
     return status;

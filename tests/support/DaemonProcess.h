@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,8 +24,8 @@ public:
     const std::string& Socket() const { return socket_; }
     const std::string& Directory() const { return dir_.Path(); }
     bool Started() const { return started_; }
-    // SIGTERM, then the exit status (or -1 when it did not end normally).
-    int Stop();
+    // `signal`, then the exit status (or -1 when it did not end normally).
+    int Stop(int signal = SIGTERM);
     // Starts the daemon again on the same socket, with the same arguments, once it has ended.
     bool Restart();
     // The exit status once it has ended by itself, or nullopt at the deadline.

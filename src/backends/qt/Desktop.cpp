@@ -112,6 +112,8 @@ DesktopStart StartDesktop(int& argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("de.varnel.promanager"));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         Screen->SetSize(screen->geometry().width(), screen->geometry().height());
+    // A Wayland compositor places the windows and tells no client where they are.
+    Screen->SetPlacesKnown(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")));
 
     desktop->backend = std::make_unique<QtBackend>();
     desktop->pump = std::make_unique<QtEventPump>();
@@ -143,6 +145,7 @@ void StopDesktop() {
     g_desktop = nullptr;
     // The program's objects may outlive the desktop: they stop reaching it first.
     SetBackendObserver(nullptr);
+    Screen->SetPlacesKnown(true);
     MessageQueue::Instance().SetEventPump(nullptr);
     SetTextMetrics(nullptr);
     InstallScreenshotService(nullptr);

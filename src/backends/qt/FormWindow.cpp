@@ -9,10 +9,14 @@
 #include "toolkit/UserInput.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
+#include <cstdio>
+#include <map>
 
 namespace {
 
@@ -31,6 +35,31 @@ private:
 bool Resizable(const TCustomForm* form) {
     return form->BorderStyle() == bsSizeable || form->BorderStyle() == bsSizeToolWin ||
            form->BorderStyle() == bsNone;
+}
+
+// The frame the desktop last drew around a window of each kind (Qt::WindowType): a window is
+// placed with it until its own frame is known.
+std::map<int, QMargins>& SeenFrames() {
+    static std::map<int, QMargins> frames;
+    return frames;
+}
+
+// How long after a window has been framed the desktop is given to answer the placing.
+constexpr int kSettleMs = 300;
+
+bool OnWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// A Wayland compositor keeps no window above the others at a client's request.
+void SayTopmostIgnored() {
+    static bool said = false;
+    if (said)
+        return;
+    said = true;
+    std::fputs("varnel-manager: this desktop (Wayland) ignores \"Immer im Vordergrund\": the "
+               "setting is kept and saved, the windows stay in the desktop's order\n",
+               stderr);
 }
 
 } // namespace
@@ -66,32 +95,85 @@ void FormWindow::ApplyLimits() {
     setMaximumSize(maximum.expandedTo(QSize(1, 1)));
 }
 
+QMargins FormWindow::Frame() const {
+    if (framed_)
+        return normalFrame_;
+    const auto seen = SeenFrames().find(windowType());
+    return seen == SeenFrames().end() ? QMargins() : seen->second;
+}
+
 void FormWindow::SyncGeometry() {
+    // A hidden window is placed when it is shown: each place given before would reach the
+    // desktop and come back later as a stale move.
+    if (isVisible())
+        Place();
+}
+
+void FormWindow::Place() {
     TCustomForm* form = Form();
     if (!form)
         return;
     Syncing guard(syncing_);
     ApplyLimits();
-    if (form->WindowState() == wsMaximized) {
-        PlaceMaximized();
+    // A maximised window is where the desktop put it; placing it would end the maximised state.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QSize client(form->Width() - form->FrameWidth(), form->Height() - form->FrameHeight());
+    if (!Screen->PlacesKnown()) {
+        resize(client);
         return;
     }
-    move(form->Left(), form->Top());
-    resize(form->Width() - form->FrameWidth(), form->Height() - form->FrameHeight());
+    // Placed by the client area, which the desktop leaves where it is asked to be: the frame
+    // then lands on the model's place once the frame is known.
+    const QMargins frame = Frame();
+    const QRect asked(QPoint(form->Left() + frame.left(), form->Top() + frame.top()), client);
+    if (geometry() != asked)
+        setGeometry(asked);
 }
 
-void FormWindow::PlaceMaximized() {
+void FormWindow::Framed() {
     TCustomForm* form = Form();
-    MINMAXINFO info{};
-    if (!Application->Guard([&] { info = form->GetMinMaxInfo(); }, form))
+    if (framed_ || !form || !windowHandle() || !Screen->PlacesKnown() ||
+        windowState() != Qt::WindowNoState)
         return;
-    // The maximised size is the one WM_GETMINMAXINFO gives, within its tracking limits.
-    const int w = std::clamp(info.ptMaxSize.x, info.ptMinTrackSize.x,
-                             std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
-    const int h = std::clamp(info.ptMaxSize.y, info.ptMinTrackSize.y,
-                             std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
-    move(info.ptMaxPosition.x, info.ptMaxPosition.y);
-    resize(std::max(1, w - form->FrameWidth()), std::max(1, h - form->FrameHeight()));
+    framed_ = true;
+    normalFrame_ = windowHandle()->frameMargins();
+    SeenFrames()[windowType()] = normalFrame_;
+    // Shown with a frame guessed before the desktop's was known, or put elsewhere by the
+    // desktop at mapping: the model's place is asked for again, and where the desktop then keeps
+    // the window (clamped to the screen, clear of a panel) is read back as the window's place.
+    // Moves reported meanwhile may still answer the requests made before the frame was known.
+    Place();
+    settling_ = true;
+    QTimer::singleShot(kSettleMs, this, [this] {
+        settling_ = false;
+        ReportPlace();
+    });
+}
+
+void FormWindow::ReportPlace() {
+    TCustomForm* form = Form();
+    if (!form || !isVisible() || !framed_ || settling_ || form->WindowState() != wsNormal ||
+        windowState() != Qt::WindowNoState)
+        return;
+    normalFrame_ = windowHandle()->frameMargins();
+    const QPoint at = geometry().topLeft() - QPoint(normalFrame_.left(), normalFrame_.top());
+    if (at.x() != form->Left() || at.y() != form->Top())
+        UserInput::MoveWindow(form, at.x(), at.y());
+}
+
+void FormWindow::WatchNativeWindow() {
+    QWindow* native = windowHandle();
+    if (native && native != watched_) {
+        native->installEventFilter(this);
+        watched_ = native;
+    }
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+        Framed();
+    return ControlWidget::eventFilter(watched, event);
 }
 
 void FormWindow::SyncVisible() {
@@ -101,12 +183,15 @@ void FormWindow::SyncVisible() {
     Syncing guard(syncing_);
     if (!form->Visible()) {
         hide();
+        framed_ = false;
+        settling_ = false;
         return;
     }
-    SyncGeometry();
+    Place();
     SyncWindowState();
     if (!isVisible())
         show();
+    WatchNativeWindow();
     raise();
     if (Screen->ActiveForm() == form)
         activateWindow();
@@ -151,16 +236,20 @@ void FormWindow::SyncFlags() {
         flags = Qt::Window;
         break;
     }
-    if (form->Topmost())
+    if (form->Topmost() && OnWayland())
+        SayTopmostIgnored();
+    else if (form->Topmost())
         flags |= Qt::WindowStaysOnTopHint;
     if (flags == windowFlags())
         return;
     Syncing guard(syncing_);
     const bool shown = isVisible();
     setWindowFlags(flags); // hides the window
+    framed_ = false;
     if (shown) {
-        SyncGeometry();
+        Place();
         show();
+        WatchNativeWindow();
     }
 }
 
@@ -175,14 +264,14 @@ void FormWindow::SyncWindowState() {
             setWindowState(Qt::WindowMinimized);
         break;
     case wsMaximized:
-        setWindowState(Qt::WindowNoState);
-        PlaceMaximized();
+        // The desktop is asked as its own maximise button would; the bounds follow from the model.
+        if (!(windowState() & Qt::WindowMaximized))
+            setWindowState(Qt::WindowMaximized);
         break;
     default:
-        if (windowState() != Qt::WindowNoState) {
+        if (windowState() != Qt::WindowNoState)
             setWindowState(Qt::WindowNoState);
-            SyncGeometry();
-        }
+        SyncGeometry();
         break;
     }
 }
@@ -196,18 +285,22 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::moveEvent(QMoveEvent* event) {
     ControlWidget::moveEvent(event);
-    TCustomForm* form = Form();
-    if (syncing_ || !form || !isVisible() || form->WindowState() != wsNormal)
+    // Before the desktop has framed the window, its place says nothing about the frame's.
+    if (syncing_ || !framed_ || reportDue_)
         return;
-    const QPoint at = pos();
-    if (at.x() != form->Left() || at.y() != form->Top())
-        UserInput::MoveWindow(form, at.x(), at.y());
+    // Read once the desktop's events of this round are in: a move and a new frame come
+    // together when a window is maximised or restored.
+    reportDue_ = true;
+    QTimer::singleShot(0, this, [this] {
+        reportDue_ = false;
+        ReportPlace();
+    });
 }
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
     ControlWidget::resizeEvent(event);
     TCustomForm* form = Form();
-    if (syncing_ || !form || form->WindowState() != wsNormal)
+    if (syncing_ || !form || !isVisible() || form->WindowState() != wsNormal)
         return;
     const int w = width() + form->FrameWidth(), h = height() + form->FrameHeight();
     if (w != form->Width() || h != form->Height())
@@ -232,14 +325,10 @@ void FormWindow::changeEvent(QEvent* event) {
         state = wsMinimized;
     else if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         state = wsMaximized;
+    // The model's bounds follow: maximised where WM_GETMINMAXINFO says, which is where a
+    // desktop that honours the window's limits puts it too; restored to the bounds before.
     if (state != form->WindowState())
         UserInput::ChangeWindowState(form, state);
-    if (state == wsMaximized) {
-        // The window manager's maximise gives way to the size WM_GETMINMAXINFO allows.
-        Syncing guard(syncing_);
-        setWindowState(Qt::WindowNoState);
-        PlaceMaximized();
-    }
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event) {

@@ -1,21 +1,29 @@
-// The desktop benchmark: the CPU cost of live metering, ours beside a peer mixer, in rounds
-// A,B,A,B that never run both sides at once (each side in a fresh world, so both share the
-// machine's conditions without competing for it); our cost with every window closed; the
-// resident memory with the four windows that can be open together; and the time from the
-// start of varnel-manager to its icon. Prints a row per case and writes the figures to
-// <results dir>/desktop.figures for the goals table.
+// The desktop benchmark: the CPU cost of live metering, ours beside a peer mixer and beside the
+// metering floor, in rounds A,B,C,A,B,C… that never run two sides at once (each side in a fresh
+// world, so all share the machine's conditions without competing for it); our cost with every
+// window closed; the resident memory with the four windows that can be open together, beside the
+// memory floor; and the time from the start of varnel-manager to its icon, beside the start floor.
+// The floors come from bench_floor, a minimal Qt program of ours doing the same job. Prints a row
+// per case and writes the figures to <results dir>/desktop.figures for the goals table; when a
+// metering goal is missed, prints the top of a profile of our side (with perf, when installed).
 //
 // Usage: desktop_bench RESULTS_DIR BIN_DIR
-// Environment: ROUNDS (2), SETTLE seconds (5), SAMPLE seconds (30), START_RUNS (10).
+// Environment: ROUNDS (5), SETTLE seconds (3), SAMPLE seconds (20), START_RUNS (10).
 
+#include "BenchLimits.h"
 #include "BenchProcess.h"
 #include "DesktopSides.h"
+#include "MeterRecording.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <numeric>
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -41,17 +49,35 @@ void Print(const char* what, int round, const CpuShare& share) {
     std::fflush(stdout);
 }
 
-// Sums of the rounds that succeeded.
-struct Tally {
-    double percent = 0;
-    int meters = 0;
-    int count = 0;
-    void Add(const CpuShare& share) {
-        percent += share.Sum();
-        meters += share.meters;
-        ++count;
-    }
-};
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double PerMeter(const CpuShare& share) {
+    return share.meters ? share.Sum() / share.meters : 0;
+}
+
+// The cost per visible meter of one side, per round; nullopt where the round failed.
+using PerRound = std::vector<std::optional<double>>;
+
+// The median over the rounds in which both sides were measured of `a` / `b`, and their count.
+std::pair<double, int> MedianRatio(const PerRound& a, const PerRound& b) {
+    std::vector<double> ratios;
+    for (std::size_t r = 0; r < a.size() && r < b.size(); ++r)
+        if (a[r] && b[r])
+            ratios.push_back(*b[r] > 0 ? *a[r] / *b[r] : INFINITY);
+    return {ratios.empty() ? 0 : Median(ratios), static_cast<int>(ratios.size())};
+}
+
+std::vector<double> Measured(const PerRound& rounds) {
+    std::vector<double> values;
+    for (const auto& value : rounds)
+        if (value)
+            values.push_back(*value);
+    return values;
+}
 
 class FigureFile {
 public:
@@ -79,12 +105,13 @@ int main(int argc, char** argv) {
     }
     const std::string results = argv[1];
     bench::Knobs knobs;
-    knobs.settle = Knob("SETTLE", 5);
-    knobs.sample = Knob("SAMPLE", 30);
+    knobs.settle = Knob("SETTLE", 3);
+    knobs.sample = Knob("SAMPLE", 20);
     knobs.startRuns = static_cast<int>(Knob("START_RUNS", 10));
     knobs.bin = argv[2];
     knobs.tone = results + "/tone.wav";
-    const int rounds = static_cast<int>(Knob("ROUNDS", 2));
+    knobs.script = results + "/adat-meters.script";
+    const int rounds = static_cast<int>(Knob("ROUNDS", bench::kMeteringRounds));
     FigureFile figures;
 
     const std::string noX = Missing({"Xvfb"});
@@ -116,55 +143,101 @@ int main(int argc, char** argv) {
             noPeer = "a working sox";
     }
 
+    // The floor replays our meters' lamp changes for a whole round, and from the start again.
+    if (!(std::ofstream(knobs.script)
+          << bench::RecordAdatMeters(knobs.settle + knobs.sample + 10).Text())) {
+        std::fprintf(stderr, "desktop_bench: cannot write %s\n", knobs.script.c_str());
+        return 1;
+    }
+
     std::printf("%-13s %5s %6s %7s %7s %7s %9s %7s %8s\n", "case", "round", "meters", "app %",
                 "X %", "sum %", "%/meter", "RSS MiB", "server %");
-    Tally peer, visible, hidden;
-    std::vector<double> fourWindows;
-    std::string peerWhy, oursWhy;
+    PerRound peer, ours, floor;
+    std::vector<double> hidden, fourWindows, floorWindow;
+    std::string peerWhy, oursWhy, floorWhy, floorWindowWhy;
     for (int round = 1; noX.empty() && round <= rounds; ++round) {
+        peer.emplace_back();
         if (noPeer.empty()) {
             if (auto share = bench::PeerVisible(knobs, &peerWhy)) {
                 Print("peer visible", round, *share);
-                peer.Add(*share);
+                peer.back() = PerMeter(*share);
             } else {
                 std::printf("peer round %d failed: %s\n", round, peerWhy.c_str());
             }
         }
-        bench::OurRound ours = bench::OursMetering(knobs);
-        if (ours.visible) {
-            Print("ours visible", round, *ours.visible);
-            visible.Add(*ours.visible);
+        bench::OurRound our = bench::OursMetering(knobs);
+        ours.emplace_back();
+        if (our.visible) {
+            Print("ours visible", round, *our.visible);
+            ours.back() = PerMeter(*our.visible);
         }
-        if (ours.hidden) {
-            Print("ours hidden", round, *ours.hidden);
-            hidden.Add(*ours.hidden);
+        if (our.hidden) {
+            Print("ours hidden", round, *our.hidden);
+            hidden.push_back(our.hidden->Sum());
         }
-        if (ours.fourWindowsMiB) {
-            std::printf("ours with the four windows: RSS %.1f MiB\n", *ours.fourWindowsMiB);
-            fourWindows.push_back(*ours.fourWindowsMiB);
+        if (our.fourWindowsMiB) {
+            std::printf("ours with the four windows: RSS %.1f MiB\n", *our.fourWindowsMiB);
+            fourWindows.push_back(*our.fourWindowsMiB);
         }
-        if (!ours.why.empty()) {
-            std::printf("ours round %d failed: %s\n", round, ours.why.c_str());
-            oursWhy = ours.why;
+        if (our.floorWindowMiB) {
+            std::printf("floor with one small window: RSS %.1f MiB\n", *our.floorWindowMiB);
+            floorWindow.push_back(*our.floorWindowMiB);
+        } else if (our.fourWindowsMiB) {
+            floorWindowWhy = our.why;
+        }
+        if (!our.why.empty()) {
+            std::printf("ours round %d failed: %s\n", round, our.why.c_str());
+            oursWhy = our.why;
+        }
+        floor.emplace_back();
+        if (auto share = bench::FloorMetering(knobs, &floorWhy)) {
+            Print("floor visible", round, *share);
+            floor.back() = PerMeter(*share);
+        } else {
+            std::printf("floor round %d failed: %s\n", round, floorWhy.c_str());
         }
     }
-    std::printf("app = pavucontrol / varnel-manager; X = its Xvfb; server = pulseaudio / "
-                "varnel-cardd (not in the sum)\n");
+    std::printf("app = pavucontrol / varnel-manager / bench_floor; X = its Xvfb; server = "
+                "pulseaudio / varnel-cardd (not in the sum)\n");
 
     const bool skipX = !noX.empty();
     const std::string noXWhy = noX + " is not installed";
-    if (!noPeer.empty())
-        figures.Missing("peer_per_meter", true, noPeer + " is not installed");
-    else if (peer.count && peer.meters)
-        figures.Value("peer_per_meter", peer.percent / peer.meters);
-    else
-        figures.Missing("peer_per_meter", skipX, skipX ? noXWhy : peerWhy);
-    if (visible.count && visible.meters)
-        figures.Value("ours_per_meter", visible.percent / visible.meters);
-    else
-        figures.Missing("ours_per_meter", skipX, skipX ? noXWhy : oursWhy);
-    if (hidden.count)
-        figures.Value("ours_hidden", hidden.percent / hidden.count);
+    // A figure of the rounds that measured it, or why there is none.
+    auto median = [&](const std::string& key, const PerRound& rounds, const std::string& why) {
+        if (const std::vector<double> values = Measured(rounds); !values.empty())
+            figures.Value(key, Median(values));
+        else
+            figures.Missing(key, skipX, skipX ? noXWhy : why);
+    };
+    auto ratio = [&](const std::string& key, const PerRound& a, const PerRound& b,
+                     const std::string& why) {
+        const auto [value, count] = MedianRatio(a, b);
+        if (count >= bench::kMeteringRounds)
+            figures.Value(key, value);
+        else
+            figures.Missing(key, skipX,
+                            skipX ? noXWhy
+                            : count
+                                ? "only " + std::to_string(count) + " rounds measured both sides" +
+                                      (why.empty() ? "" : "; " + why)
+                                : why);
+    };
+    const std::string peerOrOurs = !noPeer.empty()    ? noPeer + " is not installed"
+                                   : !peerWhy.empty() ? peerWhy
+                                                      : oursWhy;
+    if (!noPeer.empty()) {
+        figures.Missing("peer_per_meter_ratio", true, noPeer + " is not installed");
+        figures.Missing("peer_per_floor_ratio", true, noPeer + " is not installed");
+    } else {
+        ratio("peer_per_meter_ratio", peer, ours, peerOrOurs);
+        ratio("peer_per_floor_ratio", peer, floor, peerWhy.empty() ? floorWhy : peerWhy);
+    }
+    median("peer_per_meter", peer, peerOrOurs);
+    median("ours_per_meter", ours, oursWhy);
+    median("floor_per_meter", floor, floorWhy);
+    if (!hidden.empty())
+        figures.Value("ours_hidden", std::accumulate(hidden.begin(), hidden.end(), 0.0) /
+                                         static_cast<double>(hidden.size()));
     else
         figures.Missing("ours_hidden", skipX, skipX ? noXWhy : oursWhy);
     if (!fourWindows.empty())
@@ -172,22 +245,43 @@ int main(int argc, char** argv) {
                       *std::max_element(fourWindows.begin(), fourWindows.end()));
     else
         figures.Missing("four_windows_mib", skipX, skipX ? noXWhy : oursWhy);
+    if (!floorWindow.empty())
+        figures.Value("floor_window_mib",
+                      *std::max_element(floorWindow.begin(), floorWindow.end()));
+    else
+        figures.Missing("floor_window_mib", skipX, skipX ? noXWhy : floorWindowWhy);
 
-    std::vector<double> starts;
+    bench::StartRuns starts;
     std::string startWhy = noXWhy;
     if (!skipX)
-        starts = bench::OursStartToIcon(knobs, &startWhy);
-    if (!starts.empty()) {
-        std::sort(starts.begin(), starts.end());
-        std::printf("start to icon, ms:");
-        for (double ms : starts)
+        starts = bench::StartToMap(knobs, &startWhy);
+    for (auto [key, runs, what] : {std::tuple{"start_to_icon_ms", &starts.ours, "ours"},
+                                   std::tuple{"floor_start_ms", &starts.floor, "floor"}}) {
+        if (runs->empty()) {
+            figures.Missing(key, skipX, startWhy);
+            continue;
+        }
+        std::sort(runs->begin(), runs->end());
+        std::printf("start to map, %s, ms:", what);
+        for (double ms : *runs)
             std::printf(" %.1f", ms);
         std::printf("\n");
-        const std::size_t n = starts.size();
-        figures.Value("start_to_icon_ms",
-                      n % 2 ? starts[n / 2] : (starts[n / 2 - 1] + starts[n / 2]) / 2);
-    } else {
-        figures.Missing("start_to_icon_ms", skipX, startWhy);
+        figures.Value(key, Median(*runs));
+    }
+
+    // Where our metering time goes, when a metering goal is missed.
+    const auto [peerRatio, peerRounds] = MedianRatio(peer, ours);
+    const std::vector<double> oursMeasured = Measured(ours), floorMeasured = Measured(floor);
+    const bool missedPeer = peerRounds > 0 && peerRatio < bench::kMeteringPeerRatio;
+    const bool missedFloor =
+        !oursMeasured.empty() && !floorMeasured.empty() &&
+        Median(oursMeasured) > bench::kMeteringFloorRatio * Median(floorMeasured);
+    if (missedPeer || missedFloor) {
+        std::string why;
+        const std::string profile = bench::OursProfile(knobs, results + "/perf.data", &why);
+        std::printf("metering missed its goal; where our time goes%s\n%s",
+                    profile.empty() ? (": no profile (" + why + ")").c_str() : ":",
+                    profile.c_str());
     }
     if (!figures.Write(results + "/desktop.figures")) {
         std::fprintf(stderr, "desktop_bench: cannot write %s/desktop.figures\n", results.c_str());

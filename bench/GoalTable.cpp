@@ -117,28 +117,51 @@ Figure Ratio(const Figure& numerator, const Figure& denominator) {
     return ratio;
 }
 
+std::optional<double> GoalRow::FloorRatio() const {
+    if (!floor || !floor->value || !figure.value)
+        return std::nullopt;
+    return *floor->value > 0 ? *figure.value / *floor->value : INFINITY;
+}
+
 Verdict GoalRow::Judge() const {
     if (!figure.value)
         return figure.skipped ? Verdict::Skipped : Verdict::NotMeasured;
-    const bool met = atLeast ? *figure.value >= limit : *figure.value <= limit;
+    double judged = *figure.value;
+    if (limitOn == LimitOn::FloorRatio) {
+        if (!floor || !floor->value)
+            return floor && floor->skipped ? Verdict::Skipped : Verdict::NotMeasured;
+        judged = *FloorRatio();
+    }
+    const bool met = atLeast ? judged >= limit : judged <= limit;
     return met ? Verdict::Met : Verdict::Missed;
 }
 
 std::string Render(const std::vector<GoalRow>& rows) {
     std::string table;
-    char line[256];
-    std::snprintf(line, sizeof line, "%-44s %14s %14s  %s\n", "goal", "figure", "limit", "verdict");
+    char line[320];
+    std::snprintf(line, sizeof line, "%-46s %12s %12s %8s %16s  %s\n", "goal", "figure", "floor",
+                  "/ floor", "limit", "verdict");
     table += line;
     for (const GoalRow& row : rows) {
-        const std::string figure =
-            row.figure.value ? Format(*row.figure.value, row.decimals) + " " + row.unit : "-";
-        const std::string limit = std::string(row.atLeast ? ">= " : "<= ") +
-                                  Format(row.limit, row.decimals) + " " + row.unit;
-        std::snprintf(line, sizeof line, "%-44s %14s %14s  %s", row.what.c_str(), figure.c_str(),
-                      limit.c_str(), Name(row.Judge()));
+        auto withUnit = [&](const Figure& figure) {
+            return figure.value ? Format(*figure.value, row.decimals) + " " + row.unit
+                                : std::string("-");
+        };
+        const std::optional<double> ratio = row.FloorRatio();
+        const std::string limit =
+            std::string(row.limitOn == LimitOn::FloorRatio ? "/ floor " : "") +
+            (row.atLeast ? ">= " : "<= ") +
+            Format(row.limit, row.limitOn == LimitOn::FloorRatio ? 2 : row.decimals) +
+            (row.limitOn == LimitOn::FloorRatio ? "" : " " + row.unit);
+        std::snprintf(line, sizeof line, "%-46s %12s %12s %8s %16s  %s", row.what.c_str(),
+                      withUnit(row.figure).c_str(), row.floor ? withUnit(*row.floor).c_str() : "-",
+                      ratio ? Format(*ratio, 2).c_str() : "-", limit.c_str(), Name(row.Judge()));
         table += line;
-        if (!row.figure.value && !row.figure.note.empty())
-            table += " (" + row.figure.note + ")";
+        const Figure* missing = !row.figure.value                ? &row.figure
+                                : row.floor && !row.floor->value ? &*row.floor
+                                                                 : nullptr;
+        if (missing && !missing->note.empty())
+            table += " (" + missing->note + ")";
         table += "\n";
     }
     return table;

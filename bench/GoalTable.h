@@ -36,13 +36,22 @@ private:
 
 enum class Verdict { Met, Missed, Skipped, NotMeasured };
 
+// What a goal's limit applies to: the figure itself, or the figure divided by its floor.
+enum class LimitOn { Figure, FloorRatio };
+
 struct GoalRow {
     std::string what;
     Figure figure;
-    std::string unit; // printed after the figure and the limit
+    std::string unit; // printed after the figure, its floor and a limit on the figure
     double limit = 0;
     bool atLeast = false; // the figure must reach the limit instead of staying under it
     int decimals = 1;
+    // What the platform allows for the same job, in the figure's unit; none where no floor is
+    // measured (a row without a floor shows "-" beside it).
+    std::optional<Figure> floor = std::nullopt;
+    LimitOn limitOn = LimitOn::Figure;
+    // The figure divided by its floor, when both were measured.
+    std::optional<double> FloorRatio() const;
     Verdict Judge() const;
 };
 

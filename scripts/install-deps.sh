@@ -48,9 +48,11 @@ case "${1:-}" in
         packages+=(dpkg-dev file)
         ;;
     bench)
-        # bench/: the peer mixer and the tools that drive it
+        # bench/: the peer mixer and the tools that drive it; perf for where the metering time
+        # goes when it misses its goal (its software clock works where a virtual machine has no
+        # hardware counters)
         sound_server
-        packages+=(pavucontrol sox dbus-x11 xdotool)
+        packages+=(pavucontrol sox dbus-x11 xdotool linux-perf)
         ;;
     soak)
         # tests/soak/soak.sh plots its figures

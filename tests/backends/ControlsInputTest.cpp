@@ -197,6 +197,12 @@ TEST_F(ControlsInput, LampChangesAreGatheredIntoOnePaintRequestPerFrame) {
 
     const QImage picture = Picture(backend.WidgetOf(meter));
     EXPECT_EQ(picture.pixelColor(10, 2 + 6 * 10 + 3), QColor(0, 255, 0));
+    // A lamp is filled straight where it lies, outline included, and the panel beneath shows
+    // only where no lamp covers it.
+    EXPECT_EQ(picture.pixelColor(2, 2 + 6 * 10), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(17, 2 + 6 * 10 + 3), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(18, 100), picture.pixelColor(18, 190));
+    EXPECT_NE(picture.pixelColor(18, 100), QColor(0, 255, 0));
 }
 
 TEST_F(ControlsInput, AltLetterAndUmlautsGoThroughTheModelsKeyboard) {

@@ -3,6 +3,7 @@
 
 #include "BenchProcess.h"
 #include "GoalTable.h"
+#include "MeterScript.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -73,6 +74,55 @@ TEST(GoalTableTest, JudgesLimitsBothWaysAndFailsOnlyOnMissedOrUnmeasuredGoals) {
     EXPECT_NE(table.find("MISSED"), std::string::npos) << table;
     EXPECT_NE(table.find("skipped (no pavucontrol)"), std::string::npos) << table;
     EXPECT_NE(table.find("NOT MEASURED (the manager ended)"), std::string::npos) << table;
+}
+
+TEST(GoalTableTest, JudgesAFigureAgainstItsFloorAndShowsBothWithTheirQuotient) {
+    const Figure floor{2.0, false, ""};
+    GoalRow nearFloor{"start", Figure{2.2, false, ""},    "ms", 1.15, false, 1,
+                      floor,   bench::LimitOn::FloorRatio};
+    GoalRow farFromFloor = nearFloor;
+    farFromFloor.figure.value = 2.4;
+    GoalRow noFloor = nearFloor;
+    noFloor.floor = Figure{std::nullopt, false, "the floor showed no window"};
+    // A limit on the figure itself shows the floor beside it but does not judge by it.
+    GoalRow onFigure{"rss", Figure{30.0, false, ""}, "MiB", 31, false, 1, Figure{25.0, false, ""}};
+
+    ASSERT_TRUE(nearFloor.FloorRatio());
+    EXPECT_DOUBLE_EQ(*nearFloor.FloorRatio(), 1.1);
+    EXPECT_EQ(nearFloor.Judge(), Verdict::Met);
+    EXPECT_EQ(farFromFloor.Judge(), Verdict::Missed);
+    EXPECT_EQ(noFloor.Judge(), Verdict::NotMeasured);
+    EXPECT_EQ(onFigure.Judge(), Verdict::Met);
+    EXPECT_EQ(bench::ExitCode({nearFloor, noFloor}), 1);
+    const std::string table = bench::Render({nearFloor, noFloor, onFigure});
+    EXPECT_NE(table.find("2.2 ms       2.0 ms     1.10  / floor <= 1.15  met"), std::string::npos)
+        << table;
+    EXPECT_NE(table.find("NOT MEASURED (the floor showed no window)"), std::string::npos) << table;
+    EXPECT_NE(table.find("30.0 MiB     25.0 MiB     1.20      <= 31.0 MiB  met"), std::string::npos)
+        << table;
+}
+
+TEST(MeterScriptTest, ReadsBackWhatItWritesAndRefusesChangesOutsideItsHeader) {
+    bench::MeterScript script;
+    script.meters = 2;
+    script.lamps = 40;
+    script.Add(bench::MeterEvent::Decay, {});
+    script.Add(bench::MeterEvent::Poll, {{0, 0, true}, {1, 39, true}});
+    script.Add(bench::MeterEvent::Decay, {{1, 39, false}});
+    EXPECT_EQ(script.Text(), "meters 2 lamps 40\nD\nP 0 0 1 1 39 1\nD 1 39 0\n");
+
+    std::string error;
+    const auto read = bench::MeterScript::Parse(script.Text(), &error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->Text(), script.Text());
+    ASSERT_EQ(read->decays.size(), 2u);
+    EXPECT_FALSE(read->decays[1][0].on);
+
+    EXPECT_FALSE(bench::MeterScript::Parse("meters 2 lamps 40\nP 2 0 1\n", &error));
+    EXPECT_EQ(error, "line 2: a change outside the header");
+    EXPECT_FALSE(bench::MeterScript::Parse("meters 2 lamps 40\nP 0 0\n", &error));
+    EXPECT_EQ(error, "line 2: unreadable change");
+    EXPECT_FALSE(bench::MeterScript::Parse("P 0 0 1\n", &error));
 }
 
 TEST(BenchProcessTest, ReadsCpuTicksPastANameWithBlanksAndParentheses) {

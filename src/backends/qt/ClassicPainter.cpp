@@ -297,6 +297,19 @@ void PaintScrollBox(QPainter& p, TScrollBox* box, const PaintState& state) {
 
 } // namespace
 
+bool IsOpaqueRectangle(const TControl* control) {
+    const auto* shape = dynamic_cast<const TShape*>(control);
+    return shape && shape->Shape() == stRectangle && shape->PenWidth() == 1 && shape->Width() > 2 &&
+           shape->Height() > 2;
+}
+
+void PaintOpaqueRectangle(QPainter& p, const TControl* control, const QRect& at) {
+    const auto* shape = static_cast<const TShape*>(control);
+    // As PaintShape draws it: the outline in the pen's colour around the brush's fill.
+    p.fillRect(at, ToQColor(shape->PenColor()));
+    p.fillRect(at.adjusted(1, 1, -1, -1), ToQColor(shape->BrushColor()));
+}
+
 void PaintControl(QPainter& p, TControl* control, const PaintState& state) {
     if (auto* form = dynamic_cast<TCustomForm*>(control)) {
         p.fillRect(QRect(0, 0, form->Width(), form->Height()), ToQColor(form->Color()));

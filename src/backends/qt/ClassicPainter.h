@@ -23,6 +23,12 @@ struct PaintState {
 
 void PaintControl(QPainter& p, TControl* control, const PaintState& state);
 
+// A graphic control that covers its whole rectangle with solid colours and nothing else: a
+// rectangle shape with a one-pixel outline, as every lamp of a meter is. Its widget paints it
+// straight at `at` (widget coordinates) and need not paint what lies under it.
+bool IsOpaqueRectangle(const TControl* control);
+void PaintOpaqueRectangle(QPainter& p, const TControl* control, const QRect& at);
+
 // The geometry that input needs as well as painting.
 int TrackBarPositionAt(const TTrackBar* bar, QPoint point);
 QRect PageTabRect(const TPageControl* pages, int index);

@@ -29,7 +29,7 @@
 #include <QWheelEvent>
 
 ControlWidget::ControlWidget(TWinControl* control, QWidget* parent)
-    : QWidget(parent), control_(control) {
+    : QWidget(parent), control_(control), scrollBox_(dynamic_cast<TScrollBox*>(control)) {
     // The model keeps the focus; the window alone takes the keyboard and hands keys to it.
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -37,9 +37,9 @@ ControlWidget::ControlWidget(TWinControl* control, QWidget* parent)
 }
 
 QPoint ControlWidget::ClientOrigin() const {
-    if (auto* box = dynamic_cast<TScrollBox*>(control_))
-        if (box->BorderStyle() == bsSingle) {
-            const int border = box->Ctl3D() ? 2 : 1;
+    if (scrollBox_ && control_)
+        if (scrollBox_->BorderStyle() == bsSingle) {
+            const int border = scrollBox_->Ctl3D() ? 2 : 1;
             return QPoint(border, border);
         }
     return QPoint(0, 0);
@@ -67,17 +67,32 @@ void ControlWidget::SyncVisible() {
 void ControlWidget::paintEvent(QPaintEvent* event) {
     if (!control_)
         return;
+    // Qt clips the painter to the region that changed.
     QPainter p(this);
-    p.setClipRegion(event->region());
-    PaintState own;
-    auto* form = GetParentForm(control_);
-    own.focused = form && form->ActiveControl() == control_ && form->Active();
-    own.pressed = pressed_;
-    own.draggedBar = draggedBar_;
-    own.draggedPosition = thumbPosition_;
-    PaintControl(p, control_, own);
-    const QPoint origin = ClientOrigin();
     const QRegion dirty = event->region();
+    const QPoint origin = ClientOrigin();
+    const QRect client(origin, QSize(control_->ClientWidth(), control_->ClientHeight()));
+    // What the graphic children leave uncovered: where the control itself must paint. A window of
+    // meters repaints a few lamps per frame, and they cover all of it.
+    QRegion own = dirty;
+    for (int i = 0; i < control_->ControlCount() && !own.isEmpty(); ++i) {
+        TControl* child = control_->Controls(i);
+        if (!child->IsWindowed() && child->Visible() && IsOpaqueRectangle(child))
+            own -= QRect(origin + QPoint(child->Left(), child->Top()),
+                         QSize(child->Width(), child->Height()))
+                       .intersected(client);
+    }
+    if (!own.isEmpty()) {
+        p.setClipRegion(own);
+        PaintState state;
+        auto* form = GetParentForm(control_);
+        state.focused = form && form->ActiveControl() == control_ && form->Active();
+        state.pressed = pressed_;
+        state.draggedBar = draggedBar_;
+        state.draggedPosition = thumbPosition_;
+        PaintControl(p, control_, state);
+        p.setClipping(false);
+    }
     for (int i = 0; i < control_->ControlCount(); ++i) {
         TControl* child = control_->Controls(i);
         if (child->IsWindowed() || !child->Visible())
@@ -87,9 +102,12 @@ void ControlWidget::paintEvent(QPaintEvent* event) {
                          QSize(child->Width(), child->Height()));
         if (!dirty.intersects(rect))
             continue;
+        if (client.contains(rect) && IsOpaqueRectangle(child)) {
+            PaintOpaqueRectangle(p, child, rect);
+            continue;
+        }
         p.save();
-        p.setClipRegion(dirty.intersected(rect.intersected(
-            QRect(origin, QSize(control_->ClientWidth(), control_->ClientHeight())))));
+        p.setClipRect(rect.intersected(client));
         p.translate(rect.topLeft());
         PaintControl(p, child, PaintState{});
         p.restore();

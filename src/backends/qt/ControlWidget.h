@@ -9,6 +9,7 @@
 
 class TControl;
 class TControlScrollBar;
+class TScrollBox;
 class TWinControl;
 
 class ControlWidget : public QWidget {
@@ -52,6 +53,8 @@ private:
     void PopupComboList();
 
     TWinControl* control_;
+    // Set when the control is a scroll box, whose client area starts inside its border.
+    TScrollBox* scrollBox_;
     TControl* captured_ = nullptr;
     bool pressed_ = false;
     bool draggingTrack_ = false;

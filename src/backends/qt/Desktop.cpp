@@ -99,6 +99,11 @@ DesktopStart StartDesktop(int& argc, char** argv) {
         break;
     }
 
+    // The windows repaint a few lamps at a time. Through a shared-memory image each such paint
+    // first waits for the X server to finish reading the last one (a round trip); sent over the
+    // connection, the few pixels cost less. A setting of the user's own stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     desktop->app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));

@@ -4,7 +4,10 @@
 #include "backends/qt/FormWindow.h"
 #include "toolkit/TForm.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <algorithm>
+#include <vector>
 
 namespace {
 QtBackend* g_instance = nullptr;
@@ -45,6 +48,7 @@ ControlWidget* QtBackend::WindowOf(const TCustomForm* form) const {
 }
 
 void QtBackend::ControlCreated(TControl* control) {
+    lastParent_ = nullptr;
     if (!control->IsWindowed()) {
         Invalidate(control);
         return;
@@ -67,7 +71,8 @@ void QtBackend::ControlCreated(TControl* control) {
 
 void QtBackend::ControlDestroyed(TControl* control) {
     AccessibleControlDestroyed(control);
-    dirty_.erase(control);
+    lastParent_ = nullptr;
+    std::erase_if(dirty_, [control](const auto& entry) { return entry.first == control; });
     auto it = widgets_.find(control);
     if (it == widgets_.end()) {
         if (control->Parent())
@@ -198,8 +203,7 @@ void QtBackend::PropertyChanged(TControl* control, TControlProperty which) {
 }
 
 void QtBackend::InvalidateArea(TControl* owner, const QRect& rect) {
-    QRegion& region = dirty_[owner];
-    region += rect;
+    dirty_.emplace_back(owner, rect);
     if (!frame_.isActive()) {
         const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFrameMs;
         frame_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
@@ -216,8 +220,16 @@ void QtBackend::Invalidate(TControl* control) {
     TWinControl* parent = control->Parent();
     if (!parent)
         return;
-    if (ControlWidget* widget = WidgetOf(parent))
+    if (ControlWidget* widget = ParentWidgetOf(parent))
         InvalidateArea(parent, widget->RectOf(control));
+}
+
+ControlWidget* QtBackend::ParentWidgetOf(const TControl* parent) {
+    if (parent != lastParent_) {
+        lastParent_ = parent;
+        lastParentWidget_ = WidgetOf(parent);
+    }
+    return lastParentWidget_.data();
 }
 
 void QtBackend::FlushInvalidations() {
@@ -225,14 +237,33 @@ void QtBackend::FlushInvalidations() {
     sinceFlush_.restart();
     auto pending = std::move(dirty_);
     dirty_.clear();
-    for (auto& [control, region] : pending) {
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<QWidget*> windows;
+    for (auto first = pending.begin(); first != pending.end();) {
+        const TControl* control = first->first;
+        const auto last = std::find_if(
+            first, pending.end(), [control](const auto& entry) { return entry.first != control; });
         ControlWidget* widget = WidgetOf(control);
-        if (!widget)
-            continue;
-        ++flushes_;
-        if (region.rectCount() > kMaxRects)
-            widget->update(region.boundingRect());
-        else
-            widget->update(region);
+        if (widget) {
+            ++flushes_;
+            QRegion region;
+            for (auto it = first; it != last; ++it)
+                region += it->second;
+            if (region.rectCount() > kMaxRects)
+                widget->update(region.boundingRect());
+            else
+                widget->update(region);
+            if (QWidget* window = widget->window();
+                std::find(windows.begin(), windows.end(), window) == windows.end())
+                windows.push_back(window);
+        }
+        first = last;
+    }
+    // Each window paints what changed now, every widget of it in one pass and one flush to the
+    // display, rather than on a wake-up of its own a little later.
+    for (QWidget* window : windows) {
+        QEvent paintNow(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(window, &paintNow);
     }
 }

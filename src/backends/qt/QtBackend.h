@@ -11,6 +11,8 @@
 #include <QRegion>
 #include <QTimer>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class ControlWidget;
 class TControl;
@@ -44,11 +46,18 @@ public:
 
 private:
     void InvalidateArea(TControl* control, const QRect& rect);
+    // WidgetOf for the parent of graphic controls: a meter's lamps switch one after the other,
+    // so the last parent asked for is remembered.
+    ControlWidget* ParentWidgetOf(const TControl* parent);
     void RepaintTree(TControl* control);
     void SyncChildOrder(TWinControl* parent);
 
     std::unordered_map<const TControl*, QPointer<ControlWidget>> widgets_;
-    std::unordered_map<const TControl*, QRegion> dirty_;
+    const TControl* lastParent_ = nullptr;
+    QPointer<ControlWidget> lastParentWidget_;
+    // What changed since the last flush, as each invalidation named it (owner, area): cheap to
+    // gather for every lamp that switches, merged per widget once per frame.
+    std::vector<std::pair<const TControl*, QRect>> dirty_;
     QTimer frame_;
     // Since the last flush: a change after a quiet frame is handed on at once, in the same
     // wake-up as the change, and later ones wait for the rest of the frame.

@@ -148,7 +148,9 @@ void ControlWidget::SyncDropDown() {
 bool ControlWidget::eventFilter(QObject* watched, QEvent* event) {
     // The open list holds the keyboard, but its keys are the combo box's: they go to the window
     // as any other key, so that arrows, letters, Enter, Esc and Alt+Up act as on the closed list.
-    if (watched == comboList_ && event->type() == QEvent::KeyPress) {
+    // The type is asked first: a closed list still sends events while it is destroyed, when it is
+    // no menu any more and the guarded pointer must not be read as one.
+    if (event->type() == QEvent::KeyPress && watched == comboList_) {
         QCoreApplication::sendEvent(window(), event);
         return true;
     }

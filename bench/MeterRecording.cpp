@@ -4,6 +4,7 @@
 #include "sim/model/CardModel.h"
 #include "sim/model/SimulatedCard.h"
 #include "support/ControlFormat.h"
+#include "windows/MeterDesign.h"
 
 #include <cstring>
 #include <memory>
@@ -16,18 +17,6 @@ constexpr int kCards = 4;
 constexpr int kPairsPerCard = 4;
 constexpr std::uint64_t kPollMs = 100;
 constexpr std::uint64_t kDecayMs = 40;
-
-// A meter as the channel windows design it (see DesignMeterPanel).
-std::unique_ptr<TLevelMeter> DesignedMeter() {
-    auto meter = std::make_unique<TLevelMeter>(nullptr);
-    meter->SetBounds(0, 0, 18, 163);
-    meter->SetLumiHeight(5);
-    meter->SetNumLumisRed(1);
-    meter->SetNumLumisOrange(12);
-    meter->SetTimerInterval(40);
-    meter->SetLevelMaxHold(3000);
-    return meter;
-}
 
 std::int32_t Peak(const std::vector<std::uint8_t>& block, std::size_t offset) {
     std::int32_t value = 0;
@@ -56,7 +45,7 @@ MeterScript RecordAdatMeters(double seconds) {
         }
     std::vector<std::unique_ptr<TLevelMeter>> meters;
     for (std::size_t m = 0; m < 2 * handles.size(); ++m)
-        meters.push_back(DesignedMeter());
+        meters.emplace_back(DesignMeter(nullptr, nullptr, "", 0));
 
     MeterScript script;
     script.meters = static_cast<int>(meters.size());

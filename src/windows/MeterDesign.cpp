@@ -4,8 +4,6 @@
 #include "toolkit/TLabel.h"
 #include "toolkit/TPanel.h"
 
-namespace {
-
 TLevelMeter* DesignMeter(TComponent* owner, TWinControl* parent, const std::string& name,
                          int left) {
     auto* meter = new TLevelMeter(owner);
@@ -19,8 +17,6 @@ TLevelMeter* DesignMeter(TComponent* owner, TWinControl* parent, const std::stri
     meter->SetLevelMaxHold(3000);
     return meter;
 }
-
-} // namespace
 
 TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& name, int left,
                     int top, const std::string& caption) {

@@ -21,6 +21,10 @@ TLabel* DesignLabel(TComponent* owner, TWinControl* parent, const std::string& n
 // A grey italic dashed line across a 53-wide silver panel, 13 high at `top`.
 TLabel* DesignGridLine(TComponent* owner, TWinControl* parent, const std::string& name, int top);
 
+// A peak meter 18 × 163 at (left, 6) with the designed lamps (1 red, 12 orange, 27 green), the
+// 40 ms decay tick and the 3 s hold.
+TLevelMeter* DesignMeter(TComponent* owner, TWinControl* parent, const std::string& name, int left);
+
 // A 53 × 185 silver panel at (left, top) holding grid lines at the scale tops and two meters at
 // (6, 6) and (28, 6), 163 high, with the designed lamps, colours and hold time.
 TPanel* DesignMeterPanel(TComponent* owner, TWinControl* parent, const std::string& name, int left,

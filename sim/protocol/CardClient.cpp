@@ -42,7 +42,9 @@ bool CardClient::Connect(const std::string& socketPath, std::string* error) {
         lost_ = false;
         lastError_.clear();
     }
-    reader_ = std::thread([this] { ReadLoop(); });
+    received_.clear();
+    if (replies_ == Replies::ReaderThread)
+        reader_ = std::thread([this] { ReadLoop(); });
     auto reply = Request(static_cast<std::uint8_t>(FrameType::Hello),
                          Body(Writer().U32(static_cast<std::uint32_t>(getpid()))));
     if (!reply) {
@@ -104,9 +106,12 @@ CardClient::Request(std::uint8_t type, const std::vector<std::uint8_t>& frameBod
     // Even when the send fails, the daemon may have said why before it hung up: wait for the
     // reader to take that and the hang-up off the socket.
     bool sent = Send(frame);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+    if (replies_ == Replies::ReadByRequest)
+        ReadUntilAnswered(sequence, deadline);
     std::unique_lock lock(mutex_);
-    replied_.wait_for(lock, std::chrono::milliseconds(kReplyTimeoutMs),
-                      [&] { return pending_[sequence].done || lost_; });
+    replied_.wait_until(lock, deadline, [&] { return pending_[sequence].done || lost_; });
     Pending result = std::move(pending_[sequence]);
     pending_.erase(sequence);
     if (!result.done) {
@@ -120,28 +125,49 @@ CardClient::Request(std::uint8_t type, const std::vector<std::uint8_t>& frameBod
 }
 
 void CardClient::ReadLoop() {
-    std::vector<std::uint8_t> buffer;
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const std::ptrdiff_t n = base::ReceiveSome(fd_, chunk);
-        if (n <= 0)
-            break;
-        buffer.insert(buffer.end(), chunk, chunk + n);
-        bool broken = false;
-        while (buffer.size() >= 4) {
-            std::uint32_t length = wire::FrameLength(buffer);
-            if (length < 5 || length > wire::kMaxReply) {
-                broken = true;
-                break;
-            }
-            if (buffer.size() < 4 + length)
-                break;
-            Dispatch({buffer.begin(), buffer.begin() + 4 + length});
-            buffer.erase(buffer.begin(), buffer.begin() + 4 + length);
-        }
-        if (broken)
-            break;
+    while (ReceiveFrames()) {
     }
+    ConnectionEnded();
+}
+
+void CardClient::ReadUntilAnswered(std::uint32_t sequence,
+                                   std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (pending_[sequence].done || lost_)
+                return;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !base::AwaitReadable(fd_, static_cast<int>(left.count())))
+            return;
+        if (!ReceiveFrames()) {
+            ConnectionEnded();
+            return;
+        }
+    }
+}
+
+bool CardClient::ReceiveFrames() {
+    std::uint8_t chunk[65536];
+    const std::ptrdiff_t n = base::ReceiveSome(fd_, chunk);
+    if (n <= 0)
+        return false;
+    received_.insert(received_.end(), chunk, chunk + n);
+    while (received_.size() >= 4) {
+        const std::uint32_t length = wire::FrameLength(received_);
+        if (length < 5 || length > wire::kMaxReply)
+            return false;
+        if (received_.size() < 4 + length)
+            break;
+        Dispatch({received_.begin(), received_.begin() + 4 + length});
+        received_.erase(received_.begin(), received_.begin() + 4 + length);
+    }
+    return true;
+}
+
+void CardClient::ConnectionEnded() {
     std::function<void()> lost;
     {
         std::lock_guard lock(mutex_);

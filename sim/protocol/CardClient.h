@@ -1,11 +1,14 @@
 #pragma once
 // The card's driver as seen from another process: a connection to the card daemon's socket.
 // Requests are answered in order; a reader thread takes every frame off the socket, hands replies
-// to the waiting request and device-change events to the handler (on that thread). Once the
-// connection is lost every request fails with MMSYSERR_NODRIVER (lists come back empty).
+// to the waiting request and device-change events to the handler (on that thread). A client that
+// only asks and ends (the configuration process) has no reader: each request reads up to its own
+// reply, which spares it a thread and two hand-overs per request. Once the connection is lost
+// every request fails with MMSYSERR_NODRIVER (lists come back empty).
 
 #include "sim/protocol/CardService.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -26,7 +29,9 @@ class CardClient : public ICardService {
 public:
     static constexpr int kReplyTimeoutMs = 15000;
 
-    CardClient() = default;
+    enum class Replies { ReaderThread, ReadByRequest };
+
+    explicit CardClient(Replies replies = Replies::ReaderThread) : replies_(replies) {}
     ~CardClient() override;
     CardClient(const CardClient&) = delete;
     CardClient& operator=(const CardClient&) = delete;
@@ -74,10 +79,18 @@ private:
                                                      const std::vector<std::uint8_t>& frameBody);
     bool Send(const std::vector<std::uint8_t>& frame);
     void ReadLoop();
+    // Reads until `sequence` is answered, the connection is lost or `deadline` passes.
+    void ReadUntilAnswered(std::uint32_t sequence, std::chrono::steady_clock::time_point deadline);
+    // Takes one receive's bytes off the socket and dispatches the frames they complete; false
+    // when the connection ended or broke.
+    bool ReceiveFrames();
+    void ConnectionEnded();
     void Dispatch(const std::vector<std::uint8_t>& frame);
 
+    const Replies replies_;
     int fd_ = -1;
     std::thread reader_;
+    std::vector<std::uint8_t> received_;
     mutable std::mutex mutex_;
     std::condition_variable replied_;
     std::map<std::uint32_t, Pending> pending_;

@@ -19,9 +19,11 @@ namespace simcard {
 
 namespace {
 
-std::unique_ptr<CardClient> TryConnect(const std::string& path, std::string* error,
+std::unique_ptr<CardClient> TryConnect(const std::string& path, ClientRole role, std::string* error,
                                        bool* noDaemon = nullptr) {
-    auto client = std::make_unique<CardClient>();
+    auto client = std::make_unique<CardClient>(role == ClientRole::AskOnly
+                                                   ? CardClient::Replies::ReadByRequest
+                                                   : CardClient::Replies::ReaderThread);
     if (noDaemon)
         *noDaemon = false;
     if (client->Connect(path, error))
@@ -80,11 +82,11 @@ bool CardDaemonAutospawnAllowed() {
     return !value || !*value || std::strcmp(value, "0") == 0;
 }
 
-std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error) {
+std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error, ClientRole role) {
     const std::string path = CardSocketPath();
     std::string refusal;
     bool noDaemon = false;
-    if (auto client = TryConnect(path, &refusal, &noDaemon))
+    if (auto client = TryConnect(path, role, &refusal, &noDaemon))
         return client;
     // A socket that is there but refuses us (another user's, or one we may not open) is no
     // reason to start a daemon: it could not listen there either.
@@ -94,7 +96,7 @@ std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error)
     }
     if (!StartDaemon(error))
         return nullptr;
-    return TryConnect(path, error);
+    return TryConnect(path, role, error);
 }
 
 } // namespace simcard

@@ -25,7 +25,9 @@ constexpr const char* kNoAutospawnEnvironment = "VARNEL_NO_AUTOSPAWN";
 bool CardDaemonAutospawnAllowed();
 
 // A connected client, or null with `error` set. With `mayStart`, a daemon is started when none
-// answers (and autospawn is allowed).
-std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error);
+// answers (and autospawn is allowed). A client that only asks reads its replies itself.
+enum class ClientRole { Subscriber, AskOnly };
+std::unique_ptr<CardClient> ConnectCardDaemon(bool mayStart, std::string* error,
+                                              ClientRole role = ClientRole::Subscriber);
 
 } // namespace simcard

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         return 0;
     ConfigProcessHooks hooks;
     hooks.connect = [](std::string* error) -> std::unique_ptr<simcard::ICardService> {
-        return simcard::ConnectCardDaemon(true, error);
+        return simcard::ConnectCardDaemon(true, error, simcard::ClientRole::AskOnly);
     };
     hooks.sleep = [](std::uint32_t ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -1,7 +1,10 @@
 #include "base/UnixSocket.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -197,6 +200,18 @@ std::ptrdiff_t ReceiveSome(int fd, std::span<std::uint8_t> buffer) {
         const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
         if (n >= 0 || errno != EINTR)
             return n;
+    }
+}
+
+bool AwaitReadable(int fd, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd entry{fd, POLLIN, 0};
+        const int n = poll(&entry, 1, static_cast<int>(std::max<long>(0, left.count())));
+        if (n >= 0 || errno != EINTR)
+            return n > 0;
     }
 }
 

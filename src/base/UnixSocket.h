@@ -71,5 +71,7 @@ std::ptrdiff_t SendSome(int fd, std::span<const std::uint8_t> bytes);
 // Reads what has arrived: the count read, 0 at the peer's end, -1 on an error (EAGAIN included:
 // check errno).
 std::ptrdiff_t ReceiveSome(int fd, std::span<std::uint8_t> buffer);
+// Whether something (data or the peer's end) can be read within `timeoutMs`.
+bool AwaitReadable(int fd, int timeoutMs);
 
 } // namespace base

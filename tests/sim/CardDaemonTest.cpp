@@ -98,6 +98,10 @@ TEST_F(CardDaemonTest, ConfigurationCommandsCarryTheRecordBothWays) {
     config.data[150] = 0x42; // a byte the driver does not name
     EXPECT_EQ(c.Config(CONFIG_SETCONFIG, config.data).result, MMSYSERR_NOERROR);
     EXPECT_EQ(c.Config(CONFIG_GETCONFIG, Bytes(800)).data, config.data);
+    // A client without a reader thread, as the configuration process asks, gets the same record.
+    CardClient asker(CardClient::Replies::ReadByRequest);
+    Connect(asker);
+    EXPECT_EQ(asker.Config(CONFIG_GETCONFIG, Bytes(800)).data, config.data);
     EXPECT_EQ(c.Control({"fault", "config", "slow", "250"}).status, 0);
     auto slow = c.Config(CONFIG_RECONFIGURABLE, Bytes(4));
     EXPECT_EQ(slow.fault, ConfigFault::Slow);
@@ -269,7 +273,14 @@ TEST(CardDaemonLifecycle, StaleSocketIsReplacedLiveOneIsNotAndSigtermCleansUp) {
     std::string error;
     EXPECT_TRUE(client.Connect(first.Socket(), &error)) << error;
     client.Disconnect();
+    CardClient asker(CardClient::Replies::ReadByRequest);
+    EXPECT_TRUE(asker.Connect(first.Socket(), &error)) << error;
     EXPECT_EQ(first.Stop(), 0);
+    // A client reading its own replies learns of the end from its next request: the request
+    // fails and the client knows it is disconnected (a reply merely late would leave it
+    // connected).
+    EXPECT_EQ(asker.Config(CONFIG_GETSTATES, Bytes(20)).result, MMSYSERR_NODRIVER);
+    EXPECT_FALSE(asker.Connected());
     EXPECT_NE(access(first.Socket().c_str(), F_OK), 0);
 }
 

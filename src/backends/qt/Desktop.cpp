@@ -16,6 +16,7 @@
 #include "toolkit/UserInput.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPixmapCache>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -25,6 +26,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +39,8 @@ struct Desktop {
     QtScreenshots screenshots;
     SingleInstance instance;
     std::unique_ptr<QSocketNotifier> instanceNotifier;
+    // Ends (joined) before the application it works in.
+    std::jthread fontWarmUp;
 };
 
 Desktop* g_desktop = nullptr;
@@ -116,6 +120,10 @@ DesktopStart StartDesktop(int& argc, char** argv) {
     // The name screen readers and the desktop's lists of programs show.
     QApplication::setApplicationName(QStringLiteral("Varnel PRO Manager"));
     QApplication::setDesktopFileName(QStringLiteral("de.varnel.promanager"));
+    // The first text the forms measure would read the system's font configuration and load the
+    // font: that work is done beside the driver's start-up check and the forms' creation, on the
+    // machine's other core. The font database may be used from any thread.
+    desktop->fontWarmUp = std::jthread([] { QFontMetrics(ToQFont(TFont())).height(); });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         Screen->SetSize(screen->geometry().width(), screen->geometry().height());
     // A Wayland compositor places the windows and tells no client where they are.

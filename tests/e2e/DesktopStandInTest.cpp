@@ -1,8 +1,8 @@
 // The notification icon's stand-in window on a desktop without a tray or a taskbar (openbox on a
 // private Xvfb), where it is the program's only handle: the window manager's close requests, as
 // Alt+F4 on the focused stand-in and as a pager's close, leave it shown where it is, neither
-// withdrawn nor minimised, and a double click on it still opens the hub. On Wayland (weston) it is
-// the icon without a frame.
+// withdrawn nor minimised, and a double click on it still opens the hub; the display ending under
+// it ends the program without a crash. On Wayland (weston) it is the icon without a frame.
 
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
@@ -77,6 +77,12 @@ TEST(DesktopStandInTest, TheWindowManagersCloseRequestsLeaveTheStandInShownAndIt
     EXPECT_FALSE(standIn.hidden) << "a close request minimised the stand-in";
     EXPECT_EQ(standIn.x, 300);
     EXPECT_EQ(standIn.y, 200);
+
+    // The display ending under the program, its windows shown (a logout that ends the X server
+    // first): it ends with the toolkit's line and status 1, not a crash.
+    xvfb.Stop();
+    EXPECT_EQ(manager.Wait(seconds(10)), std::optional<int>(1));
+    EXPECT_TRUE(manager.WaitForLineHolding("X11 connection broke", seconds(1)));
 }
 
 // Qt draws the window's frame itself on Wayland: on a window as small as the icon that frame's

@@ -31,12 +31,14 @@ public:
     // ":<n>", the value for DISPLAY.
     const std::string& Display() const { return display_; }
 
+    // Ends the window manager and the display under whatever still runs on it.
+    void Stop();
+
 private:
     // Starts Xvfb on display `n`; true once it accepts clients.
     bool StartOn(int n);
     // Starts the window manager; true once it has announced itself on the screen.
     bool StartWindowManager();
-    void Stop();
 
     WindowManager wm_;
     std::string missing_;

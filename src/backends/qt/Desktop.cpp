@@ -75,6 +75,17 @@ bool DisplayAvailable() {
     return base::SocketAnswers("/tmp/.X11-unix/X" + number);
 }
 
+// Qt ends the process with exit() when its connection to the display breaks (the X server or
+// the compositor ended first, as at some logouts), from inside the event loop. The exit would
+// destroy the program's windows and services while the toolkit can no longer take them down, and
+// crash: the process ends at once instead, with Qt's status and its line on stderr.
+void EndAtOnceWhenTheDisplayIsGone(int status, void*) {
+    if (!g_desktop)
+        return;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 void ShowHubAsDoubleClick() {
     CurrentNotifyIconService().UserMouse(WM_LBUTTONDBLCLK);
 }
@@ -150,6 +161,10 @@ DesktopStart StartDesktop(int& argc, char** argv) {
         });
     }
     g_desktop = desktop.release();
+    // After the services above: exit handlers run in the reverse order of their registration,
+    // so this one runs before the services are destroyed.
+    static const bool endHandled = on_exit(EndAtOnceWhenTheDisplayIsGone, nullptr) == 0;
+    (void)endHandled;
     return DesktopStart::Desktop;
 }
 

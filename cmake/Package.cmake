@@ -66,7 +66,7 @@ if(TARGET varnel-manager)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${packaging}/autostart.desktop
         DESTINATION ${VARNEL_AUTOSTART_DIR} RENAME ${VARNEL_APP_ID}.desktop)
-    install(FILES ${PROJECT_SOURCE_DIR}/src/backends/qt/resources/mixer-icon.svg
+    install(FILES ${packaging}/mixer-icon.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME varnel-manager.svg)
     configure_file(${packaging}/${VARNEL_APP_ID}.metainfo.xml.in
         ${PROJECT_BINARY_DIR}/${VARNEL_APP_ID}.metainfo.xml @ONLY)

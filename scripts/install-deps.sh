@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build make pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth fonts-liberation
     dbus
     libsndfile1-dev libpulse-dev

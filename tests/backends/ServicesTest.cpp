@@ -2,9 +2,11 @@
 // notification icon's stand-in, screenshots, and the queue's loop with Qt joined to it.
 
 #include "BackendFixture.h"
+#include "backends/qt/QtIcons.h"
 #include "backends/qt/QtMessageBoxes.h"
 #include "backends/qt/QtScreenshots.h"
 #include "backends/qt/QtTrayIcon.h"
+#include "platform/Icons.h"
 #include "platform/MessageBox.h"
 #include "platform/NotifyIcon.h"
 #include "toolkit/TForm.h"
@@ -168,6 +170,24 @@ TEST_F(Services, TrayStandInDoubleClickOpensTheHubAndACloseLeavesItShown) {
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
     EXPECT_EQ(tray->StandIn(), nullptr);
     InstallNotifyIconService(std::move(previous));
+}
+
+TEST_F(Services, TheProgramIconIsItsImageAtItsSizeAndItsDrawingAtEveryOther) {
+    RegisterIconResource("MIXERICON",
+                         IconImage{32, std::vector<std::uint32_t>(32 * 32, 0xFF123456)});
+    const HICON handle = LoadIconA(0, "MIXERICON");
+    for (const QIcon& icon : {ProgramIcon(), IconFromHandle(handle)}) {
+        EXPECT_EQ(icon.pixmap(32, 32).toImage().pixel(5, 5), 0xFF123456u);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(64, 64)));
+        // At 64 pixels, two to a unit of the drawing's 32-unit grid.
+        const QImage drawn = icon.pixmap(64, 64).toImage();
+        EXPECT_EQ(qAlpha(drawn.pixel(0, 0)), 0) << "outside the panel";
+        EXPECT_EQ(drawn.pixel(31, 12), qRgb(0x20, 0x28, 0x30)) << "the panel";
+        EXPECT_EQ(drawn.pixel(25, 19), qRgb(0xe0, 0xe0, 0xe0)) << "the raised fader's knob";
+        EXPECT_EQ(drawn.pixel(52, 10), qRgb(0xff, 0x00, 0x00)) << "the level column's red lamp";
+        EXPECT_EQ(drawn.pixel(52, 40), qRgb(0x00, 0xc0, 0x00)) << "the level column's green";
+    }
+    DestroyIcon(handle);
 }
 
 TEST_F(Services, ScreenshotOfAWindowIsAPngShowingIt) {

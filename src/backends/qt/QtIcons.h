@@ -1,11 +1,11 @@
 #pragma once
 // Icons: an icon handle's image as a Qt icon. The program's own icon also has a drawing of
-// itself (an SVG in the resources), used wherever the desktop wants a larger size.
+// itself, used wherever the desktop wants another size.
 
 #include "platform/WinTypes.h"
 
 #include <QIcon>
 
 QIcon IconFromHandle(HICON icon);
-// The program's icon: the SVG drawing plus the image the program registers as "MIXERICON".
+// The program's icon: its drawing plus the image the program registers as "MIXERICON".
 QIcon ProgramIcon();

@@ -4,6 +4,7 @@
 // this directly; windowed controls from TWinControl.
 
 #include "toolkit/BackendObserver.h"
+#include "toolkit/EventSlot.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/TComponent.h"
 #include "toolkit/Types.h"
@@ -97,12 +98,12 @@ public:
 
     TControlStyle ControlStyle() const { return controlStyle_; }
 
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TNotifyEvent OnResize;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
+    TEventSlot<TNotifyEvent> OnClick;
+    TEventSlot<TNotifyEvent> OnDblClick;
+    TEventSlot<TNotifyEvent> OnResize;
+    TEventSlot<TMouseEvent> OnMouseDown;
+    TEventSlot<TMouseMoveEvent> OnMouseMove;
+    TEventSlot<TMouseEvent> OnMouseUp;
 
     // What a completed click does; runs OnClick.
     virtual void Click();

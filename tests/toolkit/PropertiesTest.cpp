@@ -92,6 +92,18 @@ TEST_F(PropertiesTest, MouseEventsCarryButtonShiftAndPositionClickBeforeMouseUp)
     UserInput::DblClick(lb);
     EXPECT_EQ(log, (std::vector<std::string>{"down 0 0 20,10", "click", "up", "dblclick",
                                              "down 0 72 20,10", "up"}));
+
+    // A copied handler is the label's own; an empty one leaves the event unset.
+    auto* copy = new TLabel(f);
+    copy->OnClick = lb->OnClick;
+    lb->OnClick = nullptr;
+    lb->OnDblClick = TNotifyEvent();
+    EXPECT_FALSE(lb->OnClick);
+    EXPECT_FALSE(lb->OnDblClick);
+    log.clear();
+    ASSERT_TRUE(copy->OnClick);
+    copy->OnClick(copy);
+    EXPECT_EQ(log, std::vector<std::string>{"click"});
 }
 
 TEST_F(PropertiesTest, AnErrorEscapingAUserClickIsReportedAndTheProgramGoesOn) {

@@ -102,6 +102,7 @@ void DiscoverCards() {
     CardCount = 0;
     DriverPresent = true;
 
+    const WaveDeviceListReading lists;
     int matched = FileDevices(waveInGetNumDevs(), waveInGetDevCapsA, WaveInSlots, kAnalogRecord,
                               kDigitalRecord, kAdatRecord);
     matched += FileDevices(waveOutGetNumDevs(), waveOutGetDevCapsA, WaveOutSlots, kAnalogPlayback,

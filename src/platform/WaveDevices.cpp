@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 using simcard::WaveDirection;
@@ -17,11 +18,28 @@ namespace {
 // driver names no standard formats, volume or version, so those fields stay empty.
 constexpr WORD kChannels = 2;
 
+using DeviceList = std::optional<std::vector<simcard::WaveDeviceCaps>>;
+
+// The lists read while a WaveDeviceListReading lives on this thread, by direction.
+struct ListsRead {
+    std::optional<DeviceList> in, out;
+};
+thread_local std::optional<ListsRead> listsRead;
+
+DeviceList Devices(WaveDirection dir) {
+    if (!listsRead)
+        return CardConnection::Instance().ListDevices(dir);
+    std::optional<DeviceList>& list = dir == WaveDirection::In ? listsRead->in : listsRead->out;
+    if (!list)
+        list = CardConnection::Instance().ListDevices(dir);
+    return *list;
+}
+
 template <typename Caps>
 MMRESULT GetDevCaps(WaveDirection dir, UINT_PTR deviceId, Caps* caps, UINT size) {
     if (!caps)
         return MMSYSERR_INVALPARAM;
-    auto devices = CardConnection::Instance().ListDevices(dir);
+    const DeviceList devices = Devices(dir);
     if (!devices)
         return MMSYSERR_NODRIVER;
     if (deviceId >= devices->size())
@@ -38,7 +56,7 @@ MMRESULT GetDevCaps(WaveDirection dir, UINT_PTR deviceId, Caps* caps, UINT size)
 }
 
 UINT GetNumDevs(WaveDirection dir) {
-    auto devices = CardConnection::Instance().ListDevices(dir);
+    const DeviceList devices = Devices(dir);
     return devices ? static_cast<UINT>(devices->size()) : 0;
 }
 
@@ -111,6 +129,16 @@ void CopyDeviceName(char* field, std::size_t size, const char* name, std::size_t
             --n;
     std::memcpy(field, name, n);
     std::memset(field + n, 0, size - n);
+}
+
+WaveDeviceListReading::WaveDeviceListReading() : outermost_(!listsRead) {
+    if (outermost_)
+        listsRead.emplace();
+}
+
+WaveDeviceListReading::~WaveDeviceListReading() {
+    if (outermost_)
+        listsRead.reset();
 }
 
 UINT waveInGetNumDevs() {

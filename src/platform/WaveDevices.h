@@ -64,6 +64,21 @@ struct WAVEOUTCAPSA {
 };
 static_assert(sizeof(WAVEOUTCAPSA) == 52);
 
+// While one lives on a thread, the device counts and capabilities asked for on that thread come
+// from one reading of each direction's list: a discovery that asks for every device's
+// capabilities makes a request to the driver per direction instead of one per device. Devices
+// plugged meanwhile are seen by the next reading.
+class WaveDeviceListReading {
+public:
+    WaveDeviceListReading();
+    ~WaveDeviceListReading();
+    WaveDeviceListReading(const WaveDeviceListReading&) = delete;
+    WaveDeviceListReading& operator=(const WaveDeviceListReading&) = delete;
+
+private:
+    bool outermost_;
+};
+
 UINT waveInGetNumDevs();
 // Copies at most cbwic bytes of the capabilities of device uDeviceID.
 MMRESULT waveInGetDevCapsA(UINT_PTR uDeviceID, WAVEINCAPSA* pwic, UINT cbwic);

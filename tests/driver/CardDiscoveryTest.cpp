@@ -63,10 +63,21 @@ TEST(CardNameTest, AdatNamesGiveCardAndPairFromTheChannelNumber) {
     EXPECT_EQ(pair, -1);
 }
 
+// The in-process card, counting the reads of its device lists.
+class CountingCard : public simcard::CardModel {
+public:
+    using CardModel::CardModel;
+    std::vector<simcard::WaveDeviceCaps> ListDevices(WaveDirection direction) override {
+        ++listReads;
+        return CardModel::ListDevices(direction);
+    }
+    int listReads = 0;
+};
+
 class CardDiscoveryTest : public ::testing::Test {
 protected:
     simcard::CardModel& Use(int cards) {
-        auto owned = std::make_unique<simcard::CardModel>(cards, [] { return Clock().NowMs(); });
+        auto owned = std::make_unique<CountingCard>(cards, [] { return Clock().NowMs(); });
         model = owned.get();
         InstallCardService(std::move(owned));
         return *model;
@@ -99,7 +110,7 @@ protected:
     }
     void TearDown() override { InstallCardService(nullptr); }
     ScopedVirtualClock clock;
-    simcard::CardModel* model = nullptr;
+    CountingCard* model = nullptr;
 };
 
 TEST_F(CardDiscoveryTest, TwoCardsFillTheirSlotsAndDeviceNodes) {
@@ -120,6 +131,18 @@ TEST_F(CardDiscoveryTest, TwoCardsFillTheirSlotsAndDeviceNodes) {
     EXPECT_EQ(CardDevNodes[2], 0u);
     EXPECT_EQ(WaveInSlots[12], 0u);
     EXPECT_TRUE(model->Handles().empty()) << "every card-info handle closed again";
+
+    // A discovery reads each direction's list once (an open reads it for its device too), not
+    // once per device; the next reading sees what changed.
+    EXPECT_EQ(model->listReads, 2 + CardCount);
+    const UINT inputs = waveInGetNumDevs();
+    {
+        const WaveDeviceListReading reading;
+        EXPECT_EQ(waveInGetNumDevs(), inputs);
+        model->AddExtraDevice({WaveDirection::In, 1, 8, "Another maker's Record"});
+        EXPECT_EQ(waveInGetNumDevs(), inputs) << "the list as read";
+    }
+    EXPECT_EQ(waveInGetNumDevs(), inputs + 1);
 }
 
 TEST_F(CardDiscoveryTest, NoCardMeansNoDriver) {

@@ -128,6 +128,7 @@ struct Heard {
     std::string source;
     int detail = 0;
     AtspiAccessible* object = nullptr; // only for telling sources apart
+    std::string text;                  // the text an event of a text change carries
 };
 
 class Listener {
@@ -146,7 +147,10 @@ private:
     static void Hear(AtspiEvent* event, void* self) {
         auto* me = static_cast<Listener*>(self);
         me->heard.push_back({Text(atspi_accessible_get_name(event->source, nullptr)),
-                             event->detail1, event->source});
+                             event->detail1, event->source,
+                             G_VALUE_HOLDS_STRING(&event->any_data)
+                                 ? std::string(g_value_get_string(&event->any_data))
+                                 : std::string()});
         g_boxed_free(ATSPI_TYPE_EVENT, event);
     }
     std::string type_;
@@ -390,6 +394,32 @@ TEST_F(AccessibilityDesktopTest, AScreenReaderFollowsTheFocusReadsEveryControlAn
     EXPECT_NE(FindDeep(dialog, "push button", "Einstellungen der nächsten Karte"), nullptr);
     EXPECT_NE(FindDeep(dialog, "slider", "Latenz in ms"), nullptr);
     tabThrough(kDialog, 8);
+
+    // Typing into an edit field: what went and what came where the texts part, the caret after
+    // it, and no new name. Tab selects the field's text, so the first key replaces it.
+    ASSERT_TRUE(tabTo(kDialog, "edDefaultRate1"));
+    {
+        Listener inserted("object:text-changed:insert"), deleted("object:text-changed:delete");
+        Listener caret("object:text-caret-moved"), named("object:property-change:accessible-name");
+        Listen(milliseconds(500));
+        type(kDialog, {"4", "8", "BackSpace", "4", "1", "0", "0"});
+        for (int wait = 0; wait < 30 && inserted.heard.size() < 5; ++wait)
+            Listen(milliseconds(100));
+        Listen(milliseconds(200));
+        const auto changes = [](const Listener& l) {
+            std::vector<std::pair<int, std::string>> all;
+            for (const Heard& h : l.heard)
+                all.emplace_back(h.detail, h.text);
+            return all;
+        };
+        using Changes = std::vector<std::pair<int, std::string>>;
+        EXPECT_EQ(changes(deleted), (Changes{{1, "4100"}, {1, "8"}}));
+        EXPECT_EQ(changes(inserted), (Changes{{1, "8"}, {1, "4"}, {2, "1"}, {3, "0"}, {4, "0"}}));
+        ASSERT_FALSE(caret.heard.empty());
+        EXPECT_EQ(caret.heard.back().detail, 5);
+        EXPECT_EQ(named.heard.size(), 0u);
+        EXPECT_EQ(ShownText(rate), "44100");
+    }
 
     // On to "Direct Sound", restrict the format, work its list open and closed, apply, and
     // leave. Keys typed into the open list go on to the list, whose choice fires at once.

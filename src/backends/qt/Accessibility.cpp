@@ -9,6 +9,7 @@
 #include "platform/TimerScheduler.h"
 #include "toolkit/AccessibleScale.h"
 #include "toolkit/TComboBox.h"
+#include "toolkit/TEdit.h"
 #include "toolkit/TForm.h"
 
 #include <QAccessible>
@@ -194,7 +195,11 @@ void AccessiblePropertyChanged(TControl* control, TControlProperty which) {
         NotifyState(control, changed);
         break;
     case TControlProperty::Caption:
-        Notify(control, QAccessible::NameChanged);
+        // An edit field's caption is the text typed into it; its name is its label's.
+        if (!dynamic_cast<TEdit*>(control))
+            Notify(control, QAccessible::NameChanged);
+        else if (auto* field = dynamic_cast<AccessibleWidget*>(AccessibleOf(control)))
+            field->TellTextChange();
         break;
     case TControlProperty::Items:
         ForgetListItems(control);

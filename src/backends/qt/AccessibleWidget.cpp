@@ -8,7 +8,10 @@
 
 #include <algorithm>
 
-AccessibleWidget::AccessibleWidget(ControlWidget* widget) : QAccessibleWidget(widget) {}
+AccessibleWidget::AccessibleWidget(ControlWidget* widget) : QAccessibleWidget(widget) {
+    if (TControl* control = Control(); control && accessible::ShowsText(control))
+        told_ = ShownText();
+}
 
 TControl* AccessibleWidget::Control() const {
     auto* widget = static_cast<ControlWidget*>(object());
@@ -149,6 +152,24 @@ QVariant AccessibleWidget::minimumStepSize() const {
 QString AccessibleWidget::ShownText() const {
     TControl* control = Control();
     return control ? QString::fromStdString(accessible::ValueText(control)) : QString();
+}
+
+void AccessibleWidget::TellTextChange() {
+    const QString shown = ShownText();
+    // The caret stays at the end: a change is what follows the part both texts share.
+    qsizetype same = 0;
+    while (same < told_.size() && same < shown.size() && told_[same] == shown[same])
+        ++same;
+    if (same == told_.size() && same == shown.size())
+        return;
+    QAccessibleTextUpdateEvent update(this, static_cast<int>(same), told_.mid(same),
+                                      shown.mid(same));
+    told_ = shown;
+    QAccessible::updateAccessibility(&update);
+    if (state().focused) {
+        QAccessibleTextCursorEvent caret(this, cursorPosition());
+        QAccessible::updateAccessibility(&caret);
+    }
 }
 
 void AccessibleWidget::selection(int, int* startOffset, int* endOffset) const {

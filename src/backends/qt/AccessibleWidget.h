@@ -54,6 +54,12 @@ public:
     void scrollToSubstring(int, int) override {}
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
 
+    // The text shown changed: the screen readers hear what went and what came where it differs
+    // from the text they last heard of, and, while the field has the focus, where the caret is.
+    void TellTextChange();
+
 private:
     QString ShownText() const;
+
+    QString told_;
 };

@@ -2,16 +2,19 @@
 // private Xvfb), where it is the program's only handle: the window manager's close requests, as
 // Alt+F4 on the focused stand-in and as a pager's close, leave it shown where it is, neither
 // withdrawn nor minimised, and a double click on it still opens the hub; the display ending under
-// it ends the program without a crash. On Wayland (weston) it is the icon without a frame.
+// it ends the program without a crash, and a display that refuses it leaves it running without
+// one. On Wayland (weston) it is the icon without a frame.
 
 #include "support/CardDaemonSupport.h"
 #include "support/Deadline.h"
 #include "support/DesktopWindows.h"
 #include "support/ManagerProcess.h"
 #include "support/PrivateDesktopHome.h"
+#include "support/UiScript.h"
 #include "support/XfcePanel.h"
 #include "support/XvfbServer.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +86,32 @@ TEST(DesktopStandInTest, TheWindowManagersCloseRequestsLeaveTheStandInShownAndIt
     xvfb.Stop();
     EXPECT_EQ(manager.Wait(seconds(10)), std::optional<int>(1));
     EXPECT_TRUE(manager.WaitForLineHolding("X11 connection broke", seconds(1)));
+}
+
+// A display that refuses the program, as one whose cookie it lacks (started from another user's
+// shell): it runs without a display, as when none is named, instead of the toolkit aborting it.
+TEST(DesktopStandInTest, ADisplayThatRefusesTheProgramLeavesItRunningWithoutOne) {
+    testsupport::PrivateDesktopHome home("refused");
+    ASSERT_TRUE(home.Made());
+    const std::string authority = home.Path() + "/xauthority";
+    ManagerProcess cookie(
+        {"xauth", "-f", authority, "add", ":0", ".", "00112233445566778899aabbccddeeff"}, 2);
+    ASSERT_EQ(cookie.Wait(), std::optional<int>(0));
+    testsupport::XvfbServer xvfb(authority);
+    if (!xvfb.Installed())
+        GTEST_SKIP() << "not installed: " << xvfb.Missing();
+    ASSERT_TRUE(xvfb.Started()) << "no free display in :150..:199";
+    home.Env().Set("DISPLAY", xvfb.Display());
+    home.Env().Set("XAUTHORITY", home.Path() + "/no-cookie");
+
+    CardDaemon daemon(1);
+    ASSERT_TRUE(daemon.Started());
+    ManagerProcess manager;
+    EXPECT_TRUE(manager.WaitForLine("varnel-manager: cannot open the display \"" + xvfb.Display() +
+                                    "\": running without a display"));
+    EXPECT_EQ(testsupport::Ui(daemon.Socket(), {"idle"}), "ok\n");
+    ASSERT_TRUE(manager.Signal(SIGTERM));
+    EXPECT_EQ(manager.Wait(), std::optional<int>(0));
 }
 
 // Qt draws the window's frame itself on Wayland: on a window as small as the icon that frame's

@@ -103,15 +103,26 @@ XvfbServer::XvfbServer(WindowManager wm) : wm_(wm) {
             missing_ += (missing_.empty() ? "" : ", ") + tool;
     if (!missing_.empty())
         return;
+    if (StartOnFreeDisplay() && !StartWindowManager())
+        End(wmPid_);
+}
+
+XvfbServer::XvfbServer(const std::string& authority) : authority_(authority) {
+    if (FindInPath("Xvfb").empty())
+        missing_ = "Xvfb";
+    else
+        StartOnFreeDisplay();
+}
+
+bool XvfbServer::StartOnFreeDisplay() {
     for (int n = 150; n < 200; ++n) {
         // A lock file means another server holds (or held) the display: leave it alone.
         if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
             continue;
         if (StartOn(n))
-            break;
+            return true;
     }
-    if (pid_ > 0 && !StartWindowManager())
-        End(wmPid_);
+    return false;
 }
 
 XvfbServer::~XvfbServer() {
@@ -120,8 +131,13 @@ XvfbServer::~XvfbServer() {
 
 bool XvfbServer::StartOn(int n) {
     const std::string display = ":" + std::to_string(n);
-    const pid_t pid =
-        Spawn({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {});
+    // Without -noreset the server resets whenever its last client leaves, the probe below
+    // included, and refuses the next client while it does.
+    std::vector<std::string> argv = {"Xvfb",         display,     "-screen", "0",
+                                     "1280x1024x24", "-nolisten", "tcp",     "-noreset"};
+    if (!authority_.empty())
+        argv.insert(argv.end(), {"-auth", authority_});
+    const pid_t pid = Spawn(argv, {});
     if (pid <= 0)
         return false;
     // Up once the display's local socket accepts clients and the display's lock names this

@@ -28,6 +28,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -50,30 +51,51 @@ bool Set(const char* name) {
     return value && *value && std::strcmp(value, "0") != 0;
 }
 
-// Qt ends the process when it cannot open its display, so the display is tried first.
-bool DisplayAvailable() {
-    if (Set("QT_QPA_PLATFORM"))
-        return true;
-    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        const std::string path =
-            wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland;
-        if (base::SocketAnswers(path))
-            return true;
+// Qt aborts the program when it cannot open its display: the display is opened here first. An X
+// display is held open until Qt has its own connection, so that an X server with no other client
+// does not reset between the two and refuse Qt's.
+class DisplayHold {
+public:
+    DisplayHold() = default;
+    DisplayHold(const DisplayHold&) = delete;
+    DisplayHold& operator=(const DisplayHold&) = delete;
+    ~DisplayHold() {
+        if (x_)
+            xcb_disconnect(x_);
     }
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display)
+
+    // True when Qt can open the display it is going to use. False when none is named, and then
+    // also with `why` when the one named cannot be opened (it refuses us, or nothing answers).
+    bool Open(std::string& why) {
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
+            return true; // another platform chosen by the user: Qt finds out
+        if (!(platform && *platform) && WaylandAnswers())
+            return true;
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            return false;
+        x_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(x_) == 0)
+            return true;
+        xcb_disconnect(x_);
+        x_ = nullptr;
+        why = std::string("cannot open the display \"") + display + "\"";
         return false;
-    const std::string name = display;
-    const std::size_t colon = name.rfind(':');
-    if (colon == std::string::npos)
-        return false;
-    const std::string host = name.substr(0, colon);
-    if (!host.empty() && host != "unix")
-        return true; // a display over the network: Qt finds out
-    const std::string number = name.substr(colon + 1, name.find('.', colon) - colon - 1);
-    return base::SocketAnswers("/tmp/.X11-unix/X" + number);
-}
+    }
+
+private:
+    static bool WaylandAnswers() {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (!wayland || !*wayland)
+            return false;
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        return base::SocketAnswers(
+            wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland);
+    }
+
+    xcb_connection_t* x_ = nullptr;
+};
 
 // Qt ends the process with exit() when its connection to the display breaks (the X server or
 // the compositor ended first, as at some logouts), from inside the event loop. The exit would
@@ -99,8 +121,14 @@ bool QuitRunningManager(std::string& error) {
 DesktopStart StartDesktop(int& argc, char** argv) {
     if (g_desktop)
         return DesktopStart::Desktop;
-    if (Set("VARNEL_HEADLESS") || !DisplayAvailable())
+    if (Set("VARNEL_HEADLESS"))
         return DesktopStart::Headless;
+    DisplayHold display;
+    if (std::string why; !display.Open(why)) {
+        if (!why.empty())
+            std::fprintf(stderr, "varnel-manager: %s: running without a display\n", why.c_str());
+        return DesktopStart::Headless;
+    }
 
     auto desktop = std::make_unique<Desktop>();
     std::string error;

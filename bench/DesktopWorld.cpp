@@ -74,8 +74,10 @@ bool DesktopWorld::StartXServer(const std::string& geometry) {
         if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
             continue;
         const std::string display = ":" + std::to_string(n);
-        Child server({"Xvfb", display, "-screen", "0", geometry, "-nolisten", "tcp"}, {},
-                     Path("xvfb.log"));
+        // Without -noreset the server resets whenever its last client leaves, this world's
+        // probes included, and refuses the next program while it does.
+        Child server({"Xvfb", display, "-screen", "0", geometry, "-nolisten", "tcp", "-noreset"},
+                     {}, Path("xvfb.log"));
         const auto end = Clock::now() + std::chrono::seconds(10);
         while (server.Running() && Clock::now() < end) {
             if (Accepts("/tmp/.X11-unix/X" + std::to_string(n))) {
@@ -100,6 +102,15 @@ Environment DesktopWorld::With(const Environment& more) const {
 Child DesktopWorld::Start(std::vector<std::string> argv, const std::string& log,
                           const Environment& more) const {
     return Child(std::move(argv), With(more), Path(log + ".log"));
+}
+
+std::string DesktopWorld::LogEnd(const std::string& log) const {
+    std::ifstream file(Path(log + ".log"));
+    std::string last;
+    for (std::string line; std::getline(file, line);)
+        if (!line.empty())
+            last = line;
+    return log + ".log " + (last.empty() ? "is empty" : "ends: " + last);
 }
 
 bool DesktopWorld::AwaitSocket(const std::string& path, double seconds) {

@@ -32,6 +32,9 @@ public:
     // Starts a program of this world, its output into Path(<log>.log).
     Child Start(std::vector<std::string> argv, const std::string& log,
                 const Environment& more = {}) const;
+    // How Path(<log>.log) ends, for a report of a program that failed: the directory goes with
+    // the world.
+    std::string LogEnd(const std::string& log) const;
     // Waits up to `seconds` for a socket to appear at `path`.
     static bool AwaitSocket(const std::string& path, double seconds = 10);
 

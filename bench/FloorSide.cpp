@@ -26,7 +26,7 @@ std::optional<CpuShare> FloorMetering(const Knobs& knobs, std::string* why) {
     if (share)
         share->meters = kFloorMeters;
     else
-        *why = "the metering floor ended (" + world.Path("floor.log") + ")";
+        *why = "the metering floor ended (" + world.LogEnd("floor") + ")";
     return share;
 }
 
@@ -39,7 +39,7 @@ std::optional<double> FloorWindowMiB(const Knobs& knobs, const DesktopWorld& wor
     }
     Child floor = world.Start({knobs.bin + "/bench_floor", "window"}, "floor");
     if (!watch.AwaitMap(kSmallWindow, kSmallWindow, std::chrono::seconds(10))) {
-        *why = "the memory floor showed no window";
+        *why = "the memory floor showed no window (" + world.LogEnd("floor") + ")";
         return std::nullopt;
     }
     std::this_thread::sleep_for(std::chrono::duration<double>(knobs.settle));

@@ -28,14 +28,14 @@ public:
                              "--address=unix:path=" + world_.Path("bus")},
                             "dbus");
         if (!DesktopWorld::AwaitSocket(world_.Path("bus"))) {
-            *why = "the session bus did not start (dbus.log)";
+            *why = "the session bus did not start (" + world_.LogEnd("dbus") + ")";
             return;
         }
         daemon_ = world_.Start(
             {knobs.bin + "/varnel-cardd", "--cards", std::to_string(kCards), "--foreground"},
             "cardd");
         if (!DesktopWorld::AwaitSocket(world_.Path("card.sock")))
-            *why = "varnel-cardd opened no socket (cardd.log)";
+            *why = "varnel-cardd opened no socket (" + world_.LogEnd("cardd") + ")";
         else
             ready_ = true;
     }
@@ -71,6 +71,10 @@ private:
     bool ready_ = false;
 };
 
+std::string NoAutomation(const OurWorld& ours) {
+    return "the manager opened no automation socket (" + ours.World().LogEnd("manager") + ")";
+}
+
 int VisibleMeters(const std::string& dump) {
     std::istringstream lines(dump);
     int meters = 0;
@@ -90,7 +94,7 @@ OurRound OursMetering(const Knobs& knobs) {
         return round;
     Child manager = ours.StartManager();
     if (!DesktopWorld::AwaitSocket(ours.World().Path("ui.sock"))) {
-        round.why = "the manager opened no automation socket (manager.log)";
+        round.why = NoAutomation(ours);
         return round;
     }
     std::string* why = &round.why;
@@ -128,7 +132,8 @@ OurRound OursMetering(const Knobs& knobs) {
     if (const long kib = ResidentKiB(manager.Pid()); kib > 0)
         round.fourWindowsMiB = static_cast<double>(kib) / 1024;
     else
-        *why = "the manager ended with the four windows open";
+        *why =
+            "the manager ended with the four windows open (" + ours.World().LogEnd("manager") + ")";
     round.floorWindowMiB = FloorWindowMiB(knobs, ours.World(), why);
     return round;
 }
@@ -143,7 +148,7 @@ std::string OursProfile(const Knobs& knobs, const std::string& data, std::string
         return {};
     Child manager = ours.StartManager();
     if (!DesktopWorld::AwaitSocket(ours.World().Path("ui.sock"))) {
-        *why = "the manager opened no automation socket (manager.log)";
+        *why = NoAutomation(ours);
         return {};
     }
     if (ours.Ui({"tray", "dblclick"}, why).empty() ||
@@ -198,17 +203,18 @@ StartRuns StartToMap(const Knobs& knobs, std::string* why) {
         if (mapped)
             into.push_back(std::chrono::duration<double, std::milli>(*mapped - begin).count());
         else
-            *why = std::string("no window of ") + what + " within 10 s";
+            *why = std::string("no window of the ") + what + " within 10 s (" +
+                   ours.World().LogEnd(what) + ")";
         // Ended before the next start, which would otherwise only raise this one's hub.
         program.Stop();
     };
     for (int n = 0; n < knobs.startRuns; ++n) {
-        timed([&] { return ours.StartManager(); }, runs.ours, "the manager (manager.log)");
+        timed([&] { return ours.StartManager(); }, runs.ours, "manager");
         timed(
             [&] {
                 return ours.World().Start({knobs.bin + "/bench_floor", "start"}, "floor");
             },
-            runs.floor, "the floor (floor.log)");
+            runs.floor, "floor");
     }
     return runs;
 }

@@ -37,7 +37,7 @@ std::optional<CpuShare> PeerVisible(const Knobs& knobs, std::string* why) {
          "module-always-sink"},
         "pulseaudio");
     if (!DesktopWorld::AwaitSocket(world.Path("pulse.sock"))) {
-        *why = "the sound server did not start (pulseaudio.log)";
+        *why = "the sound server did not start (" + world.LogEnd("pulseaudio") + ")";
         return std::nullopt;
     }
     std::vector<Child> players;
@@ -65,7 +65,7 @@ std::optional<CpuShare> PeerVisible(const Knobs& knobs, std::string* why) {
         return static_cast<bool>(found >> window);
     });
     if (window.empty()) {
-        *why = "the peer mixer showed no window (pavucontrol.log)";
+        *why = "the peer mixer showed no window (" + world.LogEnd("pavucontrol") + ")";
         return std::nullopt;
     }
     Run({"xdotool", "windowsize", window, "780", "2980"}, world.Variables());

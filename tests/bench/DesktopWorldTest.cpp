@@ -6,6 +6,7 @@
 #include "CpuShare.h"
 #include "MapWatch.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -37,6 +38,26 @@ TEST(DesktopWorldTest, ProgramsRunPrivatelyAndNothingIsLeftAfterwards) {
         EXPECT_EQ(bench::Run({"cat", world.Path("config/pulse/client.conf")}).output,
                   "autospawn = no\n");
         EXPECT_GE(bench::CpuTicks(xserver), 0);
+
+        // A failed program is reported by how its log ends; the log goes with the world.
+        bench::Run({"sh", "-c", "printf 'first\\nlast\\n\\n' >" + world.Path("said.log")});
+        EXPECT_EQ(world.LogEnd("said"), "said.log ends: last");
+        EXPECT_EQ(world.LogEnd("unsaid"), "unsaid.log is empty");
+
+        // The X server keeps what its clients made when the last of them leaves: a server that
+        // reset then would refuse the next program while it did.
+        const auto kept = [&](bool make) {
+            xcb_connection_t* client = xcb_connect(world.Display().c_str(), nullptr);
+            const char name[] = "VARNEL_BENCH_KEPT";
+            xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+                client, xcb_intern_atom(client, make ? 0 : 1, sizeof name - 1, name), nullptr);
+            const bool there = reply && reply->atom != XCB_ATOM_NONE;
+            std::free(reply);
+            xcb_disconnect(client);
+            return there;
+        };
+        ASSERT_TRUE(kept(true));
+        EXPECT_TRUE(kept(false));
     }
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     ::unsetenv("PULSE_SERVER");

@@ -109,7 +109,10 @@ TEST(DesktopStandInTest, ADisplayThatRefusesTheProgramLeavesItRunningWithoutOne)
     ManagerProcess manager;
     EXPECT_TRUE(manager.WaitForLine("varnel-manager: cannot open the display \"" + xvfb.Display() +
                                     "\": running without a display"));
-    EXPECT_EQ(testsupport::Ui(daemon.Socket(), {"idle"}), "ok\n");
+    // The line comes before the program opens its automation socket.
+    EXPECT_TRUE(PollUntil(seconds(10), [&] {
+        return testsupport::Ui(daemon.Socket(), {"idle"}) == "ok\n";
+    })) << "the manager does not run";
     ASSERT_TRUE(manager.Signal(SIGTERM));
     EXPECT_EQ(manager.Wait(), std::optional<int>(0));
 }

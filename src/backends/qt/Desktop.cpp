@@ -51,51 +51,38 @@ bool Set(const char* name) {
     return value && *value && std::strcmp(value, "0") != 0;
 }
 
-// Qt aborts the program when it cannot open its display: the display is opened here first. An X
-// display is held open until Qt has its own connection, so that an X server with no other client
-// does not reset between the two and refuse Qt's.
-class DisplayHold {
-public:
-    DisplayHold() = default;
-    DisplayHold(const DisplayHold&) = delete;
-    DisplayHold& operator=(const DisplayHold&) = delete;
-    ~DisplayHold() {
-        if (x_)
-            xcb_disconnect(x_);
-    }
-
-    // True when Qt can open the display it is going to use. False when none is named, and then
-    // also with `why` when the one named cannot be opened (it refuses us, or nothing answers).
-    bool Open(std::string& why) {
-        const char* platform = std::getenv("QT_QPA_PLATFORM");
-        if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
-            return true; // another platform chosen by the user: Qt finds out
-        if (!(platform && *platform) && WaylandAnswers())
-            return true;
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display)
-            return false;
-        x_ = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(x_) == 0)
-            return true;
-        xcb_disconnect(x_);
-        x_ = nullptr;
-        why = std::string("cannot open the display \"") + display + "\"";
+bool WaylandAnswers() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!wayland || !*wayland)
         return false;
-    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return base::SocketAnswers(
+        wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland);
+}
 
-private:
-    static bool WaylandAnswers() {
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if (!wayland || !*wayland)
-            return false;
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        return base::SocketAnswers(
-            wayland[0] == '/' ? wayland : std::string(runtime ? runtime : "") + "/" + wayland);
-    }
+using XConnection = std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)>;
 
-    xcb_connection_t* x_ = nullptr;
-};
+// Qt aborts the program when it cannot open its display: the display is opened here first. True
+// when Qt can open the one it is going to use; false when none is named, and then also with `why`
+// when the one named cannot be opened (it refuses us, or nothing answers). An X display is handed
+// back held open, to be kept until Qt has its own connection, so that an X server with no other
+// client does not reset between the two and refuse Qt's.
+bool OpenDisplay(XConnection& held, std::string& why) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
+        return true; // another platform chosen by the user: Qt finds out
+    if (!(platform && *platform) && WaylandAnswers())
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+    held.reset(xcb_connect(nullptr, nullptr));
+    if (xcb_connection_has_error(held.get()) == 0)
+        return true;
+    held.reset();
+    why = std::string("cannot open the display \"") + display + "\"";
+    return false;
+}
 
 // Qt ends the process with exit() when its connection to the display breaks (the X server or
 // the compositor ended first, as at some logouts), from inside the event loop. The exit would
@@ -123,8 +110,8 @@ DesktopStart StartDesktop(int& argc, char** argv) {
         return DesktopStart::Desktop;
     if (Set("VARNEL_HEADLESS"))
         return DesktopStart::Headless;
-    DisplayHold display;
-    if (std::string why; !display.Open(why)) {
+    XConnection display(nullptr, xcb_disconnect);
+    if (std::string why; !OpenDisplay(display, why)) {
         if (!why.empty())
             std::fprintf(stderr, "varnel-manager: %s: running without a display\n", why.c_str());
         return DesktopStart::Headless;
